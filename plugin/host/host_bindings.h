@@ -1,0 +1,75 @@
+// The plug-in's record of host addresses and its only access to the host's
+// argument stack. Single-threaded: called only from the host's thread, inside
+// an entry point, a script function or the frame hook.
+#ifndef WAVEFX_HOST_BINDINGS_H
+#define WAVEFX_HOST_BINDINGS_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "kro_abi.h"
+
+namespace wavefx {
+
+// One untyped address per imported host name, filled once by bind_host.
+// Only stack, sp, wide, height, buffer and background are ever read; the
+// rest are kept and never dereferenced, so a host may answer them with null.
+struct HostBindings {
+  void *stack;
+  void *mem;
+  void *palette;
+  void *active_palette;
+  void *key;
+  void *buffer;
+  void *background;
+  void *ghost;
+  void *sp;
+  void *wide;
+  void *height;
+  void *ss_time;
+  void *ss_status;
+  void *ss_exit;
+  void *process_size;
+  void *id_offset;
+  void *id_init_offset;
+  void *id_start_offset;
+  void *id_end_offset;
+  void *set_palette;
+  void *kro_malloc;
+  void *kro_free;
+  void *kro_fopen;
+  void *kro_fclose;
+  void *kro_rand;
+  void *kro_text_out;
+};
+
+extern HostBindings host;
+
+// Calls import_object once per host name, in the host's fixed order, and
+// stores each answer unchecked.
+void bind_host(kro_import_object import_object);
+
+// [-1, +0] Returns stack[sp], then decrements sp.
+int32_t pop_argument();
+
+// [-0, +1] Increments sp, then stores result at stack[sp].
+void push_result(int32_t result);
+
+// Current host values, read through their addresses at each call so that a
+// host which resizes or reallocates its screens is followed without notice.
+inline int32_t screen_width() {
+  return *static_cast<const int32_t *>(host.wide);
+}
+inline int32_t screen_height() {
+  return *static_cast<const int32_t *>(host.height);
+}
+inline uint8_t *frame_buffer() {
+  return *static_cast<uint8_t *const *>(host.buffer);
+}
+inline uint8_t *background_bitmap() {
+  return *static_cast<uint8_t *const *>(host.background);
+}
+
+}  // namespace wavefx
+
+#endif  // WAVEFX_HOST_BINDINGS_H
