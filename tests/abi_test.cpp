@@ -1,36 +1,74 @@
 // Drives the built module only through its binary interface, the way a
-// game runtime does: dlopen, the three entry points, script functions
-// through the stack, frames through the exported hook.
-#include <dlfcn.h>
+// game runtime does: dlopen (LoadLibrary on Windows), the three entry
+// points, script functions through the stack, frames through the exported
+// hook.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "fake_host.h"
 #include "kro_abi.h"
 #include "random_session.h"
 #include "reference_model.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 namespace {
+
+#ifdef _WIN32
+using ModuleHandle = HMODULE;
+ModuleHandle open_module(const char *path) {
+  return LoadLibraryA(path);
+}
+void close_module(ModuleHandle handle) {
+  FreeLibrary(handle);
+}
+void *find_symbol(ModuleHandle handle, const char *name) {
+  return reinterpret_cast<void *>(GetProcAddress(handle, name));
+}
+std::string load_error() {
+  return "LoadLibrary error " + std::to_string(GetLastError());
+}
+#else
+using ModuleHandle = void *;
+ModuleHandle open_module(const char *path) {
+  return dlopen(path, RTLD_NOW | RTLD_LOCAL);
+}
+void close_module(ModuleHandle handle) {
+  dlclose(handle);
+}
+void *find_symbol(ModuleHandle handle, const char *name) {
+  return dlsym(handle, name);
+}
+std::string load_error() {
+  return dlerror();
+}
+#endif
 
 class LoadedPlugin {
  public:
-  LoadedPlugin() : handle_(dlopen(WAVEFX_MODULE_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+  LoadedPlugin() : handle_(open_module(WAVEFX_MODULE_PATH)) {}
   ~LoadedPlugin() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) close_module(handle_);
   }
   bool loaded() const { return handle_ != nullptr; }
   template <typename F>
   F entry(const char *name) const {
-    return reinterpret_cast<F>(dlsym(handle_, name));
+    return reinterpret_cast<F>(find_symbol(handle_, name));
   }
 
  private:
-  void *handle_;
+  ModuleHandle handle_;
 };
 
 class AbiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(plugin.loaded()) << dlerror();
+    ASSERT_TRUE(plugin.loaded()) << load_error();
     krolibrary = plugin.entry<decltype(&::krolibrary)>("krolibrary");
     kromain = plugin.entry<decltype(&::kromain)>("kromain");
     kroend = plugin.entry<decltype(&::kroend)>("kroend");
