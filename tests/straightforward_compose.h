@@ -1,0 +1,17 @@
+// The frame hook written the plain way: copy the whole screen, then copy
+// every row again with one std::sin per row. Kept in the tests as the
+// yardstick the plug-in's fast hook must match byte for byte and beat.
+#ifndef WAVEFX_TESTS_STRAIGHTFORWARD_COMPOSE_H
+#define WAVEFX_TESTS_STRAIGHTFORWARD_COMPOSE_H
+
+#include <cstdint>
+
+#include "effects/wave_effect.h"
+
+// Composes one frame of width x height into `frame` from `background` and
+// advances the applied effect's phase, as the plug-in's hook does.
+void straightforward_compose(wavefx::WaveEffect &ripple, wavefx::WaveEffect &distortion,
+                             int32_t width, int32_t height, uint8_t *frame,
+                             const uint8_t *background);
+
+#endif  // WAVEFX_TESTS_STRAIGHTFORWARD_COMPOSE_H
