@@ -1,0 +1,21 @@
+// Where two frames of the same size differ, so that only that part of a
+// frame needs encoding.
+#ifndef KROPLAY_FRAME_DIFF_H
+#define KROPLAY_FRAME_DIFF_H
+
+#include <cstdint>
+
+namespace kroplay {
+
+struct Rect {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+  bool empty() const { return width == 0 || height == 0; }
+};
+
+// The smallest rectangle holding every pixel where the `width` x `height`
+// bitmaps `before` and `after` differ; empty if they are equal.
+Rect changed_rect(const uint8_t *before, const uint8_t *after, int32_t width, int32_t height);
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_FRAME_DIFF_H

@@ -1,0 +1,61 @@
+// Streams frames into an animated GIF: native size, the host's palette as
+// the colour table (no re-quantisation), looping forever. After the first
+// frame only the rectangle that changed is encoded; a frame whose palette
+// differs from the first frame's carries its own colour table.
+#ifndef KROPLAY_GIF_WRITER_H
+#define KROPLAY_GIF_WRITER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "frame_diff.h"
+#include "palettes.h"
+#include "temp_file.h"
+
+struct GifFileType;
+
+namespace kroplay {
+
+// giflib's description of one of its error codes.
+std::string gif_error_text(int error);
+
+class GifWriter {
+ public:
+  // Creates the temporary file beside `path` at once, so an unwritable
+  // output is found before any work. Frames are `delay` hundredths of a
+  // second apart. Throws OutputError.
+  GifWriter(const std::string &path, int delay);
+  // Without finish(), removes everything written.
+  ~GifWriter();
+  GifWriter(const GifWriter &) = delete;
+  GifWriter &operator=(const GifWriter &) = delete;
+
+  // Appends a frame. Every frame has the first frame's size. Throws
+  // OutputError (std::invalid_argument for a frame of another size).
+  void add_frame(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette);
+  // Completes the file and moves it to `path`. Needs at least one frame.
+  // Throws OutputError.
+  void finish();
+
+  int64_t frame_count() const { return frames_; }
+
+ private:
+  void begin(int32_t width, int32_t height, const Palette &palette);
+  void put_image(const uint8_t *pixels, const Rect &rect, const Palette &palette);
+  void check(int status, const char *step);
+
+  TempFile file_;
+  int delay_;
+  GifFileType *gif_ = nullptr;
+  int32_t width_ = 0, height_ = 0;
+  int64_t frames_ = 0;
+  Palette global_palette_{};
+  Palette previous_palette_{};
+  std::vector<uint8_t> previous_;
+  std::vector<uint8_t> line_;
+};
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_GIF_WRITER_H

@@ -1,0 +1,46 @@
+// kroplay's command line.
+#ifndef KROPLAY_OPTIONS_H
+#define KROPLAY_OPTIONS_H
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kroplay {
+
+// A bad command line; the message says what is wrong.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  std::string script;  // empty: the built-in demo
+  std::string output;  // empty: the script's base name with .gif
+  std::string plugin;  // empty: the plug-in beside the executable
+  int32_t width = 320;
+  int32_t height = 200;
+  int fps = 50;
+  bool hash = false;
+  bool null_imports = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after '='; "--" ends the options. Throws UsageError.
+Options parse_options(const std::vector<std::string> &arguments);
+
+// The output for `script` when no -o is given: its base name with the
+// extension replaced by .gif, in the working folder; "demo.gif" for none.
+std::string default_output(const std::string &script);
+
+// GIF frame delays are whole hundredths of a second: the nearest to 1/fps.
+int gif_delay(int fps);
+
+std::string usage();
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_OPTIONS_H

@@ -1,0 +1,85 @@
+// The Lua 5.4 side of kroplay: runs a script whose globals are the plug-in's
+// registered functions and the host functions (frame, screen, color,
+// palette, load_background, pixel, background_pixel).
+//
+// Integer arguments: a Lua integer, or a float with an exact integer value
+// (so `w / 2` works), within the signed 32-bit range. Anything else, or a
+// wrong number of arguments, is a Lua error naming the function and the
+// argument, which a script may catch with pcall. A breach of the host
+// contract, or a failure of the frame sink, is fatal instead: it stops the
+// script, every later host or plug-in call fails again, and run() rethrows
+// the original exception.
+#ifndef KROPLAY_SCRIPT_API_H
+#define KROPLAY_SCRIPT_API_H
+
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct lua_State;
+
+namespace kroplay {
+
+class HostRuntime;
+
+// Where composed frames go.
+class FrameSink {
+ public:
+  virtual ~FrameSink() = default;
+  // Called after each frame the script composes.
+  virtual void frame_composed(const HostRuntime &runtime) = 0;
+  // Why the screen may not become `width` x `height` now; empty if it may.
+  virtual std::string refuse_size(int32_t, int32_t) const { return {}; }
+};
+
+// A script that cannot be loaded or fails; the message is one line,
+// starting with file:line where Lua knows them.
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class ScriptApi {
+ public:
+  ScriptApi(HostRuntime &runtime, FrameSink &sink);
+  ~ScriptApi();
+  ScriptApi(const ScriptApi &) = delete;
+  ScriptApi &operator=(const ScriptApi &) = delete;
+
+  // Compiles the script without running it. Throws ScriptError.
+  void load_file(const std::string &path);
+  void load_source(std::string_view source, const std::string &chunk_name);
+  // Makes each of the runtime's registered functions a Lua global. Throws
+  // ContractError if one takes the name of a host function.
+  void bind_plugin_functions();
+  // Runs the loaded script to its end. Throws ScriptError, or rethrows the
+  // fatal error that stopped it.
+  void run();
+
+  static const std::vector<std::string> &host_function_names();
+
+ private:
+  struct Bindings;  // the Lua C functions
+  void load_status(int status);
+  // Runs `body`; an exception becomes the fatal error. False if it threw.
+  template <typename Body>
+  bool guard(Body &&body);
+
+  bool check_size(int32_t width, int32_t height);
+  bool pick_palette(const char *name);
+  bool load_background(const char *path);
+
+  lua_State *lua_;
+  HostRuntime &runtime_;
+  FrameSink &sink_;
+  std::exception_ptr fatal_;
+  std::string fatal_message_;
+  std::string error_message_;  // reason for the last refused host call
+};
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_SCRIPT_API_H
