@@ -19,3 +19,6 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWAVEFX_SANITIZE=ON 
   -DWAVEFX_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+echo "== fuzzer over host action sequences: regression inputs, then 60 s (build-fuzz/)"
+bash scripts/fuzz.sh 60
