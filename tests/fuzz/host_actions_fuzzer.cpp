@@ -19,7 +19,11 @@
 //          folded into 1..64 x 1..64; zero and negative sizes are kept.
 //   13     burst: uint16 count; count + 1 frames, only the last compared
 //   14     repaint the background: one seed byte
-//   15     kroend, with host operations that abort if it uses them
+//   15     high bit 0 of the four: kroend, with host operations that abort
+//          if it uses them; 1: toggle a host that hands over its background
+//          as the frame buffer too (one bitmap for both). While it does, a
+//          frame's pixels are meaningless and not compared, but every access
+//          must still stay inside the bitmap.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -150,15 +154,23 @@ class Session {
         paint(in.byte());
         return true;
       default:
-        kroend(kroend_import, kroend_export);
-        check_state("kroend changed the effect state");
+        if ((opcode >> 4 & 1) == 0) {
+          kroend(kroend_import, kroend_export);
+          check_state("kroend changed the effect state");
+        } else {
+          aliased_ = !aliased_;
+          point_buffer();
+        }
         return true;
     }
   }
 
  private:
+  void point_buffer() { host_.buffer = aliased_ ? host_.background : host_.buffer_block.get(); }
+
   void resize(int32_t width, int32_t height) {
     host_.resize(width, height);
+    point_buffer();
     model_background_.assign(host_.area(), 0);
     paint(static_cast<uint8_t>(static_cast<uint32_t>(width) * 3u + static_cast<uint32_t>(height)));
   }
@@ -197,7 +209,7 @@ class Session {
       fail("script function wrote to the stack outside its result slot");
     if (!same_bytes(host_.background, model_background_.data(), host_.area()))
       fail("background differs from the model after a script function");
-    if (!same_bytes(host_.buffer, frame_before.data(), host_.area()))
+    if (!aliased_ && !same_bytes(host_.buffer, frame_before.data(), host_.area()))
       fail("a script function wrote to the frame buffer");
     check_state("effect state differs from the model after a script function");
     fill_stack();
@@ -220,9 +232,9 @@ class Session {
     for (int64_t k = 0; k < count; ++k) {
       const bool last = k + 1 == count;
       const uint8_t poison = static_cast<uint8_t>(0xA5 ^ frames_ ^ k);
-      std::memset(host_.buffer, poison, host_.area());
+      if (!aliased_) std::memset(host_.buffer, poison, host_.area());
       host_.frame();
-      if (last && area > 0) {
+      if (last && area > 0 && !aliased_) {
         model_frame.assign(host_.area(), poison);
         model_.compose(model_background_, model_frame, host_.wide, host_.height);
       } else {
@@ -230,6 +242,12 @@ class Session {
         // 0 x 2^30 screen it would walk all the empty rows.)
         model_.compose(model_background_, model_frame, 0, 0);
       }
+    }
+    if (aliased_) {
+      // The frame was composed over its own source: take the host's word.
+      std::copy(host_.background, host_.background + host_.area(), model_background_.begin());
+      check_state("effect state differs from the model after a frame");
+      return true;
     }
     if (!same_bytes(host_.buffer, model_frame.data(), host_.area()))
       fail("frame buffer differs from the model");
@@ -248,6 +266,7 @@ class Session {
   PlainHost &host_;
   ReferenceModel model_;
   std::vector<uint8_t> model_background_;
+  bool aliased_ = false;
   int64_t frames_ = 0;
   int64_t plugin_rows_ = 0;
   int64_t plugin_pixels_ = 0;

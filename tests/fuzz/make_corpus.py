@@ -31,6 +31,10 @@ def burst(count):
     return bytes([BURST]) + struct.pack("<H", count - 1)
 
 
+def one_bitmap():
+    return bytes([KROEND | 1 << 4])
+
+
 def repaint(seed):
     return bytes([REPAINT, seed])
 
@@ -104,6 +108,19 @@ SEEDS = {
     + call(CHANGE_RVAL, 300, 3)
     + call(CHANGE_RVAL, 300, -1)
     + bytes([KROEND])
+    + frame(),
+    # A host that hands over one bitmap as both frame buffer and background.
+    "one_bitmap_for_both": resize(13, 9)
+    + one_bitmap()
+    + call(START_RIPPLE, 5, 10, 3)
+    + frame(2)
+    + call(START_DISTORT, 7, 30, INT32_MAX)
+    + call(STOP_RIPPLE)
+    + frame(2)
+    + call(FILL, 3)
+    + resize(5, 64)
+    + frame()
+    + one_bitmap()
     + frame(),
 }
 
