@@ -94,6 +94,12 @@ void GifWriter::put_image(const uint8_t *pixels, const Rect &rect, const Palette
     std::memcpy(line_.data(), row + rect.left, static_cast<size_t>(rect.width));
     check(EGifPutLine(gif_, line_.data(), rect.width), "frame");
   }
+  // giflib 5.2.1 drops its copy of a frame's table without freeing it when
+  // the next frame has none; the frame is complete, so free it here.
+  if (gif_->Image.ColorMap != nullptr) {
+    GifFreeMapObject(gif_->Image.ColorMap);
+    gif_->Image.ColorMap = nullptr;
+  }
 }
 
 void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,

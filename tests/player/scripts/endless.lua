@@ -1,0 +1,2 @@
+START_RIPPLE(5, 10, 20)
+frame(100000000)

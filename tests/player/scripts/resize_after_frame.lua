@@ -1,0 +1,2 @@
+frame()
+screen(64, 48)

@@ -1,0 +1,3 @@
+frame(3)
+local settings = nil
+print(settings.speed)

@@ -1,0 +1,2 @@
+FILL(1)
+frame(

@@ -1,0 +1,2 @@
+frame()
+START_RIPPLE(5, 10)
