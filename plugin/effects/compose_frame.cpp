@@ -1,6 +1,11 @@
 #include "compose_frame.h"
 
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "../host/host_bindings.h"
 #include "row_sines.h"
@@ -18,19 +23,52 @@ size_t row_offset(int32_t row, int32_t width) {
   return static_cast<size_t>(row) * static_cast<size_t>(width);
 }
 
-// trunc(y) clamped into [0, height - 1]. Clamped in floating point first, as
-// y may lie far outside the int32 range with amplitudes near 2^31.
-int32_t clamp_source_row(double y, int32_t height) {
-  if (y >= height) return height - 1;
-  if (y > -1.0) return static_cast<int32_t>(y);  // truncates into [0, height - 1]
-  return 0;
-}
+// What a row's sine decides, for both effects: trunc(offset + amplitude *
+// sine) clamped into [low, high]. The ripple's offset is the row number and
+// its range the rows; the distortion's offset is 0 (adding 0.0 changes no
+// truncation) and its range the shifts 1 - width .. width - 1. Clamped in
+// floating point before the conversion, as the value may lie far outside
+// the int32 range with amplitudes near 2^31. (For -1 < y < 0 trunc gives 0,
+// and so does clamping at 0 first.)
+struct RowDecision {
+  double amplitude;
+  double low;
+  double high;
 
-// trunc(v) clamped into [1 - width, width - 1]; width is at least 1.
-int32_t clamp_shift(double v, int32_t width) {
-  if (v >= width) return width - 1;
-  if (v > -static_cast<double>(width)) return static_cast<int32_t>(v);
-  return 1 - width;
+  int32_t operator()(double offset, double sine) const {
+    return static_cast<int32_t>(std::min(std::max(offset + amplitude * sine, low), high));
+  }
+
+  // The decision at both ends of [sine - bound, sine + bound] at once, with
+  // the same IEEE operations lane by lane.
+  bool agree(double offset, double sine, double bound, int32_t &decided) const {
+#if defined(__SSE2__)
+    const __m128d sines = _mm_set_pd(sine + bound, sine - bound);
+    const __m128d values =
+        _mm_add_pd(_mm_set1_pd(offset), _mm_mul_pd(_mm_set1_pd(amplitude), sines));
+    const __m128d clamped = _mm_min_pd(_mm_max_pd(values, _mm_set1_pd(low)), _mm_set1_pd(high));
+    const __m128i ends = _mm_cvttpd_epi32(clamped);
+    decided = _mm_cvtsi128_si32(ends);
+    return decided == _mm_cvtsi128_si32(_mm_shuffle_epi32(ends, 1));
+#else
+    decided = (*this)(offset, sine - bound);
+    return decided == (*this)(offset, sine + bound);
+#endif
+  }
+};
+
+// What a block of rows' sines decide, row offsets starting at `offset` and
+// moving by `offset_step`. Evaluated at both ends of each estimate's
+// interval: where the two agree, that is what std::sin would decide, since
+// rounding, truncation and clamping are all monotone in the sine. Where they
+// differ the row lies too near a truncation boundary for the estimate, and
+// std::sin decides it.
+void decide_block(const RowSines::Block &block, int rows, double offset, double offset_step,
+                  const RowDecision &decision, int32_t *decided) {
+  for (int k = 0; k < rows; ++k, offset += offset_step) {
+    if (!decision.agree(offset, block.sine[k], block.bound[k], decided[k]))
+      decided[k] = decision(offset, std::sin(block.angle[k]));
+  }
 }
 
 // A run of consecutive frame rows whose copies merge into one block copy:
@@ -60,6 +98,8 @@ void copy_ripple_run(const RowRun &run) {
                row_offset(run.rows, run.width));
 }
 
+constexpr size_t kEdgeBytes = 32;
+
 // Rows shifted by s >= 0 read background bytes 0 .. W - s - 1 into frame
 // bytes s .. W - 1; for a run, one block copy moves them all, carrying each
 // row's last s bytes into the next row's first s, which the fill then clears.
@@ -70,12 +110,26 @@ void copy_distortion_run(const RowRun &run) {
   const size_t bytes = row_offset(run.rows, run.width);
   uint8_t *frame = run.frame + start;
   const uint8_t *background = run.background + start;
-  if (run.source_or_shift >= 0) {
-    const size_t shift = static_cast<size_t>(run.source_or_shift);
+  const bool right = run.source_or_shift >= 0;
+  const size_t shift = static_cast<size_t>(right ? static_cast<int64_t>(run.source_or_shift)
+                                                 : -static_cast<int64_t>(run.source_or_shift));
+  // A single row with a small shift, the usual case: clear the 32 bytes at
+  // the uncovered edge first with two fixed-size stores, then let the copy
+  // overwrite all but the uncovered bytes. Saves a memset call per row.
+  if (run.rows == 1 && shift <= kEdgeBytes && width >= kEdgeBytes) {
+    static const uint8_t zeros[kEdgeBytes] = {};
+    std::memcpy(right ? frame : frame + width - kEdgeBytes, zeros, kEdgeBytes);
+    if (right) {
+      std::memmove(frame + shift, background, width - shift);
+    } else {
+      std::memmove(frame, background + shift, width - shift);
+    }
+    return;
+  }
+  if (right) {
     std::memmove(frame + shift, background, bytes - shift);
     for (size_t row = 0; row < bytes; row += width) std::memset(frame + row, 0, shift);
   } else {
-    const size_t shift = static_cast<size_t>(-static_cast<int64_t>(run.source_or_shift));
     std::memmove(frame, background + shift, bytes - shift);
     for (size_t row = width - shift; row < bytes; row += width) std::memset(frame + row, 0, shift);
   }
@@ -83,47 +137,59 @@ void copy_distortion_run(const RowRun &run) {
 
 // Every frame row is written exactly once: the background copy that the
 // plain algorithm makes first is overwritten row by row, so it is skipped.
-void apply_ripple() {
-  RowSines sines(ripple);
-  const double amplitude = ripple.amplitude;
+// Rows go in blocks: first their sines, then what each row's sine decides
+// (a source row or a shift, by `decide_rows(block, rows, first, decided)`),
+// then the copies, merged into runs whose decisions step by `run_step` from
+// row to row. The screen size and bitmaps are read afresh for every block
+// and every row copy; nothing in between can change them.
+template <typename DecideRows, typename CopyRun>
+void apply_wave(const WaveEffect &effect, int32_t run_step, DecideRows decide_rows,
+                CopyRun copy_run) {
+  RowSines sines(effect);
+  RowSines::Block block;
+  int32_t decided[RowSines::kBlock];
   RowRun run;
-  for (int32_t i = 0; i < screen_height(); ++i) {
-    const int32_t height = screen_height();
-    const double row = i;
-    const int32_t source = decide_row(sines.next(), [=](double sine) {
-      return clamp_source_row(row + amplitude * sine, height);
-    });
-    const int32_t width = screen_width();
-    uint8_t *frame = frame_buffer();
-    const uint8_t *background = background_bitmap();
-    if (run.continues(source, width, frame, background, 1)) {
-      ++run.rows;
-      continue;
+  for (int64_t first = 0; first < screen_height(); first += RowSines::kBlock) {
+    const int rows = static_cast<int>(std::min<int64_t>(RowSines::kBlock, screen_height() - first));
+    sines.next_block(rows, block);
+    decide_rows(block, rows, first, decided);
+    for (int k = 0; k < rows; ++k) {
+      const int32_t width = screen_width();
+      uint8_t *frame = frame_buffer();
+      const uint8_t *background = background_bitmap();
+      if (run.continues(decided[k], width, frame, background, run_step)) {
+        ++run.rows;
+        continue;
+      }
+      copy_run(run);
+      run = RowRun{static_cast<int32_t>(first + k), 1, decided[k], width, frame, background};
     }
-    copy_ripple_run(run);
-    run = RowRun{i, 1, source, width, frame, background};
   }
-  copy_ripple_run(run);
+  copy_run(run);
 }
 
+// Row i shows background row trunc(i + amplitude * sin), clamped.
+void apply_ripple() {
+  const double amplitude = ripple.amplitude;
+  apply_wave(
+      ripple, 1,
+      [amplitude](const RowSines::Block &block, int rows, int64_t first, int32_t *decided) {
+        const RowDecision decision = {amplitude, 0.0, screen_height() - 1.0};
+        decide_block(block, rows, static_cast<double>(first), 1.0, decision, decided);
+      },
+      copy_ripple_run);
+}
+
+// Row i moves sideways by trunc(amplitude * sin), clamped.
 void apply_distortion() {
-  RowSines sines(distortion);
   const double amplitude = distortion.amplitude;
-  RowRun run;
-  for (int32_t i = 0; i < screen_height(); ++i) {
-    const int32_t width = screen_width();
-    const int32_t shift =
-        decide_row(sines.next(), [=](double sine) { return clamp_shift(amplitude * sine, width); });
-    uint8_t *frame = frame_buffer();
-    const uint8_t *background = background_bitmap();
-    if (run.continues(shift, width, frame, background, 0)) {
-      ++run.rows;
-      continue;
-    }
-    copy_distortion_run(run);
-    run = RowRun{i, 1, shift, width, frame, background};
-  }
-  copy_distortion_run(run);
+  apply_wave(
+      distortion, 0,
+      [amplitude](const RowSines::Block &block, int rows, int64_t, int32_t *decided) {
+        const double widest = screen_width() - 1.0;
+        decide_block(block, rows, 0.0, 0.0, RowDecision{amplitude, -widest, widest}, decided);
+      },
+      copy_distortion_run);
 }
 
 }  // namespace

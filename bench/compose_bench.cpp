@@ -1,0 +1,108 @@
+// Frame composition cost as ratios measured in one run: the plug-in's hook
+// against one memcpy of the same screen (the physical limit: one read and
+// one write of every byte) and against the straightforward hook kept in the
+// tests. The three are timed interleaved, sample by sample, on the same
+// buffers, and the ratio of their medians is reported.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "effects/compose_frame.h"
+#include "effects/wave_effect.h"
+#include "host/host_bindings.h"
+#include "straightforward_compose.h"
+
+namespace {
+
+struct BenchHost {
+  int32_t stack[16] = {};
+  int32_t sp = 0;
+  int32_t wide = 0;
+  int32_t height = 0;
+  uint8_t *buffer = nullptr;
+  uint8_t *background = nullptr;
+} bench_host;
+
+void *import_object(const char *name) {
+  const std::string key = name;
+  if (key == "stack") return bench_host.stack;
+  if (key == "sp") return &bench_host.sp;
+  if (key == "wide") return &bench_host.wide;
+  if (key == "height") return &bench_host.height;
+  if (key == "buffer") return &bench_host.buffer;
+  if (key == "background") return &bench_host.background;
+  return nullptr;
+}
+
+enum Mode { kNoEffect, kRipple, kDistortion };
+
+// START_x(5, 10, 20): 0.05 rad per frame, 0.1 rad per row, 20 rows or pixels.
+wavefx::WaveEffect typical_effect(bool on) {
+  return wavefx::WaveEffect{on ? 1 : 0, static_cast<float>(5 * 0.01),
+                            static_cast<float>(static_cast<float>(10) * 0.01), 20, 0.0f};
+}
+
+double median(std::vector<double> samples) {
+  std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+  return samples[samples.size() / 2];
+}
+
+template <typename F>
+double seconds(F &&work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_ComposeFrame(benchmark::State &state) {
+  const int32_t width = static_cast<int32_t>(state.range(0));
+  const int32_t height = static_cast<int32_t>(state.range(1));
+  const Mode mode = static_cast<Mode>(state.range(2));
+  const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<uint8_t> background(size), frame(size), copy(size), plain(size);
+  for (size_t i = 0; i < size; ++i) background[i] = static_cast<uint8_t>(i * 7 + i / 320);
+  bench_host.wide = width;
+  bench_host.height = height;
+  bench_host.buffer = frame.data();
+  bench_host.background = background.data();
+  wavefx::bind_host(import_object);
+  wavefx::ripple = typical_effect(mode == kRipple);
+  wavefx::distortion = typical_effect(mode == kDistortion);
+  wavefx::WaveEffect plain_ripple = wavefx::ripple, plain_distortion = wavefx::distortion;
+
+  std::vector<double> hook, memcpy_only, straightforward;
+  for (auto _ : state) {
+    const double t = seconds([] { wavefx::compose_frame(); });
+    benchmark::DoNotOptimize(frame.data());
+    memcpy_only.push_back(seconds([&] { std::memcpy(copy.data(), background.data(), size); }));
+    benchmark::DoNotOptimize(copy.data());
+    straightforward.push_back(seconds([&] {
+      straightforward_compose(plain_ripple, plain_distortion, width, height, plain.data(),
+                              background.data());
+    }));
+    benchmark::DoNotOptimize(plain.data());
+    hook.push_back(t);
+    state.SetIterationTime(t);
+  }
+  const double hook_median = median(hook);
+  state.counters["vs_memcpy"] = hook_median / median(memcpy_only);
+  state.counters["vs_straightforward"] = hook_median / median(straightforward);
+  state.counters["hook_us"] = hook_median * 1e6;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+}
+
+void Sizes(benchmark::internal::Benchmark *b) {
+  b->ArgNames({"w", "h", "mode"});
+  for (auto [w, h] : {std::pair{320, 200}, {640, 480}, {1920, 1080}, {8, 4000}})
+    for (int mode : {kNoEffect, kRipple, kDistortion}) b->Args({w, h, mode});
+}
+
+BENCHMARK(BM_ComposeFrame)->Apply(Sizes)->UseManualTime()->MinTime(0.5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,2 +1,0 @@
-frame()
-screen(64, 48)
