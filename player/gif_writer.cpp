@@ -3,7 +3,9 @@
 #include <gif_lib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -54,12 +56,22 @@ void GifWriter::check(int status, const char *step) {
   throw OutputError("cannot write '" + file_.target() + "' (" + step + "): " + reason);
 }
 
-void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
+void GifWriter::set_size(int32_t width, int32_t height) {
   if (width < 1 || height < 1 || width > 65535 || height > 65535)
     throw OutputError("cannot write '" + file_.target() + "': a GIF cannot be " +
                       std::to_string(width) + "x" + std::to_string(height));
   width_ = width;
   height_ = height;
+  screen_width_ = std::max(screen_width_, width);
+  screen_height_ = std::max(screen_height_, height);
+  previous_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  line_.resize(static_cast<size_t>(width));
+}
+
+void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
+  set_size(width, height);
+  first_width_ = width;
+  first_height_ = height;
   global_palette_ = palette;
   check(EGifPutScreenDesc(gif_, width, height, 8, 0, make_map(palette).get()), "header");
   // NETSCAPE2.0 application block: loop forever.
@@ -69,8 +81,6 @@ void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
   check(EGifPutExtensionBlock(gif_, 11, kApplication), "loop block");
   check(EGifPutExtensionBlock(gif_, 3, kLoopForever), "loop block");
   check(EGifPutExtensionTrailer(gif_), "loop block");
-  previous_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  line_.resize(static_cast<size_t>(width));
 }
 
 void GifWriter::put_image(const uint8_t *pixels, const Rect &rect, const Palette &palette) {
@@ -109,12 +119,12 @@ void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
     begin(width, height, palette);
     put_image(pixels, {0, 0, width, height}, palette);
   } else {
-    if (width != width_ || height != height_)
-      throw std::invalid_argument("a GIF keeps the size of its first frame");
+    const bool resized = width != width_ || height != height_;
+    if (resized) set_size(width, height);
     Rect rect{0, 0, width, height};
     // Pixels already shown keep their old colours, so a new palette needs
-    // the whole frame again.
-    if (palette == previous_palette_) {
+    // the whole frame again; so does a new size.
+    if (palette == previous_palette_ && !resized) {
       rect = changed_rect(previous_.data(), pixels, width, height);
       // Nothing changed: a single unchanged pixel still carries the delay.
       if (rect.empty()) rect = {0, 0, 1, 1};
@@ -126,6 +136,21 @@ void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
   ++frames_;
 }
 
+// The screen size in the header (bytes 6..9, little-endian) becomes the
+// largest frame size, known only now.
+void GifWriter::patch_screen_size() {
+  const uint8_t size[4] = {
+      static_cast<uint8_t>(screen_width_), static_cast<uint8_t>(screen_width_ >> 8),
+      static_cast<uint8_t>(screen_height_), static_cast<uint8_t>(screen_height_ >> 8)};
+  std::FILE *file = std::fopen(file_.path().c_str(), "r+b");
+  const bool written =
+      file != nullptr && std::fseek(file, 6, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file) == 4;
+  const int error = errno;
+  if (file != nullptr && std::fclose(file) != 0 && written)
+    throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(errno));
+  if (!written) throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(error));
+}
+
 void GifWriter::finish() {
   if (frames_ == 0) throw OutputError("cannot write '" + file_.target() + "': no frames");
   errno = 0;
@@ -134,6 +159,7 @@ void GifWriter::finish() {
   gif_ = nullptr;
   if (EGifCloseFile(gif, &error) != GIF_OK)
     throw OutputError("cannot write '" + file_.target() + "': " + gif_error_text(error));
+  if (screen_width_ != first_width_ || screen_height_ != first_height_) patch_screen_size();
   file_.commit();
 }
 

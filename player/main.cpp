@@ -79,7 +79,7 @@ int play(const Options &options) {
   gif.finish();
   std::fprintf(stderr, "kroplay: wrote %s (%lld frame%s, %dx%d)\n", output.c_str(),
                static_cast<long long>(recorder.frames()), recorder.frames() == 1 ? "" : "s",
-               runtime.width(), runtime.height());
+               gif.screen_width(), gif.screen_height());
   return kDone;
 }
 

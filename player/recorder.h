@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
 
 #include "gif_writer.h"
 #include "progress.h"
@@ -20,7 +19,6 @@ class Recorder : public FrameSink {
       : gif_(gif), hash_out_(hash_out), progress_(progress) {}
 
   void frame_composed(const HostRuntime &runtime) override;
-  std::string refuse_size(int32_t width, int32_t height) const override;
 
   int64_t frames() const { return frames_; }
 
@@ -29,7 +27,6 @@ class Recorder : public FrameSink {
   std::FILE *hash_out_;
   Progress &progress_;
   int64_t frames_ = 0;
-  int32_t width_ = 0, height_ = 0;
 };
 
 }  // namespace kroplay

@@ -136,7 +136,6 @@ struct ScriptApi::Bindings {
     if (!valid_screen_size(w, h))
       return luaL_error(lua, "screen: %dx%d is out of range (each side 1..%d, at most %I pixels)",
                         w, h, kMaxScreenSide, static_cast<LUAI_UACINT>(kMaxScreenPixels));
-    if (!api.check_size(w, h)) return luaL_error(lua, "screen: %s", api.error_message_.c_str());
     return api.guard([&] { api.runtime_.resize(w, h); }) ? 0 : raise_fatal(lua, api);
   }
 
@@ -255,11 +254,6 @@ void ScriptApi::run() {
     throw ScriptError(text);
   }
   lua_settop(lua_, 0);
-}
-
-bool ScriptApi::check_size(int32_t width, int32_t height) {
-  error_message_ = sink_.refuse_size(width, height);
-  return error_message_.empty();
 }
 
 bool ScriptApi::pick_palette(const char *name) {

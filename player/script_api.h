@@ -31,8 +31,6 @@ class FrameSink {
   virtual ~FrameSink() = default;
   // Called after each frame the script composes.
   virtual void frame_composed(const HostRuntime &runtime) = 0;
-  // Why the screen may not become `width` x `height` now; empty if it may.
-  virtual std::string refuse_size(int32_t, int32_t) const { return {}; }
 };
 
 // A script that cannot be loaded or fails; the message is one line,
@@ -68,7 +66,6 @@ class ScriptApi {
   template <typename Body>
   bool guard(Body &&body);
 
-  bool check_size(int32_t width, int32_t height);
   bool pick_palette(const char *name);
   bool load_background(const char *path);
 

@@ -31,6 +31,7 @@ class TempFile {
   void commit();
 
   const std::string &target() const { return target_; }
+  const std::string &path() const { return path_; }
 
  private:
   std::string target_;
