@@ -30,11 +30,11 @@ int rand_stub() {
 }
 void text_out_stub(const char *) {}
 
-// Data names, each given its own zeroed slot of this size in one block.
+// Data names (but "palette", which is real), each given its own zeroed slot
+// of this size in one block.
 constexpr const char *kUnusedData[] = {
-    "mem",          "palette", "active_palette", "key",       "ghost",          "ss_time",
-    "ss_status",    "ss_exit", "process_size",   "id_offset", "id_init_offset", "id_start_offset",
-    "id_end_offset"};
+    "mem",     "active_palette", "key",       "ghost",          "ss_time",         "ss_status",
+    "ss_exit", "process_size",   "id_offset", "id_init_offset", "id_start_offset", "id_end_offset"};
 constexpr size_t kUnusedSlot = 4096;
 
 std::string quoted(const char *name) {
@@ -46,16 +46,13 @@ std::string quoted(const char *name) {
 HostRuntime::HostRuntime(int32_t width, int32_t height, bool null_unused_imports)
     : palette_(default_palette()), null_unused_imports_(null_unused_imports) {
   if (current != nullptr) throw std::logic_error("only one HostRuntime may exist at a time");
-  current = this;
   sp_ = kStackBase;
   resize(width, height);
 
+  unused_.emplace_back("palette", palette_.data());
   unused_storage_.assign(std::size(kUnusedData) * kUnusedSlot, 0);
   for (size_t i = 0; i < std::size(kUnusedData); ++i)
     unused_.emplace_back(kUnusedData[i], unused_storage_.data() + i * kUnusedSlot);
-  // "palette" is served by the real palette, not a zeroed slot.
-  for (auto &entry : unused_)
-    if (entry.first == "palette") entry.second = palette_.data();
   const std::pair<const char *, void *> services[] = {
       {"set_palette", reinterpret_cast<void *>(set_palette_stub)},
       {"kro_malloc", reinterpret_cast<void *>(malloc_stub)},
@@ -65,6 +62,7 @@ HostRuntime::HostRuntime(int32_t width, int32_t height, bool null_unused_imports
       {"kro_rand", reinterpret_cast<void *>(rand_stub)},
       {"kro_text_out", reinterpret_cast<void *>(text_out_stub)}};
   for (const auto &service : services) unused_.emplace_back(service.first, service.second);
+  current = this;
 }
 
 HostRuntime::~HostRuntime() {
