@@ -83,7 +83,10 @@ int play(const Options &options) {
   return kDone;
 }
 
-int fail(int code, const std::string &message) {
+// Errors are one line, even when a script's own error message is not.
+int fail(int code, std::string message) {
+  for (char &c : message)
+    if (c == '\n' || c == '\r') c = ' ';
   std::fflush(stdout);
   std::fprintf(stderr, "kroplay: %s\n", message.c_str());
   return code;

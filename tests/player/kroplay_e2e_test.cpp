@@ -391,6 +391,7 @@ TEST(Kroplay, ScriptErrorsGiveOneLineAndLeaveNothing) {
        "bad_argument.lua:2: START_RIPPLE: argument 2 must be an integer, got 2.5"},
       {script("wrong_count.lua"), "wrong_count.lua:2: START_RIPPLE: expected 3 arguments, got 2"},
       {script("out_of_range.lua"), "FILL: argument 1 must be an integer from -2147483648"},
+      {script("two_line_error.lua"), "two_line_error.lua:2: first line second line"},
       {script("lines.lua") + " -o nowhere/out.gif", "cannot write 'nowhere/out.gif'"},
   };
   for (const auto &c : cases) {
@@ -433,11 +434,24 @@ TEST(Kroplay, BrokenPluginsAreCaughtWithTheFunctionNamed) {
   EXPECT_EQ(0, kroplay(dir, script("uses_add.lua") + " " + plugin("well_behaved")).status);
 }
 
-TEST(Kroplay, AnInterruptedRunLeavesNothing) {
+TEST(Kroplay, AnInterruptedOrAbandonedRunLeavesNothing) {
   TempDir dir;
   const Outcome run = kroplay(dir, script("endless.lua") + " & sleep 1; kill $!; wait $!");
   EXPECT_EQ(128 + SIGTERM, run.status);
   EXPECT_EQ(std::vector<std::string>{}, dir.entries());
+  EXPECT_EQ(4, kroplay(dir, script("exits.lua")).status);
+  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
+}
+
+TEST(Kroplay, CountsFramesOnATerminalOnly) {
+  TempDir dir;
+  // `script` gives kroplay a terminal; without one (every other test) stderr
+  // holds only the final line.
+  const Outcome on_terminal =
+      kroplay(dir, "-qec \"'" KROPLAY_PATH "' " + script("lines.lua") + "\" /dev/null", "script");
+  EXPECT_EQ(0, on_terminal.status);
+  EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
+  EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
 }
 
 }  // namespace

@@ -1,0 +1,2 @@
+frame()
+error("first line\nsecond line")
