@@ -22,3 +22,6 @@ ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
 echo "== fuzzer over host action sequences: regression inputs, then 60 s (build-fuzz/)"
 bash scripts/fuzz.sh 60
+
+echo "== 32-bit Windows DLL and test suites under Wine (build-win32/)"
+bash scripts/test-windows.sh
