@@ -25,4 +25,6 @@ trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
 cmake --build "$build" -j "$jobs"
-ctest --test-dir "$build" -j "$jobs" --output-on-failure
+# A test that outlives its time (a Wine process left waiting) fails instead
+# of stalling the run.
+ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 600
