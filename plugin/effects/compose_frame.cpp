@@ -85,8 +85,8 @@ struct RowRun {
 
   bool continues(int32_t next_source_or_shift, int32_t w, const uint8_t *f, const uint8_t *g,
                  int32_t step) const {
-    return rows > 0 && next_source_or_shift == source_or_shift + step * rows && w == width &&
-           f == frame && g == background;
+    return rows > 0 && next_source_or_shift == int64_t{source_or_shift} + int64_t{step} * rows &&
+           w == width && f == frame && g == background;
   }
 };
 
