@@ -12,32 +12,7 @@ const ScriptFunctionInfo kScriptFunctions[PlainHost::kFunctionCount] = {
 
 namespace {
 
-const char *const kImportNames[PlainHost::kImportCount] = {"stack",
-                                                           "mem",
-                                                           "palette",
-                                                           "active_palette",
-                                                           "key",
-                                                           "buffer",
-                                                           "background",
-                                                           "ghost",
-                                                           "sp",
-                                                           "wide",
-                                                           "height",
-                                                           "ss_time",
-                                                           "ss_status",
-                                                           "ss_exit",
-                                                           "process_size",
-                                                           "id_offset",
-                                                           "id_init_offset",
-                                                           "id_start_offset",
-                                                           "id_end_offset",
-                                                           "set_palette",
-                                                           "kro_malloc",
-                                                           "kro_free",
-                                                           "kro_fopen",
-                                                           "kro_fclose",
-                                                           "kro_rand",
-                                                           "kro_text_out"};
+const char *const kImportNames[PlainHost::kImportCount] = {KRO_IMPORT_NAMES};
 
 }  // namespace
 

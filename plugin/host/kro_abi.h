@@ -54,13 +54,8 @@ typedef void (*kro_export_object)(const char *name, void *address);
  * Both bitmaps are wide x height bytes of palette indices, rows stored one
  * after the other without gaps.
  *
- * kromain imports 26 names, in this order: "stack", "mem", "palette",
- * "active_palette", "key", "buffer", "background", "ghost", "sp", "wide",
- * "height", "ss_time", "ss_status", "ss_exit", "process_size", "id_offset",
- * "id_init_offset", "id_start_offset", "id_end_offset", "set_palette",
- * "kro_malloc", "kro_free", "kro_fopen", "kro_fclose", "kro_rand",
- * "kro_text_out". Only the six above are ever read; a host may answer the
- * other twenty with null.
+ * kromain imports the 26 names of KRO_IMPORT_NAMES, in that order. Only the
+ * six above are ever read; a host may answer the other twenty with null.
  *
  * Stack contract for a script function with n parameters: on entry the last
  * argument is at stack[sp], the first at stack[sp - n + 1]. The function pops
@@ -75,6 +70,14 @@ typedef void (*kro_export_object)(const char *name, void *address);
 #else
 #define KRO_EXPORT __attribute__((visibility("default")))
 #endif
+
+/* The names kromain imports, in order, for hosts that check the order. */
+#define KRO_IMPORT_COUNT 26
+#define KRO_IMPORT_NAMES                                                                     \
+  "stack", "mem", "palette", "active_palette", "key", "buffer", "background", "ghost", "sp", \
+      "wide", "height", "ss_time", "ss_status", "ss_exit", "process_size", "id_offset",      \
+      "id_init_offset", "id_start_offset", "id_end_offset", "set_palette", "kro_malloc",     \
+      "kro_free", "kro_fopen", "kro_fclose", "kro_rand", "kro_text_out"
 
 /* First entry point. Called once, before anything else.
  * Registers the eleven script functions, in this order, with these stack
