@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "conformance_check.h"
 #include "demo_script.h"
 #include "gif_writer.h"
 #include "host_runtime.h"
@@ -108,6 +109,14 @@ int main(int argc, char **argv) {
   if (options.version) {
     print_version();
     return kDone;
+  }
+
+  if (options.check) {
+    try {
+      return run_conformance_check(options.plugin.empty() ? default_plugin_path() : options.plugin);
+    } catch (const std::exception &e) {
+      return fail(kPluginFailed, std::string("--check: ") + e.what());
+    }
   }
 
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, on_fatal_signal);

@@ -88,6 +88,9 @@ Options parse_options(const std::vector<std::string> &arguments) {
     } else if (arg == "--null-imports") {
       no_value();
       options.null_imports = true;
+    } else if (arg == "--check") {
+      no_value();
+      options.check = true;
     } else if (arg == "-h" || arg == "--help") {
       no_value();
       options.help = true;
@@ -98,6 +101,8 @@ Options parse_options(const std::vector<std::string> &arguments) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
+  if (options.check && (have_script || !options.output.empty() || options.hash))
+    throw UsageError("--check runs no script; it takes only --plugin");
   return options;
 }
 
@@ -116,6 +121,7 @@ int gif_delay(int fps) {
 
 std::string usage() {
   return "usage: kroplay [SCRIPT.lua] [-o OUT.gif] [--plugin PATH] [--size WxH] [--fps N]\n"
+         "       kroplay --check [--plugin PATH]\n"
          "               [--hash] [--null-imports]\n"
          "\n"
          "Runs a Lua script against a plug-in the way the game runtime does and records\n"
@@ -131,11 +137,15 @@ std::string usage() {
          "                     64-bit hash of its palette indices and palette\n"
          "  --null-imports     answer null for the twenty host names the plug-in\n"
          "                     fetches but must never read\n"
+         "  --check            conformance run instead of a script: the plug-in's\n"
+         "                     registration, imports, every function with boundary\n"
+         "                     arguments and frames, all host memory against guard\n"
+         "                     pages; one line per check, then \"N passed, N failed\"\n"
          "  -h, --help         show this help\n"
          "  --version          show the version\n"
          "\n"
          "Exit status: 0 done, 1 script or file error, 2 bad command line,\n"
-         "3 plug-in cannot be loaded or breaks the host contract.\n";
+         "3 plug-in cannot be loaded or breaks the host contract (or fails --check).\n";
 }
 
 }  // namespace kroplay

@@ -24,6 +24,7 @@ struct Options {
   int fps = 50;
   bool hash = false;
   bool null_imports = false;
+  bool check = false;  // conformance run against the plug-in instead of a script
   bool help = false;
   bool version = false;
 };
