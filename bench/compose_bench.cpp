@@ -74,7 +74,7 @@ void BM_ComposeFrame(benchmark::State &state) {
   wavefx::distortion = typical_effect(mode == kDistortion);
   wavefx::WaveEffect plain_ripple = wavefx::ripple, plain_distortion = wavefx::distortion;
 
-  std::vector<double> hook, memcpy_only, straightforward;
+  std::vector<double> hook, memcpy_only, straightforward, row_copies;
   for (auto _ : state) {
     const double t = seconds([] { wavefx::compose_frame(); });
     benchmark::DoNotOptimize(frame.data());
@@ -85,6 +85,12 @@ void BM_ComposeFrame(benchmark::State &state) {
                               background.data());
     }));
     benchmark::DoNotOptimize(plain.data());
+    // The floor for any hook that writes rows one by one: one memcpy per row.
+    row_copies.push_back(seconds([&] {
+      for (size_t row = 0; row < size; row += static_cast<size_t>(width))
+        std::memcpy(copy.data() + row, background.data() + row, static_cast<size_t>(width));
+    }));
+    benchmark::DoNotOptimize(copy.data());
     hook.push_back(t);
     state.SetIterationTime(t);
   }
@@ -92,6 +98,7 @@ void BM_ComposeFrame(benchmark::State &state) {
   state.counters["vs_memcpy"] = hook_median / median(memcpy_only);
   state.counters["vs_straightforward"] = hook_median / median(straightforward);
   state.counters["hook_us"] = hook_median * 1e6;
+  state.counters["rows_vs_memcpy"] = median(row_copies) / median(memcpy_only);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }
 

@@ -82,12 +82,6 @@ struct RowRun {
   int32_t width = 0;
   uint8_t *frame = nullptr;
   const uint8_t *background = nullptr;
-
-  bool continues(int32_t next_source_or_shift, int32_t w, const uint8_t *f, const uint8_t *g,
-                 int32_t step) const {
-    return rows > 0 && next_source_or_shift == int64_t{source_or_shift} + int64_t{step} * rows &&
-           w == width && f == frame && g == background;
-  }
 };
 
 // memmove throughout: a host may hand over one bitmap as both buffer and
@@ -141,29 +135,36 @@ void copy_distortion_run(const RowRun &run) {
 // Rows go in blocks: first their sines, then what each row's sine decides
 // (a source row or a shift, by `decide_rows(block, rows, first, decided)`),
 // then the copies, merged into runs whose decisions step by `run_step` from
-// row to row. The screen size and bitmaps are read afresh for every block
-// and every row copy; nothing in between can change them.
+// row to row. The screen size and bitmaps are read afresh for every block of
+// rows; nothing the hook calls in between can change them.
 template <typename DecideRows, typename CopyRun>
 void apply_wave(const WaveEffect &effect, int32_t run_step, DecideRows decide_rows,
                 CopyRun copy_run) {
   RowSines sines(effect);
   RowSines::Block block;
   int32_t decided[RowSines::kBlock];
-  RowRun run;
+  RowRun run;        // rows gathered so far, copied once the run cannot grow
+  int64_t next = 0;  // the decision that would make the run one row longer
   for (int64_t first = 0; first < screen_height(); first += RowSines::kBlock) {
     const int rows = static_cast<int>(std::min<int64_t>(RowSines::kBlock, screen_height() - first));
     sines.next_block(rows, block);
     decide_rows(block, rows, first, decided);
+    const int32_t width = screen_width();
+    uint8_t *frame = frame_buffer();
+    const uint8_t *background = background_bitmap();
+    if (width != run.width || frame != run.frame || background != run.background) {
+      copy_run(run);
+      run.rows = 0;
+    }
     for (int k = 0; k < rows; ++k) {
-      const int32_t width = screen_width();
-      uint8_t *frame = frame_buffer();
-      const uint8_t *background = background_bitmap();
-      if (run.continues(decided[k], width, frame, background, run_step)) {
+      if (run.rows > 0 && decided[k] == next) {
         ++run.rows;
+        next += run_step;
         continue;
       }
       copy_run(run);
       run = RowRun{static_cast<int32_t>(first + k), 1, decided[k], width, frame, background};
+      next = int64_t{decided[k]} + run_step;
     }
   }
   copy_run(run);
