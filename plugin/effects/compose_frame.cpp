@@ -135,8 +135,8 @@ void copy_distortion_run(const RowRun &run) {
 // Rows go in blocks: first their sines, then what each row's sine decides
 // (a source row or a shift, by `decide_rows(block, rows, first, decided)`),
 // then the copies, merged into runs whose decisions step by `run_step` from
-// row to row. The screen size and bitmaps are read afresh for every block of
-// rows; nothing the hook calls in between can change them.
+// row to row. The height is read afresh for every block of rows, the width
+// and both bitmaps for every row.
 template <typename DecideRows, typename CopyRun>
 void apply_wave(const WaveEffect &effect, int32_t run_step, DecideRows decide_rows,
                 CopyRun copy_run) {
@@ -149,15 +149,12 @@ void apply_wave(const WaveEffect &effect, int32_t run_step, DecideRows decide_ro
     const int rows = static_cast<int>(std::min<int64_t>(RowSines::kBlock, screen_height() - first));
     sines.next_block(rows, block);
     decide_rows(block, rows, first, decided);
-    const int32_t width = screen_width();
-    uint8_t *frame = frame_buffer();
-    const uint8_t *background = background_bitmap();
-    if (width != run.width || frame != run.frame || background != run.background) {
-      copy_run(run);
-      run.rows = 0;
-    }
     for (int k = 0; k < rows; ++k) {
-      if (run.rows > 0 && decided[k] == next) {
+      const int32_t width = screen_width();
+      uint8_t *frame = frame_buffer();
+      const uint8_t *background = background_bitmap();
+      if (run.rows > 0 && decided[k] == next && width == run.width && frame == run.frame &&
+          background == run.background) {
         ++run.rows;
         next += run_step;
         continue;
