@@ -33,7 +33,12 @@ void push(int32_t value) {
 }
 int32_t wide() {
 #ifdef BROKEN_WAVE_WIDE_64
-  return static_cast<int32_t>(*static_cast<int64_t *>(imported[kWide]));
+  // Reads 'wide' as a 64-bit value, byte by byte (volatile, so no load is
+  // dropped; bytes, so no misaligned access).
+  const volatile uint8_t *bytes = static_cast<const volatile uint8_t *>(imported[kWide]);
+  uint64_t value = 0;
+  for (int i = 0; i < 8; ++i) value |= static_cast<uint64_t>(bytes[i]) << (8 * i);
+  return static_cast<int32_t>(value);
 #else
   return *static_cast<int32_t *>(imported[kWide]);
 #endif
