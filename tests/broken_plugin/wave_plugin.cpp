@@ -60,6 +60,9 @@ uint8_t *background() {
 }
 #endif
 uint8_t colour(int32_t c) {
+#ifdef BROKEN_WAVE_NO_COLOUR_CLAMP
+  return static_cast<uint8_t>(c);
+#endif
   return static_cast<uint8_t>(c > 255 ? 255 : c < 0 ? 0 : c);
 }
 size_t at(int64_t row, int64_t column) {
@@ -115,6 +118,9 @@ void STOP_DISTORT() {
 }
 void CHANGE_RVAL() {
   push(change(ripple));
+#ifdef BROKEN_WAVE_CHANGE_CLEARS_SLOT
+  static_cast<int32_t *>(imported[kStack])[sp() + 1] = 0;  // the popped selector
+#endif
 }
 void CHANGE_DVAL() {
   push(change(distortion));
@@ -208,6 +214,9 @@ void compose() {
     }
     distortion.phase = distortion.phase + distortion.speed;
   }
+#ifdef BROKEN_WAVE_HOOK_TOUCHES_STACK
+  static_cast<int32_t *>(imported[kStack])[sp()] = 0;
+#endif
 }
 
 }  // namespace
@@ -251,6 +260,9 @@ KRO_EXPORT void kromain(kro_import_object import_object, kro_export_object expor
 KRO_EXPORT void kroend(kro_import_object import_object, kro_export_object) {
 #ifdef BROKEN_WAVE_KROEND_IMPORTS
   import_object("stack");
+#elif defined(BROKEN_WAVE_KROEND_STOPS)
+  (void)import_object;
+  ripple.active = 0;
 #else
   (void)import_object;
 #endif

@@ -135,6 +135,17 @@ TEST(KroplayCheck, EachBrokenVariantFailsWithItsFaultNamed) {
       {"wave_reads_unused",
        "FILL(0) read the host's 'mem' (fetched, never to be used), which must never be touched"},
       {"wave_wide_64", "1 byte past the end of the host's 'wide'"},
+      {"wave_no_colour_clamp", "FILL(256) left the background at (0, 0) 0, expected 255"},
+      {"wave_change_clears_slot",
+       "CHANGE_RVAL(0, 1): the call changed the stack entry +1 from the result's place"},
+      {"wave_hook_touches_stack",
+       "frame 1 after START_RIPPLE(0, 10, 20): the hook changed the stack entry +0 from sp"},
+      {"wave_kroend_stops",
+       "FAIL - kroend leaves the ripple and the hook running: frame 1 after kroend: frame row"},
+      {"null_function", "FAIL - krolibrary registers no null function: 'ADD' registered as null"},
+      {"exports_other",
+       "FAIL - kromain exports 'background_to_buffer' last, and nothing else: exported "
+       "'buffer_to_screen', expected 'background_to_buffer'"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.variant);
