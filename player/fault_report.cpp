@@ -13,6 +13,8 @@
 namespace kroplay {
 namespace {
 
+constexpr unsigned kCallSeconds = 10;  // the watchdog's limit for one call or frame
+
 char check_text[256];
 char call_text[256];
 int tally_passed = 0;
@@ -75,7 +77,17 @@ void on_fault(int signal, siginfo_t *info, void *context) {
   put(": ");
   put(call_text);
   put(" ");
-  if (describe_fault_address(address, what, sizeof what)) {
+  if (signal == SIGALRM) {
+    put("did not return within ");
+    put_number(kCallSeconds);
+    put(" s");
+  } else if (signal == SIGFPE) {
+    put("raised SIGFPE (an arithmetic fault, such as a division by zero)");
+  } else if (signal == SIGILL) {
+    put("raised SIGILL (an illegal instruction)");
+  } else if (signal == SIGABRT) {
+    put("aborted (SIGABRT)");
+  } else if (describe_fault_address(address, what, sizeof what)) {
     put(access_kind(context));
     put(" ");
     put(what);
@@ -110,13 +122,19 @@ void install_fault_handler() {
   action.sa_sigaction = on_fault;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&action.sa_mask);
-  if (sigaction(SIGSEGV, &action, nullptr) != 0 || sigaction(SIGBUS, &action, nullptr) != 0)
-    throw std::runtime_error("cannot install the fault handler");
+  for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGALRM})
+    if (sigaction(signal, &action, nullptr) != 0)
+      throw std::runtime_error("cannot install the fault handler");
 }
 
 void set_fault_context(const char *check, const char *call) {
   copy(check_text, sizeof check_text, check);
   copy(call_text, sizeof call_text, call);
+  alarm(kCallSeconds);
+}
+
+void stop_watchdog() {
+  alarm(0);
 }
 
 void set_fault_tally(int passed, int failed) {

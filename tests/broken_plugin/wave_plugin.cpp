@@ -2,7 +2,10 @@
 // for testing kroplay --check: built once as written (WAVE_OK, which must
 // pass every check) and once per BROKEN_WAVE_* macro, each with one fault
 // that a check must catch and name.
+#include <unistd.h>
+
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 
@@ -113,6 +116,9 @@ void STOP_DISTORT() {
 #ifdef BROKEN_WAVE_POPS_EXTRA
   pop();
 #endif
+#ifdef BROKEN_WAVE_HANGS
+  for (;;) pause();  // waits for ever, without burning the processor
+#endif
   distortion.active = 0;
   push(0);
 }
@@ -162,6 +168,12 @@ void PUT_VLINE() {
   push(0);
 }
 void HOW_WIDE() {
+#ifdef BROKEN_WAVE_RAISES_FPE
+  // Stands for a division by zero on an empty screen; raised directly so
+  // that a sanitizer build, which would catch the division itself, sees
+  // the same signal.
+  if (wide() == 0) std::raise(SIGFPE);
+#endif
   push(wide());
 }
 void HOW_HIGH() {

@@ -142,6 +142,12 @@ TEST(KroplayCheck, EachBrokenVariantFailsWithItsFaultNamed) {
        "frame 1 after START_RIPPLE(0, 10, 20): the hook changed the stack entry +0 from sp"},
       {"wave_kroend_stops",
        "FAIL - kroend leaves the ripple and the hook running: frame 1 after kroend: frame row"},
+      {"wave_hangs",
+       "FAIL - STOP_DISTORT on 0x0, ending at a guard page: STOP_DISTORT() did not return within "
+       "10 s"},
+      {"wave_raises_fpe",
+       "FAIL - HOW_WIDE on 0x0, ending at a guard page: HOW_WIDE() raised SIGFPE (an arithmetic "
+       "fault, such as a division by zero)"},
       {"null_function", "FAIL - krolibrary registers no null function: 'ADD' registered as null"},
       {"exports_other",
        "FAIL - kromain exports 'background_to_buffer' last, and nothing else: exported "
