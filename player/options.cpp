@@ -101,7 +101,8 @@ Options parse_options(const std::vector<std::string> &arguments) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
-  if (options.check && (have_script || !options.output.empty() || options.hash))
+  if (options.check &&
+      (have_script || !options.output.empty() || options.hash || options.null_imports))
     throw UsageError("--check runs no script; it takes only --plugin");
   return options;
 }
