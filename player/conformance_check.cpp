@@ -68,6 +68,7 @@ class Checker {
   std::string check_, problem_, last_call_;
   int frames_per_call_ = 3;
   int calls_ = 0, frames_ = 0;
+  int drawing_cases_ = 0;
   int passed_ = 0, failed_ = 0;
 };
 
@@ -236,8 +237,16 @@ bool Checker::scenario(const std::string &f, const std::vector<int32_t> &args) {
     return call("STOP_DISTORT") && call("START_RIPPLE", {5, 10, 20}) && call(f, args) && frames(n);
   if (f == "CHANGE_DVAL")
     return call("STOP_RIPPLE") && call("START_DISTORT", {5, 10, 20}) && call(f, args) && frames(n);
-  // Drawing and size queries: no effect, so the frame is the background.
-  if (f == "FILL" || f == "PUT_HLINE" || f == "PUT_VLINE") paint_background();
+  if (f == "FILL" || f == "PUT_HLINE" || f == "PUT_VLINE") {
+    // Every other drawing case with a ripple running, which the drawing
+    // must show through; the others without an effect, where the frame is
+    // the background itself.
+    paint_background();
+    const bool rippled = ++drawing_cases_ % 2 == 0;
+    return call("STOP_DISTORT") &&
+           (rippled ? call("START_RIPPLE", {40, 100, 3}) : call("STOP_RIPPLE")) && call(f, args) &&
+           frames(n);
+  }
   return call("STOP_RIPPLE") && call("STOP_DISTORT") && call(f, args) && frames(n);
 }
 
