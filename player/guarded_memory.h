@@ -46,7 +46,8 @@ class GuardedBlock {
 
 // Writes into `out` (at most `capacity` bytes, always terminated) what the
 // fault address `address` hit, e.g. "1 byte past the end of the background
-// (7x5, ending at a guard page)". Returns false when it lies in no known block. Async-signal-safe.
+// (7x5, ending at a guard page)". Returns false when it lies in no known
+// block. Async-signal-safe.
 bool describe_fault_address(uintptr_t address, char *out, size_t capacity);
 
 }  // namespace kroplay
