@@ -20,6 +20,7 @@
 #include "recorder.h"
 #include "script_api.h"
 #include "temp_file.h"
+#include "window_mode.h"
 
 namespace {
 
@@ -124,6 +125,12 @@ int main(int argc, char **argv) {
   std::atexit(remove_temp_file_at_exit);
 
   try {
+    if (options.window) {
+      if (!window_available())
+        return fail(kBadUsage, "this build of kroplay has no preview window (built without SDL2)");
+      run_window(options);
+      return kDone;
+    }
     return play(options);
   } catch (const ScriptError &e) {
     return fail(kScriptFailed, e.what());

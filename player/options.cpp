@@ -37,6 +37,15 @@ void parse_fps(const std::string &text, Options &options) {
   options.fps = static_cast<int>(fps);
 }
 
+// A whole number from `low` to `high` for `option`, or a UsageError.
+int parse_bounded(const std::string &option, const std::string &text, int low, int high) {
+  int64_t value = 0;
+  if (!parse_number(text, value) || value < low || value > high)
+    throw UsageError(option + " wants a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not '" + text + "'");
+  return static_cast<int>(value);
+}
+
 }  // namespace
 
 Options parse_options(const std::vector<std::string> &arguments) {
@@ -88,6 +97,13 @@ Options parse_options(const std::vector<std::string> &arguments) {
     } else if (arg == "--null-imports") {
       no_value();
       options.null_imports = true;
+    } else if (arg == "--window") {
+      no_value();
+      options.window = true;
+    } else if (arg == "--scale") {
+      options.scale = parse_bounded(arg, take_value(), 1, 64);
+    } else if (arg == "--quit-after") {
+      options.quit_after = parse_bounded(arg, take_value(), 1, 86400);
     } else if (arg == "--check") {
       no_value();
       options.check = true;
@@ -101,6 +117,9 @@ Options parse_options(const std::vector<std::string> &arguments) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
+  if (!options.window && (options.scale != 0 || options.quit_after != 0))
+    throw UsageError(std::string(options.scale != 0 ? "--scale" : "--quit-after") +
+                     " needs --window");
   if (options.check &&
       (have_script || !options.output.empty() || options.hash || options.null_imports))
     throw UsageError("--check runs no script; it takes only --plugin");
@@ -123,7 +142,7 @@ int gif_delay(int fps) {
 std::string usage() {
   return "usage: kroplay [SCRIPT.lua] [-o OUT.gif] [--plugin PATH] [--size WxH] [--fps N]\n"
          "       kroplay --check [--plugin PATH]\n"
-         "               [--hash] [--null-imports]\n"
+         "               [--hash] [--null-imports] [--window [--scale N] [--quit-after SECS]]\n"
          "\n"
          "Runs a Lua script against a plug-in the way the game runtime does and records\n"
          "every composed frame into an animated GIF. Without a script, plays the\n"
@@ -138,6 +157,13 @@ std::string usage() {
          "                     64-bit hash of its palette indices and palette\n"
          "  --null-imports     answer null for the twenty host names the plug-in\n"
          "                     fetches but must never read\n"
+         "  --window           live preview: show the frames in a window in real time,\n"
+         "                     restart when the script is saved (writes a GIF only\n"
+         "                     with -o); keys: space pause, right arrow step, R restart,\n"
+         "                     S save frame, Q or Escape quit\n"
+         "  --scale N          window pixels per screen pixel, 1..64 (default: the\n"
+         "                     largest that fits the display)\n"
+         "  --quit-after SECS  close the window by itself after SECS seconds\n"
          "  --check            conformance run instead of a script: the plug-in's\n"
          "                     registration, imports, every function with boundary\n"
          "                     arguments and frames, all host memory against guard\n"

@@ -27,6 +27,9 @@ struct Options {
   bool check = false;  // conformance run against the plug-in instead of a script
   bool help = false;
   bool version = false;
+  bool window = false;  // live preview instead of a GIF
+  int scale = 0;        // window pixels per screen pixel; 0: the largest that fits
+  int quit_after = 0;   // seconds until the window closes by itself; 0: never
 };
 
 // Parses the arguments after the program name. Options take their value as

@@ -108,7 +108,10 @@ struct ScriptApi::Bindings {
     int32_t arguments[HostRuntime::kMaxParameters];
     for (int i = 0; i < f.parameter_count; ++i) arguments[i] = integer(lua, name, i + 1);
     int32_t result = 0;
-    if (!api.guard([&] { result = api.runtime_.call(index, arguments); }))
+    if (!api.guard([&] {
+          result = api.runtime_.call(index, arguments);
+          api.sink_.function_called(f.name, arguments, f.parameter_count);
+        }))
       return raise_fatal(lua, api);
     lua_pushinteger(lua, result);
     return 1;

@@ -31,6 +31,10 @@ class FrameSink {
   virtual ~FrameSink() = default;
   // Called after each frame the script composes.
   virtual void frame_composed(const HostRuntime &runtime) = 0;
+  // Called after each plug-in function the script calls, with its
+  // arguments first to last.
+  virtual void function_called(const std::string & /*name*/, const int32_t * /*arguments*/,
+                               int /*count*/) {}
 };
 
 // A script that cannot be loaded or fails; the message is one line,

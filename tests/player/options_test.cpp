@@ -85,3 +85,26 @@ TEST(Options, GifDelayIsTheNearestWholeHundredth) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Options, PreviewWindowOptions) {
+  const Options plain = parse_options({"--window", "s.lua"});
+  EXPECT_TRUE(plain.window);
+  EXPECT_EQ(0, plain.scale);
+  EXPECT_EQ(0, plain.quit_after);
+  const Options o = parse_options({"--window", "--scale", "3", "--quit-after=64"});
+  EXPECT_EQ(3, o.scale);
+  EXPECT_EQ(64, o.quit_after);
+  EXPECT_EQ("--scale wants a whole number from 1 to 64, not '0'",
+            usage_error({"--window", "--scale", "0"}));
+  EXPECT_EQ("--scale wants a whole number from 1 to 64, not '65'",
+            usage_error({"--window", "--scale=65"}));
+  EXPECT_EQ("--quit-after wants a whole number from 1 to 86400, not '1.5'",
+            usage_error({"--window", "--quit-after", "1.5"}));
+  EXPECT_EQ("--scale needs --window", usage_error({"--scale", "2"}));
+  EXPECT_EQ("--quit-after needs --window", usage_error({"--quit-after", "2"}));
+  EXPECT_EQ("--window takes no value", usage_error({"--window=yes"}));
+}
+
+}  // namespace

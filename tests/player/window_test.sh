@@ -1,0 +1,136 @@
+#!/bin/bash
+# The preview window under Xvfb, checked from outside through screenshots of
+# the X screen:
+#   window_test.sh screenshot KROPLAY SCRIPTS_DIR
+#     the window shows, scaled, exactly the frame a recording run writes
+#     for the same frame number, and --hash agrees with the recording run;
+#   window_test.sh reload KROPLAY SCRIPTS_DIR
+#     saving the script shows the new script's frames; a broken save leaves
+#     the last good frame on screen and the window open.
+# Exits 77 (skipped) when Xvfb, ImageMagick or the window build is missing.
+set -u
+mode=$1 kroplay=$2 scripts=$3
+
+skip() {
+  echo "SKIPPED: $*"
+  exit 77
+}
+fail() {
+  echo "FAILED: $*"
+  [ -f win.err ] && sed 's/^/  stderr: /' win.err
+  exit 1
+}
+
+# Waits up to 15 s until `file` has at least `count` lines matching
+# `pattern`; fails if kroplay (pid $window) is gone before.
+wait_for() {
+  local pattern=$1 file=$2 count=$3
+  for _ in $(seq 150); do
+    found=$(grep -c -- "$pattern" "$file" 2>/dev/null)
+    [ "${found:-0}" -ge "$count" ] && return 0
+    kill -0 "$window" 2>/dev/null || fail "kroplay ended while waiting for '$pattern'"
+    sleep 0.1
+  done
+  fail "no '$pattern' (x$count) on stderr after 15 s"
+}
+
+# The window is found on the black X screen by trimming, so the frames
+# checked here keep colour 0 and black palette entries off their borders.
+# Checks that the window on the X screen shows frame `index` of `gif`
+# scaled by `scale`, pixel for pixel; returns 1 if it shows something else.
+window_shows() {
+  local gif=$1 index=$2 scale=$3
+  import -window root shot.png || fail "cannot take a screenshot"
+  local geometry
+  geometry=$(convert shot.png -trim -format '%wx%h%O' info:)
+  convert "$gif" -coalesce "frame-%d.png"
+  [ -f "frame-$index.png" ] || fail "$gif has no frame $index"
+  convert "frame-$index.png" -sample "$((scale * 100))%" want.png
+  local size
+  size=$(convert want.png -format '%wx%h' info:)
+  [ "${geometry%%+*}" = "$size" ] || fail "the window is ${geometry%%+*} on the screen, not $size"
+  convert shot.png -crop "$geometry" +repage shown.png
+  local differing
+  differing=$(compare -metric AE shown.png want.png null: 2>&1)
+  echo "window at $geometry: $differing pixels differ from frame $index of $gif"
+  [ "$differing" = 0 ]
+}
+
+if [ "$mode" = screenshot ] || [ "$mode" = reload ]; then
+  for tool in xvfb-run Xvfb xauth import convert compare; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+  done
+  if DISPLAY= SDL_VIDEODRIVER=dummy "$kroplay" --window --plugin /nonexistent/plugin.so 2>&1 |
+    grep -q 'no preview window'; then
+    skip "kroplay was built without the preview window (no SDL2)"
+  fi
+  self=$(realpath "$0") kroplay=$(realpath "$kroplay") scripts=$(realpath "$scripts")
+  work=$(mktemp -d /tmp/kroplay-window-XXXXXX)
+  trap 'rm -rf "$work"' EXIT
+  cd "$work" || exit 1
+  # A server number from the process id makes collisions between parallel
+  # runs unlikely.
+  xvfb-run -a -n $((100 + $$ % 500)) -s "-screen 0 1024x768x24" \
+    bash "$self" "inner-$mode" "$kroplay" "$scripts"
+  exit $?
+fi
+
+case $mode in
+  inner-screenshot)
+    "$kroplay" "$scripts/window_still.lua" --size 64x40 -o ref.gif --hash >ref.hash 2>ref.err ||
+      fail "the recording run failed: $(cat ref.err)"
+    "$kroplay" --window "$scripts/window_still.lua" --size 64x40 --scale 3 --quit-after 8 \
+      --hash >win.hash 2>win.err &
+    window=$!
+    wait_for "window_still.lua ended after 12 frames" win.err 1
+    window_shows ref.gif 11 3 || fail "the window does not show frame 11"
+    if window_shows ref.gif 10 3; then fail "frames 10 and 11 cannot be told apart"; fi
+    wait "$window"
+    status=$?
+    [ "$status" = 0 ] || fail "kroplay --window --quit-after exited with $status"
+    diff ref.hash win.hash || fail "the window run's frame hashes differ from the recording run's"
+    [ ! -e window_still.gif ] || fail "the window run wrote a GIF without -o"
+    ;;
+
+  inner-reload)
+    cat >first.lua <<'LUA'
+FILL(40)
+for x = 0, HOW_WIDE() - 1, 3 do PUT_VLINE(x, 100 + x) end
+frame(2)
+LUA
+    cat >second.lua <<'LUA'
+FILL(200)
+for y = 0, HOW_HIGH() - 1, 2 do PUT_HLINE(y, 20 + 5 * y) end
+START_DISTORT(20, 30, 4)
+frame(5)
+LUA
+    for name in first second; do
+      "$kroplay" $name.lua --size 32x20 -o $name.gif 2>/dev/null || fail "cannot record $name.lua"
+    done
+    cp first.lua live.lua
+    "$kroplay" --window live.lua --size 32x20 --scale 4 --quit-after 25 >/dev/null 2>win.err &
+    window=$!
+    wait_for "live.lua ended after 2 frames" win.err 1
+    window_shows first.gif 1 4 || fail "the window does not show the first script's last frame"
+
+    cat second.lua >live.lua  # saved in place
+    wait_for "live.lua ended after 5 frames" win.err 1
+    grep -q "live.lua changed; restarting" win.err || fail "no restart message"
+    window_shows second.gif 4 4 || fail "the window does not show the saved script's last frame"
+
+    printf 'FILL(9)\nframe(\n' >broken.lua
+    mv broken.lua live.lua  # saved through a new file
+    wait_for "kroplay: error: live.lua:" win.err 1
+    sleep 0.5
+    kill -0 "$window" 2>/dev/null || fail "the window closed on a script error"
+    window_shows second.gif 4 4 || fail "the last good frame did not stay on screen"
+    kill "$window"
+    wait "$window"
+    ;;
+
+  *)
+    echo "usage: $0 screenshot|reload KROPLAY SCRIPTS_DIR" >&2
+    exit 2
+    ;;
+esac
+echo "PASSED"
