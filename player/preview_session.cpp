@@ -69,6 +69,12 @@ void PreviewSession::run_once() {
       gif_ = std::make_unique<GifWriter>(options_.output, gif_delay(options_.fps));
     HostRuntime runtime(options_.width, options_.height, options_.null_imports);
     ScriptApi script(runtime, *this);
+    // A script busy without frames still answers the window and a save.
+    script.set_watchdog(
+        [this] {
+          if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
+        },
+        10000);
     if (options_.script.empty())
       script.load_source(demo_script(), "demo.lua");
     else
@@ -157,6 +163,7 @@ void PreviewSession::wait_for_slot() {
 }
 
 void PreviewSession::pump(int timeout_ms) {
+  last_pump_ = Clock::now();
   PreviewAction action;
   if (display_.next_action(timeout_ms, action)) handle(action);
   while (display_.next_action(0, action)) handle(action);

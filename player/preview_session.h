@@ -65,6 +65,7 @@ class PreviewSession : public FrameSink {
   std::unique_ptr<FileWatcher> watcher_;
   Clock::duration period_;
   Clock::time_point quit_at_ = Clock::time_point::max();
+  Clock::time_point last_pump_{};
 
   // The current run.
   int runs_ = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <lua.hpp>
 #include <new>
+#include <utility>
 
 #include "gif_loader.h"
 #include "host_runtime.h"
@@ -181,6 +182,11 @@ struct ScriptApi::Bindings {
         lua, bitmap[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)]);
     return 1;
   }
+  static void watchdog(lua_State *lua, lua_Debug *) {
+    ScriptApi &api = **static_cast<ScriptApi **>(lua_getextraspace(lua));
+    if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
+  }
+
   static int pixel(lua_State *lua) { return read_pixel(lua, "pixel", false); }
   static int background_pixel(lua_State *lua) { return read_pixel(lua, "background_pixel", true); }
 };
@@ -257,6 +263,12 @@ void ScriptApi::run() {
     throw ScriptError(text);
   }
   lua_settop(lua_, 0);
+}
+
+void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
+  watchdog_ = std::move(check);
+  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
+  lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
 }
 
 bool ScriptApi::pick_palette(const char *name) {

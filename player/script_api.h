@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -60,6 +61,11 @@ class ScriptApi {
   // Runs the loaded script to its end. Throws ScriptError, or rethrows the
   // fatal error that stopped it.
   void run();
+  // Calls `check` every `instructions` Lua instructions while the script
+  // runs, so that a host can look after its window even while a script
+  // computes without composing frames. An exception from `check` is fatal,
+  // like one from the frame sink.
+  void set_watchdog(std::function<void()> check, int instructions);
 
   static const std::vector<std::string> &host_function_names();
 
@@ -79,6 +85,7 @@ class ScriptApi {
   std::exception_ptr fatal_;
   std::string fatal_message_;
   std::string error_message_;  // reason for the last refused host call
+  std::function<void()> watchdog_;
 };
 
 }  // namespace kroplay

@@ -255,3 +255,22 @@ TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PreviewSessionTest, AScriptBusyWithoutFramesStillReloadsWhenSaved) {
+  write_script("local n = 0\nwhile true do n = n + 1 end\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int polls = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (++polls == 5) write_script("FILL(4)\nframe()\n");
+    if (display.shown.size() == 1) return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 2);
+  ASSERT_EQ(display.shown.size(), 1u);
+  EXPECT_EQ(display.shown[0].pixels, std::vector<uint8_t>(16 * 8, 4));
+}
+
+}  // namespace
