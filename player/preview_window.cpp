@@ -65,6 +65,7 @@ void PreviewWindow::fit(int32_t width, int32_t height) {
   if (width != width_ || height != height_) {
     scale_ = requested_scale_ > 0 ? requested_scale_ : fitting_scale(window_, width, height);
     SDL_SetWindowSize(window_, width * scale_, height * scale_);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     width_ = width;
     height_ = height;
   }
@@ -107,8 +108,17 @@ void PreviewWindow::set_title(const std::string &title) {
 
 bool PreviewWindow::next_action(int timeout_ms, PreviewAction &action) {
   SDL_Event event;
-  const int got = timeout_ms > 0 ? SDL_WaitEventTimeout(&event, timeout_ms) : SDL_PollEvent(&event);
-  if (got == 0) return false;
+  // One wait at most; then whatever else is queued, until a request.
+  bool waited = timeout_ms <= 0;
+  for (;;) {
+    const int got = waited ? SDL_PollEvent(&event) : SDL_WaitEventTimeout(&event, timeout_ms);
+    waited = true;
+    if (got == 0) return false;
+    if (request(event, action)) return true;
+  }
+}
+
+bool PreviewWindow::request(const SDL_Event &event, PreviewAction &action) {
   switch (event.type) {
     case SDL_QUIT:
       action = PreviewAction::kQuit;

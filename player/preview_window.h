@@ -12,6 +12,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+union SDL_Event;
 
 namespace kroplay {
 
@@ -35,6 +36,8 @@ class PreviewWindow : public PreviewDisplay {
   // Makes the window and texture fit a `width` x `height` screen.
   void fit(int32_t width, int32_t height);
   void present();
+  // The request an event makes, if any.
+  bool request(const SDL_Event &event, PreviewAction &action);
 
   int requested_scale_;
   int scale_ = 1;

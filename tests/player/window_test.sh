@@ -4,6 +4,7 @@
 #   window_test.sh screenshot KROPLAY SCRIPTS_DIR
 #     the window shows, scaled, exactly the frame a recording run writes
 #     for the same frame number, and --hash agrees with the recording run;
+#     after screen() changes the size, the window follows, scaled alike;
 #   window_test.sh reload KROPLAY SCRIPTS_DIR
 #     saving the script shows the new script's frames; a broken save leaves
 #     the last good frame on screen and the window open.
@@ -90,6 +91,24 @@ case $mode in
     [ "$status" = 0 ] || fail "kroplay --window --quit-after exited with $status"
     diff ref.hash win.hash || fail "the window run's frame hashes differ from the recording run's"
     [ ! -e window_still.gif ] || fail "the window run wrote a GIF without -o"
+
+    # screen() mid-run: the window takes the new size, scaled alike.
+    cat >grow.lua <<'LUA'
+FILL(40)
+frame(2)
+screen(48, 30)
+FILL(90)
+for y = 0, HOW_HIGH() - 1, 3 do PUT_HLINE(y, 20 + 4 * y) end
+START_RIPPLE(20, 30, 3)
+frame(3)
+LUA
+    "$kroplay" grow.lua --size 32x20 -o grow.gif 2>/dev/null || fail "cannot record grow.lua"
+    "$kroplay" --window grow.lua --size 32x20 --scale 2 --quit-after 20 2>win.err &
+    window=$!
+    wait_for "grow.lua ended after 5 frames" win.err 1
+    window_shows grow.gif 4 2 || fail "the resized window does not show the last frame"
+    kill "$window"
+    wait "$window"
     ;;
 
   inner-reload)
