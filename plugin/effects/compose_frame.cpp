@@ -176,7 +176,7 @@ void apply_ripple() {
         const RowDecision decision = {amplitude, 0.0, screen_height() - 1.0};
         decide_block(block, rows, static_cast<double>(first), 1.0, decision, decided);
       },
-      copy_ripple_run);
+      [](const RowRun &run) { copy_ripple_run(run); });
 }
 
 // Row i moves sideways by trunc(amplitude * sin), clamped.
@@ -188,7 +188,7 @@ void apply_distortion() {
         const double widest = screen_width() - 1.0;
         decide_block(block, rows, 0.0, 0.0, RowDecision{amplitude, -widest, widest}, decided);
       },
-      copy_distortion_run);
+      [](const RowRun &run) { copy_distortion_run(run); });
 }
 
 }  // namespace
