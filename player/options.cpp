@@ -120,8 +120,8 @@ Options parse_options(const std::vector<std::string> &arguments) {
   if (!options.window && (options.scale != 0 || options.quit_after != 0))
     throw UsageError(std::string(options.scale != 0 ? "--scale" : "--quit-after") +
                      " needs --window");
-  if (options.check &&
-      (have_script || !options.output.empty() || options.hash || options.null_imports))
+  if (options.check && (have_script || !options.output.empty() || options.hash ||
+                        options.null_imports || options.window))
     throw UsageError("--check runs no script; it takes only --plugin");
   return options;
 }

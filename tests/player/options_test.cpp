@@ -105,6 +105,7 @@ TEST(Options, PreviewWindowOptions) {
   EXPECT_EQ("--scale needs --window", usage_error({"--scale", "2"}));
   EXPECT_EQ("--quit-after needs --window", usage_error({"--quit-after", "2"}));
   EXPECT_EQ("--window takes no value", usage_error({"--window=yes"}));
+  EXPECT_EQ("--check runs no script; it takes only --plugin", usage_error({"--check", "--window"}));
 }
 
 }  // namespace
