@@ -8,6 +8,14 @@
 namespace kroplay {
 namespace {
 
+constexpr const char *kNoDisplay =
+    "cannot open a window: no display (set DISPLAY or WAYLAND_DISPLAY, or SDL_VIDEODRIVER)";
+
+bool set(const char *variable) {
+  const char *value = SDL_getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
 [[noreturn]] void fail(const std::string &what) {
   throw DisplayError(what + ": " + SDL_GetError());
 }
@@ -26,7 +34,19 @@ PreviewWindow::PreviewWindow(int32_t width, int32_t height, int scale) : request
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   // Ctrl-C and the like keep kroplay's own handling.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("SDL_VIDEODRIVER"))
+    throw DisplayError(kNoDisplay);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) fail("cannot open a window");
+  // Without a display SDL falls back to drivers that show nothing; only
+  // take one of those when asked for it by name (the tests do).
+  const char *driver = SDL_GetCurrentVideoDriver();
+  const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+  if (driver != nullptr &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+      (asked == nullptr || SDL_strcasecmp(asked, driver) != 0)) {
+    SDL_Quit();
+    throw DisplayError(kNoDisplay);
+  }
   scale_ = requested_scale_ > 0 ? requested_scale_ : fitting_scale(nullptr, width, height);
   window_ = SDL_CreateWindow("kroplay", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              width * scale_, height * scale_, SDL_WINDOW_SHOWN);

@@ -92,6 +92,14 @@ case $mode in
     diff ref.hash win.hash || fail "the window run's frame hashes differ from the recording run's"
     [ ! -e window_still.gif ] || fail "the window run wrote a GIF without -o"
 
+    # Without a display: one line and status 1, not an invisible window.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+      "$kroplay" --window "$scripts/window_still.lua" 2>nodisplay.err
+    status=$?
+    [ "$status" = 1 ] && [ "$(wc -l <nodisplay.err)" = 1 ] &&
+      grep -q "^kroplay: cannot open a window: no display" nodisplay.err ||
+      fail "without a display: status $status, $(cat nodisplay.err)"
+
     # screen() mid-run: the window takes the new size, scaled alike.
     cat >grow.lua <<'LUA'
 FILL(40)
