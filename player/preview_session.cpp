@@ -26,6 +26,20 @@ std::string one_line(std::string text) {
   return text;
 }
 
+// Calls kroend when a run stops early, as a host does before it unloads
+// a plug-in; a failure then changes nothing, the run is over anyway.
+struct EndCall {
+  HostRuntime &runtime;
+  bool armed = true;
+  ~EndCall() {
+    if (!armed) return;
+    try {
+      runtime.finish();
+    } catch (const std::exception &) {
+    }
+  }
+};
+
 }  // namespace
 
 PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
@@ -82,8 +96,10 @@ void PreviewSession::run_once() {
     // A fresh load each run, so the plug-in starts from its initial state.
     const PluginLibrary plugin(options_.plugin.empty() ? default_plugin_path() : options_.plugin);
     runtime.start(plugin.entry_points());
+    EndCall end{runtime};
     script.bind_plugin_functions();
     script.run();
+    end.armed = false;
     runtime.finish();
   } catch (const Stop &stop) {
     if (stop.quit) finish_gif();
