@@ -85,6 +85,9 @@ class RowSines {
       out.bound[k] =
           (2.0 + row) * 0x1p-49 + 0x1p-51 * (std::fabs(product) + std::fabs(out.angle[k]));
     }
+    row_ += rows;
+    // Without a 1-ulp libm every row calls sin; the estimates would go unused.
+    if (!kLibmSineWithinOneUlp) return;
     double c0 = cos_[0], c1 = cos_[1], c2 = cos_[2], c3 = cos_[3];
     double s0 = sin_[0], s1 = sin_[1], s2 = sin_[2], s3 = sin_[3];
     const double sc = step_cos_, ss = step_sin_;
@@ -103,7 +106,6 @@ class RowSines {
     for (int k = 0; k < rows; ++k) out.sine[k] = sines[k];
     cos_[0] = c0, cos_[1] = c1, cos_[2] = c2, cos_[3] = c3;
     sin_[0] = s0, sin_[1] = s1, sin_[2] = s2, sin_[3] = s3;
-    row_ += rows;
   }
 
  private:

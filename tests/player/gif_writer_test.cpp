@@ -13,6 +13,7 @@
 #include "frame_diff.h"
 #include "frame_hash.h"
 #include "gif_reading.h"
+#include "temp_dir.h"
 
 using kroplay::GifWriter;
 using kroplay::OutputError;
@@ -20,31 +21,6 @@ using kroplay::Palette;
 using kroplay::Rect;
 
 namespace {
-
-class TempDir {
- public:
-  TempDir() {
-    char name[] = "/tmp/kroplay-test-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  std::string file(const std::string &name) const { return path_ + "/" + name; }
-  // Names in the folder, sorted.
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    if (DIR *dir = opendir(path_.c_str())) {
-      while (dirent *e = readdir(dir))
-        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-          names.push_back(e->d_name);
-      closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
 
 Palette test_palette(int seed) {
   Palette p;

@@ -17,6 +17,7 @@
 #include "gif_writer.h"
 #include "palettes.h"
 #include "reference_model.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -28,34 +29,6 @@ std::string slurp(const std::string &path) {
   text << in.rdbuf();
   return text.str();
 }
-
-class TempDir {
- public:
-  TempDir() {
-    char name[] = "/tmp/kroplay-e2e-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  const std::string &path() const { return path_; }
-  std::string file(const std::string &name) const { return path_ + "/" + name; }
-  void write(const std::string &name, const std::string &text) const {
-    std::ofstream(file(name)) << text;
-  }
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    if (DIR *dir = opendir(path_.c_str())) {
-      while (dirent *e = readdir(dir))
-        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-          names.push_back(e->d_name);
-      closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  std::string path_;
-};
 
 struct Outcome {
   int status = -1;  // exit status, or 128 + signal
