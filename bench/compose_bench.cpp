@@ -14,7 +14,7 @@
 #include "effects/compose_frame.h"
 #include "effects/wave_effect.h"
 #include "host/host_bindings.h"
-#include "straightforward_compose.h"
+#include "support/straightforward_compose.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "gif_writer.h"
-#include "host_runtime.h"
-#include "plugin_loader.h"
-#include "progress.h"
-#include "recorder.h"
-#include "script_api.h"
+#include "kroplay/gif/gif_writer.h"
+#include "kroplay/host/host_runtime.h"
+#include "kroplay/host/plugin_loader.h"
+#include "kroplay/record/progress.h"
+#include "kroplay/record/recorder.h"
+#include "kroplay/script/script_api.h"
 
 namespace {
 

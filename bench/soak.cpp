@@ -21,8 +21,8 @@
 #include "alloc_counter.h"
 #include "effects/wave_effect.h"
 #include "phase_precision.h"
-#include "plain_host.h"
-#include "reference_model.h"
+#include "support/plain_host.h"
+#include "support/reference_model.h"
 
 namespace {
 

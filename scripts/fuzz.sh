@@ -15,7 +15,7 @@ shift || true
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "fuzz.sh: seconds must be a whole number, got '$seconds'" >&2; exit 2; }
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DWAVEFX_FUZZ=ON -DWAVEFX_BUILD_TESTS=OFF -DWAVEFX_BUILD_BENCH=OFF -DWAVEFX_BUILD_PLAYER=OFF
+  -DWAVEFX_FUZZ=ON -DWAVEFX_BUILD_TESTS=OFF -DWAVEFX_BUILD_BENCH=OFF -DWAVEFX_BUILD_KROPLAY=OFF
 cmake --build build-fuzz -j "$(nproc)" --target host_actions_fuzzer
 fuzzer=build-fuzz/tests/fuzz/host_actions_fuzzer
 

@@ -33,8 +33,8 @@
 #include <vector>
 
 #include "effects/wave_effect.h"
-#include "plain_host.h"
-#include "reference_model.h"
+#include "support/plain_host.h"
+#include "support/reference_model.h"
 
 namespace {
 

@@ -1,0 +1,178 @@
+#include "kroplay/cli/options.h"
+
+#include <charconv>
+
+#include "kroplay/host/screen_limits.h"
+
+namespace kroplay {
+namespace {
+
+// A whole decimal number made of digits only, or false.
+bool parse_number(const std::string &text, int64_t &value) {
+  if (text.empty() || text.size() > 12) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+void parse_size(const std::string &text, Options &options) {
+  const size_t x = text.find_first_of("xX");
+  int64_t w = 0, h = 0;
+  if (x == std::string::npos || !parse_number(text.substr(0, x), w) ||
+      !parse_number(text.substr(x + 1), h))
+    throw UsageError("--size wants WIDTHxHEIGHT, like 320x200, not '" + text + "'");
+  if (!valid_screen_size(w, h))
+    throw UsageError("--size " + text + " is out of range (each side 1.." +
+                     std::to_string(kMaxScreenSide) + ", at most " +
+                     std::to_string(kMaxScreenPixels) + " pixels)");
+  options.width = static_cast<int32_t>(w);
+  options.height = static_cast<int32_t>(h);
+}
+
+void parse_fps(const std::string &text, Options &options) {
+  int64_t fps = 0;
+  if (!parse_number(text, fps) || fps < 1 || fps > 100)
+    throw UsageError("--fps wants a whole number from 1 to 100, not '" + text + "'");
+  options.fps = static_cast<int>(fps);
+}
+
+// A whole number from `low` to `high` for `option`, or a UsageError.
+int parse_bounded(const std::string &option, const std::string &text, int low, int high) {
+  int64_t value = 0;
+  if (!parse_number(text, value) || value < low || value > high)
+    throw UsageError(option + " wants a whole number from " + std::to_string(low) + " to " +
+                     std::to_string(high) + ", not '" + text + "'");
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+Options parse_options(const std::vector<std::string> &arguments) {
+  Options options;
+  bool have_script = false, options_ended = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string arg = arguments[i];
+    if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
+      if (have_script) throw UsageError("more than one script given: '" + arg + "'");
+      if (arg.empty()) throw UsageError("the script name is empty");
+      options.script = arg;
+      have_script = true;
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    // "--name=value" carries its value; otherwise it is the next argument.
+    std::string value;
+    bool inline_value = false;
+    const size_t equals = arg.find('=');
+    if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+      inline_value = true;
+    }
+    auto take_value = [&]() -> std::string {
+      if (inline_value) return value;
+      if (i + 1 >= arguments.size()) throw UsageError(arg + " needs a value");
+      return arguments[++i];
+    };
+    auto no_value = [&]() {
+      if (inline_value) throw UsageError(arg + " takes no value");
+    };
+    if (arg == "-o" || arg == "--output") {
+      options.output = take_value();
+      if (options.output.empty()) throw UsageError(arg + " needs a file name");
+    } else if (arg == "--plugin") {
+      options.plugin = take_value();
+      if (options.plugin.empty()) throw UsageError("--plugin needs a file name");
+    } else if (arg == "--size") {
+      parse_size(take_value(), options);
+    } else if (arg == "--fps") {
+      parse_fps(take_value(), options);
+    } else if (arg == "--hash") {
+      no_value();
+      options.hash = true;
+    } else if (arg == "--null-imports") {
+      no_value();
+      options.null_imports = true;
+    } else if (arg == "--window") {
+      no_value();
+      options.window = true;
+    } else if (arg == "--scale") {
+      options.scale = parse_bounded(arg, take_value(), 1, 64);
+    } else if (arg == "--quit-after") {
+      options.quit_after = parse_bounded(arg, take_value(), 1, 86400);
+    } else if (arg == "--check") {
+      no_value();
+      options.check = true;
+    } else if (arg == "-h" || arg == "--help") {
+      no_value();
+      options.help = true;
+    } else if (arg == "--version") {
+      no_value();
+      options.version = true;
+    } else {
+      throw UsageError("unknown option '" + arg + "'");
+    }
+  }
+  if (!options.window && (options.scale != 0 || options.quit_after != 0))
+    throw UsageError(std::string(options.scale != 0 ? "--scale" : "--quit-after") +
+                     " needs --window");
+  if (options.check && (have_script || !options.output.empty() || options.hash ||
+                        options.null_imports || options.window))
+    throw UsageError("--check runs no script; it takes only --plugin");
+  return options;
+}
+
+std::string default_output(const std::string &script) {
+  if (script.empty()) return "demo.gif";
+  std::string base = script.substr(script.find_last_of('/') + 1);
+  const size_t dot = base.rfind('.');
+  if (dot != std::string::npos && dot > 0) base.erase(dot);
+  if (base.empty() || base == "." || base == "..") base = "out";
+  return base + ".gif";
+}
+
+int gif_delay(int fps) {
+  return (200 + fps) / (2 * fps);
+}
+
+std::string usage() {
+  return "usage: kroplay [SCRIPT.lua] [-o OUT.gif] [--plugin PATH] [--size WxH] [--fps N]\n"
+         "       kroplay --check [--plugin PATH]\n"
+         "               [--hash] [--null-imports] [--window [--scale N] [--quit-after SECS]]\n"
+         "\n"
+         "Runs a Lua script against a plug-in the way the game runtime does and records\n"
+         "every composed frame into an animated GIF. Without a script, plays the\n"
+         "built-in demo.\n"
+         "\n"
+         "  -o, --output FILE  GIF to write (default: the script's name with .gif,\n"
+         "                     in the working folder; demo.gif for the demo)\n"
+         "  --plugin PATH      plug-in library (default: wavefx.so beside kroplay)\n"
+         "  --size WxH         initial screen size (default 320x200)\n"
+         "  --fps N            playback rate written into the GIF, 1..100 (default 50)\n"
+         "  --hash             print one line per frame: its number (from 0) and a\n"
+         "                     64-bit hash of its palette indices and palette\n"
+         "  --null-imports     answer null for the twenty host names the plug-in\n"
+         "                     fetches but must never read\n"
+         "  --window           live preview: show the frames in a window in real time,\n"
+         "                     restart when the script is saved (writes a GIF only\n"
+         "                     with -o); keys: space pause, right arrow step, R restart,\n"
+         "                     S save frame, Q or Escape quit\n"
+         "  --scale N          window pixels per screen pixel, 1..64 (default: the\n"
+         "                     largest that fits the display)\n"
+         "  --quit-after SECS  close the window by itself after SECS seconds\n"
+         "  --check            conformance run instead of a script: the plug-in's\n"
+         "                     registration, imports, every function with boundary\n"
+         "                     arguments and frames, all host memory against guard\n"
+         "                     pages; one line per check, then \"N passed, N failed\"\n"
+         "  -h, --help         show this help\n"
+         "  --version          show the version\n"
+         "\n"
+         "Exit status: 0 done, 1 script or file error, 2 bad command line,\n"
+         "3 plug-in cannot be loaded or breaks the host contract (or fails --check).\n";
+}
+
+}  // namespace kroplay

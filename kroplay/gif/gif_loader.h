@@ -1,0 +1,26 @@
+// Reads a background picture: the first frame of an indexed GIF and its
+// colour table.
+#ifndef KROPLAY_GIF_LOADER_H
+#define KROPLAY_GIF_LOADER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "kroplay/host/palettes.h"
+
+namespace kroplay {
+
+struct LoadedBackground {
+  std::vector<uint8_t> pixels;  // width x height, as asked for
+  std::vector<uint8_t> colors;  // RGB triples of the GIF's colour table, at most 256
+};
+
+// The first frame of the GIF at `path`, placed at its offset, cut or padded
+// (with the GIF's background colour) to `width` x `height`. Throws std::runtime_error with a reason
+// naming the file.
+LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height);
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_GIF_LOADER_H

@@ -1,0 +1,12 @@
+// Builds without SDL2 have no preview window.
+#include "kroplay/preview/window_mode.h"
+
+namespace kroplay {
+
+bool window_available() {
+  return false;
+}
+
+void run_window(const Options &) {}
+
+}  // namespace kroplay

@@ -1,0 +1,260 @@
+#include "kroplay/preview/preview_session.h"
+
+#include <algorithm>
+#include <cinttypes>
+
+#include "kroplay/host/host_runtime.h"
+#include "kroplay/host/plugin_loader.h"
+#include "kroplay/output/temp_file.h"
+#include "kroplay/record/frame_hash.h"
+#include "kroplay/script/demo_script.h"
+
+namespace kroplay {
+namespace {
+
+// Longest wait for the user between checks of the script file and clock.
+constexpr int kPollMs = 20;
+
+std::string base_name(const std::string &script) {
+  std::string name = default_output(script);  // "<base>.gif"
+  return name.substr(0, name.size() - 4);
+}
+
+std::string one_line(std::string text) {
+  for (char &c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+// Calls kroend when a run stops early, as a host does before it unloads
+// a plug-in; a failure then changes nothing, the run is over anyway.
+struct EndCall {
+  HostRuntime &runtime;
+  bool armed = true;
+  ~EndCall() {
+    if (!armed) return;
+    try {
+      runtime.finish();
+    } catch (const std::exception &) {
+    }
+  }
+};
+
+}  // namespace
+
+PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
+                               std::FILE *hash_out)
+    : options_(options),
+      display_(display),
+      messages_(messages),
+      hash_out_(options.hash ? hash_out : nullptr),
+      name_(options.script.empty() ? "demo"
+                                   : options.script.substr(options.script.find_last_of('/') + 1)),
+      period_(std::chrono::duration_cast<Clock::duration>(
+          std::chrono::duration<double>(1.0 / options.fps))) {
+  if (!options.script.empty()) watcher_ = std::make_unique<FileWatcher>(options.script);
+  if (options.quit_after > 0) quit_at_ = Clock::now() + std::chrono::seconds(options.quit_after);
+}
+
+PreviewSession::~PreviewSession() = default;
+
+void PreviewSession::run() {
+  for (;;) {
+    try {
+      run_once();
+      hold();
+    } catch (const Stop &stop) {
+      if (stop.quit) return;
+    }
+  }
+}
+
+void PreviewSession::run_once() {
+  ++runs_;
+  tracker_ = EffectTracker();
+  frames_ = 0;
+  error_.clear();
+  ended_ = false;
+  step_ = false;
+  gif_.reset();
+  update_title();
+  try {
+    if (!options_.output.empty())
+      gif_ = std::make_unique<GifWriter>(options_.output, gif_delay(options_.fps));
+    HostRuntime runtime(options_.width, options_.height, options_.null_imports);
+    ScriptApi script(runtime, *this);
+    // A script busy without frames still answers the window and a save.
+    script.set_watchdog(
+        [this] {
+          if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
+        },
+        10000);
+    if (options_.script.empty())
+      script.load_source(demo_script(), "demo.lua");
+    else
+      script.load_file(options_.script);
+    // A fresh load each run, so the plug-in starts from its initial state.
+    const PluginLibrary plugin(options_.plugin.empty() ? default_plugin_path() : options_.plugin);
+    runtime.start(plugin.entry_points());
+    EndCall end{runtime};
+    script.bind_plugin_functions();
+    script.run();
+    end.armed = false;
+    runtime.finish();
+  } catch (const Stop &stop) {
+    if (stop.quit) finish_gif();
+    throw;
+  } catch (const DisplayError &) {
+    throw;
+  } catch (const ContractError &e) {
+    report_error(std::string("plug-in breaks the host contract: ") + e.what());
+    return;
+  } catch (const std::exception &e) {
+    report_error(e.what());
+    return;
+  }
+  ended_ = true;
+  message(name_ + " ended after " + std::to_string(frames_) + " frame" + (frames_ == 1 ? "" : "s") +
+          "; the window stays open (Q quits)");
+  finish_gif();
+  update_title();
+}
+
+void PreviewSession::finish_gif() {
+  if (!gif_ || gif_->frame_count() == 0) return;
+  try {
+    gif_->finish();
+    message("wrote " + options_.output + " (" + std::to_string(gif_->frame_count()) + " frames)");
+  } catch (const std::exception &e) {
+    message(one_line(e.what()));
+  }
+  gif_.reset();
+}
+
+void PreviewSession::hold() {
+  for (;;) pump(kPollMs * 5);
+}
+
+void PreviewSession::frame_composed(const HostRuntime &runtime) {
+  const size_t count = static_cast<size_t>(runtime.width()) * static_cast<size_t>(runtime.height());
+  shown_.assign(runtime.frame(), runtime.frame() + count);
+  shown_width_ = runtime.width();
+  shown_height_ = runtime.height();
+  shown_palette_ = runtime.palette();
+  shown_number_ = frames_++;
+  tracker_.frame_composed();
+  display_.show(shown_.data(), shown_width_, shown_height_, shown_palette_);
+  if (gif_) gif_->add_frame(shown_.data(), shown_width_, shown_height_, shown_palette_);
+  if (hash_out_ != nullptr) {
+    std::fprintf(hash_out_, "frame %" PRId64 " %016" PRIx64 "\n", shown_number_,
+                 frame_hash(shown_.data(), count, shown_palette_));
+    std::fflush(hash_out_);
+  }
+  update_title();
+  if (shown_number_ == 0) deadline_ = Clock::now() + period_;
+  wait_for_slot();
+}
+
+void PreviewSession::function_called(const std::string &name, const int32_t *arguments, int count) {
+  tracker_.function_called(name, arguments, count);
+}
+
+void PreviewSession::wait_for_slot() {
+  pump(0);
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    if (paused_) {
+      if (step_) {
+        step_ = false;
+        return;
+      }
+      pump(kPollMs);
+      continue;
+    }
+    if (now >= deadline_) break;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now);
+    pump(static_cast<int>(std::clamp<int64_t>(left.count(), 1, kPollMs)));
+  }
+  deadline_ = std::max(deadline_ + period_, Clock::now());
+}
+
+void PreviewSession::pump(int timeout_ms) {
+  last_pump_ = Clock::now();
+  PreviewAction action;
+  if (display_.next_action(timeout_ms, action)) handle(action);
+  while (display_.next_action(0, action)) handle(action);
+  check_file_and_clock();
+}
+
+void PreviewSession::handle(PreviewAction action) {
+  switch (action) {
+    case PreviewAction::kQuit:
+      throw Stop{true};
+    case PreviewAction::kTogglePause:
+      paused_ = !paused_;
+      step_ = false;
+      if (!paused_) deadline_ = Clock::now() + period_;
+      update_title();
+      break;
+    case PreviewAction::kStep:
+      if (paused_) step_ = true;
+      break;
+    case PreviewAction::kRestart:
+      message("restarting " + name_);
+      throw Stop{false};
+    case PreviewAction::kSave:
+      save_frame();
+      break;
+  }
+}
+
+void PreviewSession::check_file_and_clock() {
+  if (Clock::now() >= quit_at_) throw Stop{true};
+  if (watcher_ && watcher_->changed()) {
+    message(name_ + " changed; restarting");
+    throw Stop{false};
+  }
+}
+
+void PreviewSession::save_frame() {
+  if (shown_number_ < 0) {
+    message("no frame to save yet");
+    return;
+  }
+  const std::string path =
+      base_name(options_.script) + "-frame" + std::to_string(shown_number_) + ".gif";
+  try {
+    GifWriter gif(path, gif_delay(options_.fps));
+    gif.add_frame(shown_.data(), shown_width_, shown_height_, shown_palette_);
+    gif.finish();
+    message("saved " + path);
+  } catch (const std::exception &e) {
+    message(one_line(e.what()));
+  }
+}
+
+void PreviewSession::report_error(std::string text) {
+  error_ = one_line(std::move(text));
+  message("error: " + error_);
+  update_title();
+}
+
+void PreviewSession::message(const std::string &text) {
+  std::fprintf(messages_, "kroplay: %s\n", text.c_str());
+  std::fflush(messages_);
+}
+
+void PreviewSession::update_title() {
+  std::string title = "kroplay - " + name_;
+  if (shown_number_ >= 0) title += " - frame " + std::to_string(shown_number_);
+  if (!error_.empty()) {
+    title += " - error: " + error_;
+  } else {
+    title += " - " + tracker_.describe();
+    if (ended_) title += " - ended";
+  }
+  if (paused_) title += " - paused";
+  display_.set_title(title);
+}
+
+}  // namespace kroplay

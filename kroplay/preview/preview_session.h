@@ -1,0 +1,91 @@
+// kroplay --window without the window itself: runs the script again and
+// again in real time, one frame per slot of 1/fps, and shows each composed
+// frame on a PreviewDisplay. Pauses, steps, restarts, saves frames and quits
+// on the user's requests; restarts when the script file is saved; keeps the
+// last good frame on screen when a script fails and waits for a fix.
+#ifndef KROPLAY_PREVIEW_SESSION_H
+#define KROPLAY_PREVIEW_SESSION_H
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kroplay/cli/options.h"
+#include "kroplay/gif/gif_writer.h"
+#include "kroplay/host/palettes.h"
+#include "kroplay/preview/effect_tracker.h"
+#include "kroplay/preview/file_watcher.h"
+#include "kroplay/preview/preview_display.h"
+#include "kroplay/script/script_api.h"
+
+namespace kroplay {
+
+class PreviewSession : public FrameSink {
+ public:
+  // One-line messages (script ended, errors, restarts, saved frames) go to
+  // `messages`; with options.hash, one hash line per frame to `hash_out`.
+  PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
+                 std::FILE *hash_out);
+  ~PreviewSession() override;
+
+  // Runs until the user quits (or --quit-after passes). Throws DisplayError.
+  void run();
+
+  void frame_composed(const HostRuntime &runtime) override;
+  void function_called(const std::string &name, const int32_t *arguments, int count) override;
+
+  // Runs started so far, the first included.
+  int runs() const { return runs_; }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Stop {  // thrown through the script to end a run
+    bool quit;
+  };
+
+  void run_once();
+  void finish_gif();
+  void hold();  // after the script ended or failed
+  void wait_for_slot();
+  void pump(int timeout_ms);
+  void handle(PreviewAction action);
+  void check_file_and_clock();
+  void save_frame();
+  void report_error(std::string message);
+  void message(const std::string &text);
+  void update_title();
+
+  const Options &options_;
+  PreviewDisplay &display_;
+  std::FILE *messages_;
+  std::FILE *hash_out_;
+  std::string name_;  // the script's file name, for titles and messages
+  std::unique_ptr<FileWatcher> watcher_;
+  Clock::duration period_;
+  Clock::time_point quit_at_ = Clock::time_point::max();
+  Clock::time_point last_pump_{};
+
+  // The current run.
+  int runs_ = 0;
+  EffectTracker tracker_;
+  int64_t frames_ = 0;
+  Clock::time_point deadline_{};  // when the next frame may be composed
+  std::unique_ptr<GifWriter> gif_;
+  std::string error_;
+  bool ended_ = false;
+
+  bool paused_ = false;
+  bool step_ = false;
+
+  // The frame on screen.
+  std::vector<uint8_t> shown_;
+  int32_t shown_width_ = 0, shown_height_ = 0;
+  Palette shown_palette_{};
+  int64_t shown_number_ = -1;
+};
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_PREVIEW_SESSION_H

@@ -1,0 +1,53 @@
+// The live preview's SDL window: the screen scaled by a whole factor, each
+// frame expanded through the palette into a streaming ARGB texture (SDL
+// converts no 8-bit indexed pixels), keys turned into preview requests.
+#ifndef KROPLAY_PREVIEW_WINDOW_H
+#define KROPLAY_PREVIEW_WINDOW_H
+
+#include <array>
+#include <cstdint>
+
+#include "kroplay/preview/preview_display.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace kroplay {
+
+class PreviewWindow : public PreviewDisplay {
+ public:
+  // A window for a `width` x `height` screen, `scale` window pixels per
+  // screen pixel (0: the largest factor that fits the display's usable
+  // area, at least 1). Throws DisplayError.
+  PreviewWindow(int32_t width, int32_t height, int scale);
+  ~PreviewWindow() override;
+  PreviewWindow(const PreviewWindow &) = delete;
+  PreviewWindow &operator=(const PreviewWindow &) = delete;
+
+  void show(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette) override;
+  void set_title(const std::string &title) override;
+  bool next_action(int timeout_ms, PreviewAction &action) override;
+
+  int scale() const { return scale_; }
+
+ private:
+  // Makes the window and texture fit a `width` x `height` screen.
+  void fit(int32_t width, int32_t height);
+  void present();
+  // The request an event makes, if any.
+  bool request(const SDL_Event &event, PreviewAction &action);
+
+  int requested_scale_;
+  int scale_ = 1;
+  int32_t width_ = 0, height_ = 0;
+  SDL_Window *window_ = nullptr;
+  SDL_Renderer *renderer_ = nullptr;
+  SDL_Texture *texture_ = nullptr;
+  std::array<uint32_t, kPaletteEntries> colours_{};
+};
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_PREVIEW_WINDOW_H

@@ -1,0 +1,18 @@
+// A 64-bit fingerprint of a frame, so runs can be compared and golden values
+// kept: FNV-1a over the palette indices, row after row, then over the 768
+// palette bytes.
+#ifndef KROPLAY_FRAME_HASH_H
+#define KROPLAY_FRAME_HASH_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "kroplay/host/palettes.h"
+
+namespace kroplay {
+
+uint64_t frame_hash(const uint8_t *pixels, size_t count, const Palette &palette);
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_FRAME_HASH_H

@@ -1,0 +1,294 @@
+#include "kroplay/script/script_api.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <lua.hpp>
+#include <new>
+#include <utility>
+
+#include "kroplay/gif/gif_loader.h"
+#include "kroplay/host/host_runtime.h"
+#include "kroplay/host/screen_limits.h"
+
+// Lua reports errors with longjmp, which skips C++ destructors: in the
+// functions below, nothing with a destructor is alive when a Lua error is
+// raised. Work that needs such objects happens in ScriptApi members that
+// return false and leave their reason in error_message_.
+
+namespace kroplay {
+namespace {
+
+ScriptApi &api_of(lua_State *lua) {
+  return *static_cast<ScriptApi *>(lua_touserdata(lua, lua_upvalueindex(1)));
+}
+
+void check_count(lua_State *lua, const char *name, int min, int max) {
+  const int n = lua_gettop(lua);
+  if (n >= min && n <= max) return;
+  if (min == max)
+    luaL_error(lua, "%s: expected %d argument%s, got %d", name, min, min == 1 ? "" : "s", n);
+  luaL_error(lua, "%s: expected %d to %d arguments, got %d", name, min, max, n);
+}
+
+// Argument `index` as a 32-bit integer, or a Lua error.
+int32_t integer(lua_State *lua, const char *name, int index) {
+  if (lua_type(lua, index) != LUA_TNUMBER)
+    luaL_error(lua, "%s: argument %d must be an integer, got %s", name, index,
+               luaL_typename(lua, index));
+  int exact = 0;
+  const lua_Integer value = lua_tointegerx(lua, index, &exact);
+  if (!exact)
+    luaL_error(lua, "%s: argument %d must be an integer, got %s", name, index,
+               luaL_tolstring(lua, index, nullptr));
+  if (value < INT32_MIN || value > INT32_MAX)
+    luaL_error(lua, "%s: argument %d must be an integer from -2147483648 to 2147483647, got %I",
+               name, index, static_cast<LUAI_UACINT>(value));
+  return static_cast<int32_t>(value);
+}
+
+// Argument `index` as an integer from `low` to `high`, or a Lua error.
+int32_t integer_in(lua_State *lua, const char *name, int index, int32_t low, int32_t high) {
+  const int32_t value = integer(lua, name, index);
+  if (value < low || value > high)
+    luaL_error(lua, "%s: argument %d must be from %d to %d, got %d", name, index, low, high, value);
+  return value;
+}
+
+const char *string(lua_State *lua, const char *name, int index, const char *what) {
+  if (lua_type(lua, index) != LUA_TSTRING)
+    luaL_error(lua, "%s: argument %d must be %s, got %s", name, index, what,
+               luaL_typename(lua, index));
+  return lua_tostring(lua, index);
+}
+
+// Keeps error messages to one line of text whatever the script raised.
+int message_handler(lua_State *lua) {
+  if (lua_type(lua, 1) == LUA_TSTRING) return 1;
+  if (luaL_callmeta(lua, 1, "__tostring") && lua_type(lua, -1) == LUA_TSTRING) return 1;
+  lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
+  return 1;
+}
+
+std::string describe(const std::exception_ptr &error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception &e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+}  // namespace
+
+template <typename Body>
+bool ScriptApi::guard(Body &&body) {
+  try {
+    body();
+    return true;
+  } catch (...) {
+    fatal_ = std::current_exception();
+    fatal_message_ = describe(fatal_);
+    return false;
+  }
+}
+
+struct ScriptApi::Bindings {
+  static int raise_fatal(lua_State *lua, ScriptApi &api) {
+    return luaL_error(lua, "%s", api.fatal_message_.c_str());
+  }
+
+  static int plugin_function(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    if (api.fatal_) return raise_fatal(lua, api);
+    const size_t index = static_cast<size_t>(lua_tointeger(lua, lua_upvalueindex(2)));
+    const ScriptFunction &f = api.runtime_.functions()[index];
+    const char *name = f.name.c_str();
+    check_count(lua, name, f.parameter_count, f.parameter_count);
+    int32_t arguments[HostRuntime::kMaxParameters];
+    for (int i = 0; i < f.parameter_count; ++i) arguments[i] = integer(lua, name, i + 1);
+    int32_t result = 0;
+    if (!api.guard([&] {
+          result = api.runtime_.call(index, arguments);
+          api.sink_.function_called(f.name, arguments, f.parameter_count);
+        }))
+      return raise_fatal(lua, api);
+    lua_pushinteger(lua, result);
+    return 1;
+  }
+
+  static int frame(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    if (api.fatal_) return raise_fatal(lua, api);
+    check_count(lua, "frame", 0, 1);
+    const int32_t n = lua_gettop(lua) == 0 ? 1 : integer_in(lua, "frame", 1, 0, INT32_MAX);
+    const bool ok = api.guard([&] {
+      for (int32_t i = 0; i < n; ++i) {
+        api.runtime_.compose_frame();
+        api.sink_.frame_composed(api.runtime_);
+      }
+    });
+    return ok ? 0 : raise_fatal(lua, api);
+  }
+
+  static int screen(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    if (api.fatal_) return raise_fatal(lua, api);
+    check_count(lua, "screen", 2, 2);
+    const int32_t w = integer(lua, "screen", 1), h = integer(lua, "screen", 2);
+    if (!valid_screen_size(w, h))
+      return luaL_error(lua, "screen: %dx%d is out of range (each side 1..%d, at most %I pixels)",
+                        w, h, kMaxScreenSide, static_cast<LUAI_UACINT>(kMaxScreenPixels));
+    return api.guard([&] { api.runtime_.resize(w, h); }) ? 0 : raise_fatal(lua, api);
+  }
+
+  static int color(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    check_count(lua, "color", 4, 4);
+    const int32_t i = integer_in(lua, "color", 1, 0, 255);
+    for (int c = 0; c < 3; ++c)
+      api.runtime_.palette()[static_cast<size_t>(3 * i + c)] =
+          static_cast<uint8_t>(integer_in(lua, "color", 2 + c, 0, 255));
+    return 0;
+  }
+
+  static int palette(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    check_count(lua, "palette", 1, 1);
+    const char *name = string(lua, "palette", 1, "a palette name");
+    if (!api.pick_palette(name)) return luaL_error(lua, "palette: %s", api.error_message_.c_str());
+    return 0;
+  }
+
+  static int load_background(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    check_count(lua, "load_background", 1, 1);
+    const char *path = string(lua, "load_background", 1, "a file name");
+    if (!api.load_background(path))
+      return luaL_error(lua, "load_background: %s", api.error_message_.c_str());
+    return 0;
+  }
+
+  static int read_pixel(lua_State *lua, const char *name, bool background) {
+    ScriptApi &api = api_of(lua);
+    check_count(lua, name, 2, 2);
+    const int32_t x = integer(lua, name, 1), y = integer(lua, name, 2);
+    const int32_t w = api.runtime_.width(), h = api.runtime_.height();
+    if (x < 0 || y < 0 || x >= w || y >= h)
+      return luaL_error(lua, "%s: (%d, %d) is outside the %dx%d screen", name, x, y, w, h);
+    const uint8_t *bitmap = background ? api.runtime_.background() : api.runtime_.frame();
+    lua_pushinteger(
+        lua, bitmap[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)]);
+    return 1;
+  }
+  static void watchdog(lua_State *lua, lua_Debug *) {
+    ScriptApi &api = **static_cast<ScriptApi **>(lua_getextraspace(lua));
+    if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
+  }
+
+  static int pixel(lua_State *lua) { return read_pixel(lua, "pixel", false); }
+  static int background_pixel(lua_State *lua) { return read_pixel(lua, "background_pixel", true); }
+};
+
+const std::vector<std::string> &ScriptApi::host_function_names() {
+  static const std::vector<std::string> names = {
+      "frame", "screen", "color", "palette", "load_background", "pixel", "background_pixel"};
+  return names;
+}
+
+ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
+    : lua_(luaL_newstate()), runtime_(runtime), sink_(sink) {
+  if (lua_ == nullptr) throw std::bad_alloc();
+  luaL_openlibs(lua_);
+  const std::pair<const char *, lua_CFunction> functions[] = {
+      {"frame", Bindings::frame},
+      {"screen", Bindings::screen},
+      {"color", Bindings::color},
+      {"palette", Bindings::palette},
+      {"load_background", Bindings::load_background},
+      {"pixel", Bindings::pixel},
+      {"background_pixel", Bindings::background_pixel}};
+  for (const auto &f : functions) {
+    lua_pushlightuserdata(lua_, this);
+    lua_pushcclosure(lua_, f.second, 1);
+    lua_setglobal(lua_, f.first);
+  }
+}
+
+ScriptApi::~ScriptApi() {
+  lua_close(lua_);
+}
+
+void ScriptApi::load_status(int status) {
+  if (status == LUA_OK) return;
+  const char *message = lua_tostring(lua_, -1);
+  const std::string text = message != nullptr ? message : "cannot load the script";
+  lua_pop(lua_, 1);
+  throw ScriptError(text);
+}
+
+void ScriptApi::load_file(const std::string &path) {
+  load_status(luaL_loadfile(lua_, path.c_str()));
+}
+
+void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
+  load_status(luaL_loadbuffer(lua_, source.data(), source.size(), ("=" + chunk_name).c_str()));
+}
+
+void ScriptApi::bind_plugin_functions() {
+  const auto &functions = runtime_.functions();
+  for (size_t i = 0; i < functions.size(); ++i) {
+    const auto &hosts = host_function_names();
+    if (std::find(hosts.begin(), hosts.end(), functions[i].name) != hosts.end())
+      throw ContractError("the plug-in registered '" + functions[i].name +
+                          "', which is one of kroplay's own script functions");
+    lua_pushlightuserdata(lua_, this);
+    lua_pushinteger(lua_, static_cast<lua_Integer>(i));
+    lua_pushcclosure(lua_, Bindings::plugin_function, 2);
+    lua_setglobal(lua_, functions[i].name.c_str());
+  }
+}
+
+void ScriptApi::run() {
+  // The loaded chunk is on top; the message handler goes beneath it.
+  lua_pushcfunction(lua_, message_handler);
+  lua_insert(lua_, -2);
+  const int status = lua_pcall(lua_, 0, 0, -2);
+  if (fatal_) std::rethrow_exception(fatal_);
+  if (status != LUA_OK) {
+    const char *message = lua_tostring(lua_, -1);
+    const std::string text = message != nullptr ? message : "the script failed";
+    lua_settop(lua_, 0);
+    throw ScriptError(text);
+  }
+  lua_settop(lua_, 0);
+}
+
+void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
+  watchdog_ = std::move(check);
+  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
+  lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
+}
+
+bool ScriptApi::pick_palette(const char *name) {
+  if (builtin_palette(name, runtime_.palette())) return true;
+  error_message_ = "no built-in palette '" + std::string(name) + "' (there are";
+  for (const std::string &known : palette_names()) error_message_ += " " + known;
+  error_message_ += ")";
+  return false;
+}
+
+bool ScriptApi::load_background(const char *path) {
+  try {
+    const LoadedBackground loaded = load_gif_background(path, runtime_.width(), runtime_.height());
+    std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
+    std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
+    return true;
+  } catch (const std::exception &e) {
+    error_message_ = e.what();
+    return false;
+  }
+}
+
+}  // namespace kroplay

@@ -1,0 +1,111 @@
+#include "kroplay/cli/options.h"
+
+#include <gtest/gtest.h>
+
+using kroplay::Options;
+using kroplay::parse_options;
+using kroplay::UsageError;
+
+namespace {
+
+std::string usage_error(const std::vector<std::string> &args) {
+  try {
+    parse_options(args);
+  } catch (const UsageError &e) {
+    return e.what();
+  }
+  return "(accepted)";
+}
+
+TEST(Options, DefaultsWithoutArguments) {
+  const Options o = parse_options({});
+  EXPECT_EQ("", o.script);
+  EXPECT_EQ("", o.output);
+  EXPECT_EQ("", o.plugin);
+  EXPECT_EQ(320, o.width);
+  EXPECT_EQ(200, o.height);
+  EXPECT_EQ(50, o.fps);
+  EXPECT_FALSE(o.hash || o.null_imports || o.help || o.version);
+}
+
+TEST(Options, EveryOptionInBothSpellings) {
+  const Options a = parse_options({"s.lua", "-o", "x.gif", "--plugin", "p.so", "--size", "64x48",
+                                   "--fps", "25", "--hash", "--null-imports"});
+  const Options b = parse_options({"--output=x.gif", "--plugin=p.so", "--size=64X48", "--fps=25",
+                                   "--hash", "--null-imports", "s.lua"});
+  for (const Options &o : {a, b}) {
+    EXPECT_EQ("s.lua", o.script);
+    EXPECT_EQ("x.gif", o.output);
+    EXPECT_EQ("p.so", o.plugin);
+    EXPECT_EQ(64, o.width);
+    EXPECT_EQ(48, o.height);
+    EXPECT_EQ(25, o.fps);
+    EXPECT_TRUE(o.hash);
+    EXPECT_TRUE(o.null_imports);
+  }
+  EXPECT_TRUE(parse_options({"--help"}).help);
+  EXPECT_TRUE(parse_options({"-h"}).help);
+  EXPECT_TRUE(parse_options({"--version"}).version);
+  // After "--" a name starting with '-' is the script.
+  EXPECT_EQ("-odd.lua", parse_options({"--", "-odd.lua"}).script);
+}
+
+TEST(Options, BadValuesNameTheProblem) {
+  EXPECT_NE(std::string::npos, usage_error({"--bogus"}).find("unknown option '--bogus'"));
+  EXPECT_NE(std::string::npos, usage_error({"-o"}).find("-o needs a value"));
+  EXPECT_NE(std::string::npos, usage_error({"a.lua", "b.lua"}).find("more than one script"));
+  EXPECT_NE(std::string::npos, usage_error({"--hash=1"}).find("takes no value"));
+  for (const char *size : {"320", "x200", "320x", "320x200x1", "-3x4", "3x-4", "3.5x4", "0x10",
+                           "10x0", "16385x1", "4097x4097", "99999999999999x1", ""})
+    EXPECT_NE(std::string::npos, usage_error({"--size", size}).find("--size")) << size;
+  EXPECT_EQ("(accepted)", usage_error({"--size", "16384x1024"}));
+  for (const char *fps : {"0", "101", "-5", "abc", "2.5", "", "50fps"})
+    EXPECT_NE(std::string::npos, usage_error({"--fps", fps}).find("--fps")) << fps;
+  EXPECT_EQ("(accepted)", usage_error({"--fps", "100"}));
+  EXPECT_EQ("(accepted)", usage_error({"--fps", "1"}));
+}
+
+TEST(Options, DefaultOutputIsTheScriptBaseNameInTheWorkingFolder) {
+  EXPECT_EQ("demo.gif", kroplay::default_output(""));
+  EXPECT_EQ("waves.gif", kroplay::default_output("waves.lua"));
+  EXPECT_EQ("waves.gif", kroplay::default_output("some/dir/waves.lua"));
+  EXPECT_EQ("a.b.gif", kroplay::default_output("/x/a.b.lua"));
+  EXPECT_EQ("noext.gif", kroplay::default_output("noext"));
+  EXPECT_EQ(".hidden.gif", kroplay::default_output("dir/.hidden"));
+}
+
+TEST(Options, GifDelayIsTheNearestWholeHundredth) {
+  EXPECT_EQ(2, kroplay::gif_delay(50));
+  EXPECT_EQ(100, kroplay::gif_delay(1));
+  EXPECT_EQ(1, kroplay::gif_delay(100));
+  EXPECT_EQ(3, kroplay::gif_delay(30));  // 3.33
+  EXPECT_EQ(4, kroplay::gif_delay(24));  // 4.17
+  EXPECT_EQ(7, kroplay::gif_delay(15));  // 6.67
+  EXPECT_EQ(13, kroplay::gif_delay(8));  // 12.5 rounds up
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Options, PreviewWindowOptions) {
+  const Options plain = parse_options({"--window", "s.lua"});
+  EXPECT_TRUE(plain.window);
+  EXPECT_EQ(0, plain.scale);
+  EXPECT_EQ(0, plain.quit_after);
+  const Options o = parse_options({"--window", "--scale", "3", "--quit-after=64"});
+  EXPECT_EQ(3, o.scale);
+  EXPECT_EQ(64, o.quit_after);
+  EXPECT_EQ("--scale wants a whole number from 1 to 64, not '0'",
+            usage_error({"--window", "--scale", "0"}));
+  EXPECT_EQ("--scale wants a whole number from 1 to 64, not '65'",
+            usage_error({"--window", "--scale=65"}));
+  EXPECT_EQ("--quit-after wants a whole number from 1 to 86400, not '1.5'",
+            usage_error({"--window", "--quit-after", "1.5"}));
+  EXPECT_EQ("--scale needs --window", usage_error({"--scale", "2"}));
+  EXPECT_EQ("--quit-after needs --window", usage_error({"--quit-after", "2"}));
+  EXPECT_EQ("--window takes no value", usage_error({"--window=yes"}));
+  EXPECT_EQ("--check runs no script; it takes only --plugin", usage_error({"--check", "--window"}));
+}
+
+}  // namespace

@@ -1,0 +1,276 @@
+// The live preview driven through a scripted stand-in for the window: real
+// time, pause and step, saving a frame, restarting with a fresh plug-in,
+// reloading a saved script and surviving a broken one.
+#include "kroplay/preview/preview_session.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+
+#include "support/gif_reading.h"
+
+namespace {
+
+using namespace kroplay;
+using Clock = std::chrono::steady_clock;
+
+struct Shown {
+  std::vector<uint8_t> pixels;
+  int32_t width, height;
+  Palette palette;
+};
+
+// Records what the session shows and answers its polls with `user`.
+class ScriptedDisplay : public PreviewDisplay {
+ public:
+  std::vector<Shown> shown;
+  std::vector<std::string> titles;
+  std::function<std::optional<PreviewAction>()> user;
+
+  void show(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette) override {
+    shown.push_back(
+        {std::vector<uint8_t>(pixels, pixels + width * height), width, height, palette});
+  }
+  void set_title(const std::string &title) override { titles.push_back(title); }
+  bool next_action(int timeout_ms, PreviewAction &action) override {
+    const std::optional<PreviewAction> next = user();
+    if (next) {
+      action = *next;
+      return true;
+    }
+    // Stands in for the wait for an event, without busy looping.
+    if (timeout_ms > 0) usleep(1000);
+    return false;
+  }
+  const std::string &title() const { return titles.back(); }
+};
+
+class PreviewSessionTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/kroplay-preview-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    dir_ = name;
+    ASSERT_EQ(getcwd(old_cwd_, sizeof old_cwd_), old_cwd_);
+    ASSERT_EQ(chdir(dir_.c_str()), 0);  // saved frames land here
+    messages_ = std::tmpfile();
+    options_.script = dir_ + "/live.lua";
+    options_.plugin = WAVEFX_MODULE_PATH;
+    options_.width = 16;
+    options_.height = 8;
+    options_.fps = 100;
+    options_.window = true;
+  }
+  void TearDown() override {
+    std::fclose(messages_);
+    EXPECT_EQ(chdir(old_cwd_), 0);
+    std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+
+  void write_script(const std::string &text) {
+    const std::string temporary = options_.script + ".new";
+    std::ofstream(temporary) << text;
+    ASSERT_EQ(std::rename(temporary.c_str(), options_.script.c_str()), 0);
+  }
+  std::string messages() {
+    std::fflush(messages_);
+    std::rewind(messages_);
+    std::ostringstream text;
+    for (int c; (c = std::fgetc(messages_)) != EOF;) text << static_cast<char>(c);
+    return text.str();
+  }
+  // Runs the session with `user` answering, quitting (and failing) if it
+  // still runs after ten seconds.
+  void run(PreviewSession &session, ScriptedDisplay &display,
+           std::function<std::optional<PreviewAction>()> user) {
+    const Clock::time_point give_up = Clock::now() + std::chrono::seconds(10);
+    display.user = [&, user]() -> std::optional<PreviewAction> {
+      if (Clock::now() > give_up) {
+        ADD_FAILURE() << "still running; last title: " << display.title();
+        return PreviewAction::kQuit;
+      }
+      return user();
+    };
+    session.run();
+  }
+
+  std::string dir_;
+  char old_cwd_[4096];
+  std::FILE *messages_ = nullptr;
+  Options options_;
+};
+
+// Background stripes that a ripple moves, so every frame differs.
+const char *kRippling =
+    "for y = 0, HOW_HIGH() - 1 do PUT_HLINE(y, 16 + 9 * y) end\n"
+    "START_RIPPLE(5, 10, 20)\n"
+    "while true do frame() end\n";
+
+TEST_F(PreviewSessionTest, RunsFramesInRealTime) {
+  write_script("frame(10)\n");
+  options_.fps = 50;
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  const Clock::time_point start = Clock::now();
+  Clock::duration ten_frames{};
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (display.title().find("ended") == std::string::npos) return std::nullopt;
+    ten_frames = Clock::now() - start;
+    return PreviewAction::kQuit;
+  });
+  ASSERT_EQ(display.shown.size(), 10u);
+  // Nine slots of 20 ms lie between the first frame and the tenth.
+  EXPECT_GE(ten_frames, std::chrono::milliseconds(175));
+  EXPECT_NE(messages().find("live.lua ended after 10 frames"), std::string::npos) << messages();
+}
+
+TEST_F(PreviewSessionTest, PausesStepsOneFrameAndSavesTheFrameOnScreen) {
+  write_script(kRippling);
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int stage = 0, idle_polls = 0;
+  size_t frames_when_paused = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    switch (stage) {
+      case 0:  // pause after frame 3
+        if (display.shown.size() < 4) return std::nullopt;
+        stage = 1;
+        frames_when_paused = display.shown.size();
+        return PreviewAction::kTogglePause;
+      case 1:  // paused: nothing new for 30 polls, then one step
+        EXPECT_EQ(display.shown.size(), frames_when_paused) << "frames went on while paused";
+        if (++idle_polls < 30) return std::nullopt;
+        stage = 2;
+        idle_polls = 0;
+        return PreviewAction::kStep;
+      case 2:  // exactly one more frame, then save it
+        EXPECT_LE(display.shown.size(), frames_when_paused + 1) << "a step ran more than one frame";
+        if (display.shown.size() < frames_when_paused + 1 || ++idle_polls < 30) return std::nullopt;
+        stage = 3;
+        return PreviewAction::kSave;
+      default:
+        return PreviewAction::kQuit;
+    }
+  });
+  ASSERT_EQ(display.shown.size(), frames_when_paused + 1);
+  const size_t last = display.shown.size() - 1;
+  EXPECT_EQ(display.title(),
+            "kroplay - live.lua - frame " + std::to_string(last) +
+                " - ripple: speed 0.05, frequency 0.10, amplitude 20, phase 0.25 - paused");
+
+  const std::string saved = "live-frame" + std::to_string(last) + ".gif";
+  EXPECT_NE(messages().find("saved " + saved), std::string::npos) << messages();
+  ReadGif gif;
+  ASSERT_EQ(read_gif(dir_ + "/" + saved, gif), "");
+  ASSERT_EQ(gif.frames.size(), 1u);
+  EXPECT_EQ(gif.frames[0].indices, display.shown[last].pixels);
+  EXPECT_EQ(gif.frames[0].palette, display.shown[last].palette);
+  EXPECT_NE(display.shown[last].pixels, display.shown[last - 1].pixels);
+}
+
+TEST_F(PreviewSessionTest, RestartRunsTheScriptAgainWithAFreshPlugIn) {
+  // The first frame comes before the ripple starts: a plug-in whose state
+  // lasted into the second run would ripple it.
+  write_script(
+      "for y = 0, HOW_HIGH() - 1 do PUT_HLINE(y, 16 + 9 * y) end\n"
+      "frame()\n"
+      "START_RIPPLE(5, 10, 20)\n"
+      "while true do frame() end\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (session.runs() == 1 && display.shown.size() == 4) return PreviewAction::kRestart;
+    if (display.shown.size() == 6) return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 2);
+  ASSERT_EQ(display.shown.size(), 6u);
+  EXPECT_EQ(display.shown[4].pixels, display.shown[0].pixels);
+  EXPECT_EQ(display.shown[5].pixels, display.shown[1].pixels);
+  EXPECT_NE(display.shown[1].pixels, display.shown[0].pixels);
+  EXPECT_NE(messages().find("restarting live.lua"), std::string::npos) << messages();
+}
+
+TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError) {
+  write_script("FILL(3)\nframe(2)\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int stage = 0;
+  size_t good_frames = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    const bool ended = display.title().find("ended") != std::string::npos;
+    const bool failed = display.title().find("error:") != std::string::npos;
+    if (stage == 0 && ended) {
+      write_script("FILL(7)\nSTART_DISTORT(5, 10, 3)\nframe(3)\n");
+      stage = 1;
+    } else if (stage == 1 && ended && session.runs() == 2) {
+      good_frames = display.shown.size();
+      write_script("FILL(9)\nframe(\n");
+      stage = 2;
+    } else if (stage == 2 && failed) {
+      return PreviewAction::kQuit;
+    }
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 3);
+  ASSERT_EQ(display.shown.size(), 5u);
+  EXPECT_EQ(good_frames, 5u);
+  EXPECT_EQ(display.shown[1].pixels, std::vector<uint8_t>(16 * 8, 3));
+  EXPECT_EQ(display.shown[4].pixels[8], 7);
+  const std::string &title = display.title();
+  EXPECT_NE(title.find("frame 2 - error: "), std::string::npos) << title;
+  EXPECT_NE(title.find("live.lua:3:"), std::string::npos) << title;
+  const std::string text = messages();
+  EXPECT_NE(text.find("live.lua changed; restarting"), std::string::npos) << text;
+  EXPECT_NE(text.find("kroplay: error: "), std::string::npos) << text;
+}
+
+TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
+  write_script("FILL(5)\nframe(3)\n");
+  options_.output = dir_ + "/out.gif";
+  options_.hash = true;
+  std::FILE *hashes = std::tmpfile();
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, hashes);
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (display.title().find("ended") == std::string::npos) return std::nullopt;
+    return PreviewAction::kQuit;
+  });
+  ReadGif gif;
+  ASSERT_EQ(read_gif(options_.output, gif), "");
+  EXPECT_EQ(gif.frames.size(), 3u);
+  std::rewind(hashes);
+  char line[64];
+  int lines = 0;
+  while (std::fgets(line, sizeof line, hashes) != nullptr) ++lines;
+  std::fclose(hashes);
+  EXPECT_EQ(lines, 3);
+  EXPECT_EQ(access((dir_ + "/live.gif").c_str(), F_OK), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PreviewSessionTest, AScriptBusyWithoutFramesStillReloadsWhenSaved) {
+  write_script("local n = 0\nwhile true do n = n + 1 end\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int polls = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (++polls == 5) write_script("FILL(4)\nframe()\n");
+    if (display.shown.size() == 1) return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 2);
+  ASSERT_EQ(display.shown.size(), 1u);
+  EXPECT_EQ(display.shown[0].pixels, std::vector<uint8_t>(16 * 8, 4));
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// The fast frame hook against the straightforward one, byte for byte, over
+// millions of rows: random parameters, huge phases, and amplitudes chosen so
+// that amplitude x sin lands within units in the last place of an integer,
+// where the fast sines' error bound cannot decide and std::sin must.
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "effects/row_sines.h"
+#include "support/plugin_test_support.h"
+#include "support/straightforward_compose.h"
+
+namespace {
+
+using wavefx::WaveEffect;
+
+// The largest continued-fraction denominator q <= limit of |s|: q * |s| is
+// then nearer an integer than for any smaller q.
+int32_t best_denominator(double s, double limit) {
+  double x = std::fabs(s);
+  int64_t q_previous = 1, q = 0;
+  for (int step = 0; step < 64; ++step) {
+    const double a = std::floor(x);
+    const double next = static_cast<double>(q) * a + static_cast<double>(q_previous);
+    if (next > limit) break;
+    q_previous = q;
+    q = static_cast<int64_t>(next);
+    const double fraction = x - a;
+    if (fraction < 1e-300) break;
+    x = 1.0 / fraction;
+  }
+  return static_cast<int32_t>(q);
+}
+
+class ComposeExactnessTest : public PluginTest {
+ protected:
+  // Runs `frames` frames of the fast hook and of the straightforward one from
+  // the same state and compares frames and phases. Returns rows compared.
+  int64_t compare(const WaveEffect &r, const WaveEffect &d, int32_t width, int32_t height,
+                  int frames) {
+    host.resize(width, height);
+    for (size_t i = 0; i < host.background_bitmap->size(); ++i)
+      host.background[i] = static_cast<uint8_t>(random() % 251 + 1);
+    wavefx::ripple = r;
+    wavefx::distortion = d;
+    WaveEffect plain_ripple = r, plain_distortion = d;
+    std::vector<uint8_t> expected(host.background_bitmap->size());
+    for (int f = 0; f < frames; ++f) {
+      straightforward_compose(plain_ripple, plain_distortion, width, height, expected.data(),
+                              host.background);
+      host.frame();
+      if (expected != host.frame_contents()) {
+        ADD_FAILURE() << "frame " << f << " differs at " << width << "x" << height;
+        return 0;
+      }
+      EXPECT_EQ(plain_ripple.phase, wavefx::ripple.phase);
+      EXPECT_EQ(plain_distortion.phase, wavefx::distortion.phase);
+    }
+    return static_cast<int64_t>(frames) * height;
+  }
+
+  float any_float(float magnitude) {
+    return std::uniform_real_distribution<float>(-magnitude, magnitude)(random);
+  }
+
+  WaveEffect random_effect() {
+    const float scales[] = {0.01f, 0.3f, 3.0f, 100.0f, 1e5f, 2e7f};
+    WaveEffect e{1, any_float(scales[random() % 6]), any_float(scales[random() % 6]), 0,
+                 any_float(scales[random() % 6])};
+    const int32_t amplitudes[] = {0,
+                                  1,
+                                  3,
+                                  20,
+                                  200,
+                                  65536,
+                                  std::numeric_limits<int32_t>::max(),
+                                  std::numeric_limits<int32_t>::min()};
+    e.amplitude =
+        random() % 2 ? amplitudes[random() % 8] : static_cast<int32_t>(random() % 2001) - 1000;
+    return e;
+  }
+
+  static WaveEffect off() { return WaveEffect{0, 0.0f, 0.0f, 15, 0.0f}; }
+
+  std::mt19937 random{20261207};
+};
+
+TEST_F(ComposeExactnessTest, RowSineBoundsHoldAndStayTight) {
+  if (!wavefx::kLibmSineWithinOneUlp) GTEST_SKIP() << "this C runtime's sin has no 1-ulp bound";
+  double worst_ratio = 0;
+  wavefx::RowSines::Block block;
+  for (int trial = 0; trial < 400; ++trial) {
+    WaveEffect e = random_effect();
+    wavefx::RowSines sines(e);
+    const int rows = 5000 + trial % 2;  // the last block odd in half the trials
+    for (int32_t first = 0; first < rows; first += wavefx::RowSines::kBlock) {
+      const int n = std::min(wavefx::RowSines::kBlock, rows - first);
+      sines.next_block(n, block);
+      for (int k = 0; k < n; ++k) {
+        const int32_t i = first + k;
+        const double angle = static_cast<double>(i) * e.frequency + static_cast<double>(e.phase);
+        ASSERT_EQ(angle, block.angle[k]);
+        const double error = std::fabs(block.sine[k] - std::sin(angle));
+        ASSERT_LE(error, block.bound[k]) << "row " << i << " of trial " << trial;
+        if (error > 0) worst_ratio = std::max(worst_ratio, error / block.bound[k]);
+      }
+    }
+  }
+  // The bound is honest but not vacuous: for moderate angles it stays far
+  // below what a truncation needs.
+  wavefx::RowSines moderate(WaveEffect{1, 0.05f, 0.1f, 20, 3.0f});
+  for (int first = 0; first < 1024; first += wavefx::RowSines::kBlock) {
+    moderate.next_block(wavefx::RowSines::kBlock, block);
+    for (double bound : block.bound) EXPECT_LT(bound, 1e-11);
+  }
+  EXPECT_GT(worst_ratio, 0.0);
+}
+
+TEST_F(ComposeExactnessTest, MatchesTheStraightforwardHookOnRandomParameters) {
+  int64_t rows = 0;
+  for (int trial = 0; trial < 300 && !HasFailure(); ++trial) {
+    const bool ripple_on = random() % 2;
+    const WaveEffect e = random_effect();
+    const int32_t width = static_cast<int32_t>(random() % 5) + 1;
+    rows += compare(ripple_on ? e : off(), ripple_on ? off() : e, width, 5000, 5);
+  }
+  for (auto [w, h] : {std::pair{320, 200}, {640, 480}, {7, 4000}, {1, 1}, {2, 3}})
+    rows += compare(random_effect(), off(), w, h, 3) + compare(off(), random_effect(), w, h, 3);
+  EXPECT_GT(rows, 7'000'000);
+}
+
+TEST_F(ComposeExactnessTest, LongRunsWithGrowingPhasesMatch) {
+  int64_t rows = 0;
+  for (float speed : {0.05f, 0.37f, 2.0f, 123.0f}) {
+    rows += compare(WaveEffect{1, speed, 0.1f, 40, 0.0f}, off(), 3, 300, 4000);
+    rows += compare(off(), WaveEffect{1, speed, 0.07f, 9, 5e4f}, 3, 300, 4000);
+  }
+  EXPECT_GT(rows, 9'000'000);
+}
+
+// Amplitudes from the continued fraction of sin(x_i) put amplitude x sin
+// within units in the last place of an integer that lies inside the screen,
+// so that the displacement sits right on a truncation boundary. The fast
+// sines cannot decide such rows; std::sin must, and the bytes must agree.
+TEST_F(ComposeExactnessTest, AmplitudesOnTruncationBoundariesMatch) {
+  int64_t undecided = 0;
+  const int trials = 2000;
+  for (int trial = 0; trial < trials && !HasFailure(); ++trial) {
+    const bool ripple_on = trial % 2;
+    const int32_t width = ripple_on ? 1 : 1024, height = ripple_on ? 1024 : 64;
+    WaveEffect e = random_effect();
+    e.frequency = any_float(random() % 2 ? 1e-3f : 3.0f);
+    const int32_t row = static_cast<int32_t>(random() % height);
+    // An angle near a multiple of pi has a tiny sine, so a large amplitude
+    // still gives a displacement inside the screen.
+    const double turns = std::round(static_cast<double>(any_float(300.0f)));
+    e.phase = static_cast<float>(turns * M_PI - row * static_cast<double>(e.frequency));
+    wavefx::RowSines sines(e);
+    wavefx::RowSines::Block block;
+    for (int32_t first = 0; first <= row; first += wavefx::RowSines::kBlock)
+      sines.next_block(wavefx::RowSines::kBlock, block);
+    const int k = row % wavefx::RowSines::kBlock;
+    const double sine = std::sin(block.angle[k]);
+    // Displacements of up to a quarter of the screen keep the target inside.
+    const double limit =
+        std::min(2147483647.0, (ripple_on ? height : width) / 4.0 / std::fabs(sine));
+    const int32_t q = best_denominator(sine, limit);
+    const bool upward = ripple_on ? row < height / 2 : random() % 2;
+    e.amplitude = (sine > 0) == upward ? q : -q;
+    // Where the fast sines run, how often they must defer to std::sin.
+    const double product = e.amplitude * sine;
+    if (std::fabs(product - std::round(product)) <= std::fabs(e.amplitude) * block.bound[k])
+      ++undecided;
+    compare(ripple_on ? e : off(), ripple_on ? off() : e, width, height, 1);
+  }
+  // Most of these rows are beyond what the fast sines can decide.
+  EXPECT_GT(undecided, trials / 2);
+}
+
+// Rows where the angle is exactly 0 have sine exactly 0: y is exactly the
+// row number, the boundary itself.
+TEST_F(ComposeExactnessTest, RowsWithAZeroAngleMatch) {
+  for (int32_t zero_row : {0, 1, 17, 99}) {
+    for (float frequency : {0.25f, -0.5f, 1.0f, 0.125f}) {
+      const float phase = -static_cast<float>(zero_row) * frequency;
+      for (int32_t amplitude : {1, -1, 7, 1 << 30, std::numeric_limits<int32_t>::min()}) {
+        compare(WaveEffect{1, 0.0f, frequency, amplitude, phase}, off(), 5, 100, 1);
+        compare(off(), WaveEffect{1, 0.0f, frequency, amplitude, phase}, 5, 100, 1);
+      }
+    }
+  }
+}
+
+}  // namespace

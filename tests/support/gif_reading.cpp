@@ -1,0 +1,95 @@
+#include "support/gif_reading.h"
+
+#include <gif_lib.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void copy_map(const ColorMapObject *map, std::array<uint8_t, 768> &palette) {
+  palette.fill(0);
+  for (int i = 0; i < map->ColorCount && i < 256; ++i) {
+    palette[3 * i] = map->Colors[i].Red;
+    palette[3 * i + 1] = map->Colors[i].Green;
+    palette[3 * i + 2] = map->Colors[i].Blue;
+  }
+}
+
+bool is_loop_forever(const SavedImage &image) {
+  for (int i = 0; i + 1 < image.ExtensionBlockCount; ++i) {
+    const ExtensionBlock &app = image.ExtensionBlocks[i];
+    const ExtensionBlock &data = image.ExtensionBlocks[i + 1];
+    if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
+        std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount == 3 && data.Bytes[0] == 1)
+      return data.Bytes[1] == 0 && data.Bytes[2] == 0;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string read_gif(const std::string &path, ReadGif &out) {
+  char version[7] = {};
+  if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+    if (std::fread(version, 1, 6, f) != 6) version[0] = 0;
+    std::fclose(f);
+  }
+  out.version = version;
+  int error = 0;
+  GifFileType *gif = DGifOpenFileName(path.c_str(), &error);
+  if (gif == nullptr) return std::string("cannot open: ") + GifErrorString(error);
+  if (DGifSlurp(gif) != GIF_OK) {
+    const std::string message = std::string("cannot decode: ") + GifErrorString(gif->Error);
+    DGifCloseFile(gif, nullptr);
+    return message;
+  }
+  out.width = gif->SWidth;
+  out.height = gif->SHeight;
+  if (gif->SColorMap != nullptr) {
+    out.global_colours = gif->SColorMap->ColorCount;
+    copy_map(gif->SColorMap, out.global_palette);
+  }
+  out.loops_forever = gif->ImageCount > 0 && is_loop_forever(gif->SavedImages[0]);
+
+  const size_t pixels = static_cast<size_t>(out.width) * static_cast<size_t>(out.height);
+  std::vector<uint8_t> indices(pixels, static_cast<uint8_t>(gif->SBackGroundColor));
+  std::vector<uint8_t> rgb(3 * pixels, 0);
+  std::string problem;
+  for (int n = 0; n < gif->ImageCount && problem.empty(); ++n) {
+    const SavedImage &image = gif->SavedImages[n];
+    ReadFrame frame;
+    frame.left = image.ImageDesc.Left;
+    frame.top = image.ImageDesc.Top;
+    frame.width = image.ImageDesc.Width;
+    frame.height = image.ImageDesc.Height;
+    frame.own_colour_table = image.ImageDesc.ColorMap != nullptr;
+    GraphicsControlBlock control;
+    if (DGifSavedExtensionToGCB(gif, n, &control) == GIF_OK) {
+      frame.delay = control.DelayTime;
+      frame.disposal = control.DisposalMode;
+    }
+    const ColorMapObject *map = frame.own_colour_table ? image.ImageDesc.ColorMap : gif->SColorMap;
+    if (map == nullptr) {
+      problem = "frame without a colour table";
+      break;
+    }
+    copy_map(map, frame.palette);
+    if (frame.left + frame.width > out.width || frame.top + frame.height > out.height) {
+      problem = "frame outside the screen";
+      break;
+    }
+    for (int y = 0; y < frame.height; ++y)
+      for (int x = 0; x < frame.width; ++x) {
+        const uint8_t index = image.RasterBits[static_cast<size_t>(y) * frame.width + x];
+        const size_t at = static_cast<size_t>(frame.top + y) * out.width + (frame.left + x);
+        indices[at] = index;
+        for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
+      }
+    frame.indices = indices;
+    frame.rgb = rgb;
+    out.frames.push_back(std::move(frame));
+  }
+  DGifCloseFile(gif, nullptr);
+  return problem;
+}
