@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kroplay/check/conformance_check.h"
+#include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
@@ -25,8 +26,6 @@
 namespace {
 
 using namespace kroplay;
-
-enum ExitCode { kDone = 0, kScriptFailed = 1, kBadUsage = 2, kPluginFailed = 3 };
 
 // An interrupted run leaves no temporary file behind.
 void on_fatal_signal(int signal) {
@@ -76,13 +75,13 @@ int play(const Options &options) {
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
                  output.c_str());
-    return kDone;
+    return kExitDone;
   }
   gif.finish();
   std::fprintf(stderr, "kroplay: wrote %s (%lld frame%s, %dx%d)\n", output.c_str(),
                static_cast<long long>(recorder.frames()), recorder.frames() == 1 ? "" : "s",
                gif.screen_width(), gif.screen_height());
-  return kDone;
+  return kExitDone;
 }
 
 // Errors are one line, even when a script's own error message is not.
@@ -101,22 +100,22 @@ int main(int argc, char **argv) {
   try {
     options = parse_options(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError &e) {
-    return fail(kBadUsage, std::string(e.what()) + " (see kroplay --help)");
+    return fail(kExitBadUsage, std::string(e.what()) + " (see kroplay --help)");
   }
   if (options.help) {
     std::fputs(kroplay::usage().c_str(), stdout);
-    return kDone;
+    return kExitDone;
   }
   if (options.version) {
     print_version();
-    return kDone;
+    return kExitDone;
   }
 
   if (options.check) {
     try {
       return run_conformance_check(options.plugin.empty() ? default_plugin_path() : options.plugin);
     } catch (const std::exception &e) {
-      return fail(kPluginFailed, std::string("--check: ") + e.what());
+      return fail(kExitPluginFailed, std::string("--check: ") + e.what());
     }
   }
 
@@ -127,22 +126,23 @@ int main(int argc, char **argv) {
   try {
     if (options.window) {
       if (!window_available())
-        return fail(kBadUsage, "this build of kroplay has no preview window (built without SDL2)");
+        return fail(kExitBadUsage,
+                    "this build of kroplay has no preview window (built without SDL2)");
       run_window(options);
-      return kDone;
+      return kExitDone;
     }
     return play(options);
   } catch (const ScriptError &e) {
-    return fail(kScriptFailed, e.what());
+    return fail(kExitScriptFailed, e.what());
   } catch (const OutputError &e) {
-    return fail(kScriptFailed, e.what());
+    return fail(kExitScriptFailed, e.what());
   } catch (const PluginError &e) {
-    return fail(kPluginFailed, e.what());
+    return fail(kExitPluginFailed, e.what());
   } catch (const ContractError &e) {
-    return fail(kPluginFailed, std::string("plug-in breaks the host contract: ") + e.what());
+    return fail(kExitPluginFailed, std::string("plug-in breaks the host contract: ") + e.what());
   } catch (const std::bad_alloc &) {
-    return fail(kScriptFailed, "out of memory");
+    return fail(kExitScriptFailed, "out of memory");
   } catch (const std::exception &e) {
-    return fail(kScriptFailed, e.what());
+    return fail(kExitScriptFailed, e.what());
   }
 }

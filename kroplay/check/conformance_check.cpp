@@ -9,6 +9,7 @@
 #include "kroplay/check/conformance_host.h"
 #include "kroplay/check/conformance_model.h"
 #include "kroplay/check/fault_report.h"
+#include "kroplay/cli/exit_status.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {
@@ -301,7 +302,7 @@ int Checker::run() {
   stop_watchdog();
   std::printf("%d passed, %d failed\n", passed_, failed_);
   std::fflush(stdout);
-  return failed_ == 0 ? 0 : 3;
+  return failed_ == 0 ? kExitDone : kExitPluginFailed;
 }
 
 }  // namespace
@@ -318,7 +319,7 @@ int run_conformance_check(const std::string &plugin_path) {
     stop_watchdog();
     std::printf("FAIL - loading the plug-in: %s\n0 passed, 1 failed\n", e.what());
     std::fflush(stdout);
-    return 3;
+    return kExitPluginFailed;
   }
 }
 

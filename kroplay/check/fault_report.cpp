@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "kroplay/check/guarded_memory.h"
+#include "kroplay/cli/exit_status.h"
 
 namespace kroplay {
 namespace {
@@ -102,7 +103,7 @@ void on_fault(int signal, siginfo_t *info, void *context) {
   put(" passed, ");
   put_number(static_cast<uint64_t>(tally_failed) + 1);
   put(" failed\n");
-  _exit(3);
+  _exit(kExitPluginFailed);
 }
 
 void copy(char *to, size_t capacity, const char *from) {
