@@ -12,6 +12,7 @@
 
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
+#include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
@@ -63,7 +64,7 @@ int play(const Options &options) {
   else
     script.load_file(options.script);
 
-  const PluginLibrary plugin(options.plugin.empty() ? default_plugin_path() : options.plugin);
+  const PluginLibrary plugin(plugin_path(options));
   runtime.start(plugin.entry_points());
   script.bind_plugin_functions();
   script.run();
@@ -85,11 +86,9 @@ int play(const Options &options) {
 }
 
 // Errors are one line, even when a script's own error message is not.
-int fail(int code, std::string message) {
-  for (char &c : message)
-    if (c == '\n' || c == '\r') c = ' ';
+int fail(int code, const std::string &message) {
   std::fflush(stdout);
-  std::fprintf(stderr, "kroplay: %s\n", message.c_str());
+  std::fprintf(stderr, "kroplay: %s\n", one_line(message).c_str());
   return code;
 }
 
@@ -113,7 +112,7 @@ int main(int argc, char **argv) {
 
   if (options.check) {
     try {
-      return run_conformance_check(options.plugin.empty() ? default_plugin_path() : options.plugin);
+      return run_conformance_check(plugin_path(options));
     } catch (const std::exception &e) {
       return fail(kExitPluginFailed, std::string("--check: ") + e.what());
     }

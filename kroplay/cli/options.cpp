@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "kroplay/host/plugin_loader.h"
 #include "kroplay/host/screen_limits.h"
 
 namespace kroplay {
@@ -133,6 +134,10 @@ std::string default_output(const std::string &script) {
   if (dot != std::string::npos && dot > 0) base.erase(dot);
   if (base.empty() || base == "." || base == "..") base = "out";
   return base + ".gif";
+}
+
+std::string plugin_path(const Options &options) {
+  return options.plugin.empty() ? default_plugin_path() : options.plugin;
 }
 
 int gif_delay(int fps) {

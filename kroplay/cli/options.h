@@ -40,6 +40,9 @@ Options parse_options(const std::vector<std::string> &arguments);
 // extension replaced by .gif, in the working folder; "demo.gif" for none.
 std::string default_output(const std::string &script);
 
+// The plug-in to load: --plugin's, or the one beside the executable.
+std::string plugin_path(const Options &options);
+
 // GIF frame delays are whole hundredths of a second: the nearest to 1/fps.
 int gif_delay(int fps);
 
