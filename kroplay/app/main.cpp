@@ -17,6 +17,7 @@
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/output/platform_files.h"
 #include "kroplay/output/temp_file.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/progress.h"
@@ -118,7 +119,7 @@ int main(int argc, char **argv) {
     }
   }
 
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, on_fatal_signal);
+  on_interrupt_signals(on_fatal_signal);
   // A script that calls os.exit leaves through exit(), past every destructor.
   std::atexit(remove_temp_file_at_exit);
 

@@ -1,12 +1,6 @@
 #include "kroplay/record/progress.h"
 
-#include <unistd.h>
-
 namespace kroplay {
-
-bool Progress::stderr_is_terminal() {
-  return isatty(STDERR_FILENO) == 1;
-}
 
 void Progress::update(int64_t frames) {
   if (!enabled_) return;
