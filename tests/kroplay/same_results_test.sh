@@ -1,0 +1,60 @@
+#!/bin/bash
+# kroplay gives the same results on every platform: for each script below,
+# its --hash lines and the frames of the GIF it writes (read back by
+# gif_frames) must equal the expected files in tests/kroplay/expected/,
+# which the Linux kroplay wrote. Run in the Linux build and, with Wine as
+# the runner, in the Windows cross build, so both are tied to one file.
+#   same_results_test.sh KROPLAY GIF_FRAMES [RUNNER...]    compare
+#   same_results_test.sh --update KROPLAY GIF_FRAMES       rewrite the files
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+update=
+if [ "${1:-}" = --update ]; then
+  update=1
+  shift
+fi
+[ $# -ge 2 ] || {
+  echo "usage: $0 [--update] KROPLAY GIF_FRAMES [RUNNER...]" >&2
+  exit 2
+}
+kroplay=$(realpath "$1") gif_frames=$(realpath "$2")
+shift 2
+runner=("$@")
+expected=$here/expected
+
+# Scripts with ordinary parameters: the built-in demo's 500 frames and the
+# hand-checked lines.
+scripts=("$root/examples/demo.lua" "$root/tests/kroplay/scripts/lines.lua")
+
+work=$(mktemp -d /tmp/kroplay-same-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+failed=0
+for script in "${scripts[@]}"; do
+  name=$(basename "$script" .lua)
+  # Windows programs end their lines with CR LF.
+  if ! "${runner[@]}" "$kroplay" --hash -o "$name.gif" "$script" 2>"$name.err" |
+    tr -d '\r' >"$name.hashes"; then
+    echo "FAILED: kroplay $name.lua: $(cat "$name.err")"
+    failed=1
+    continue
+  fi
+  "${runner[@]}" "$gif_frames" "$name.gif" | tr -d '\r' >"$name.gif-frames"
+  for kind in hashes gif-frames; do
+    if [ -n "$update" ]; then
+      cp "$name.$kind" "$expected/$name.$kind"
+    elif ! diff -q "$expected/$name.$kind" "$name.$kind" >/dev/null; then
+      echo "FAILED: $name.lua: $kind differ from the expected ones:"
+      diff "$expected/$name.$kind" "$name.$kind" | head -5
+      failed=1
+    elif [ ! -s "$name.$kind" ]; then
+      echo "FAILED: $name.lua: no $kind"
+      failed=1
+    else
+      echo "ok: $name.lua: $(wc -l <"$name.$kind") $kind lines as expected"
+    fi
+  done
+done
+exit $failed
