@@ -34,7 +34,9 @@ cd "$work" || exit 1
 failed=0
 for script in "${scripts[@]}"; do
   name=$(basename "$script" .lua)
-  # Windows programs end their lines with CR LF.
+  # An older output is replaced (on Windows rename() would refuse). Windows
+  # programs end their lines with CR LF.
+  echo "an older output" >"$name.gif"
   if ! "${runner[@]}" "$kroplay" --hash -o "$name.gif" "$script" 2>"$name.err" |
     tr -d '\r' >"$name.hashes"; then
     echo "FAILED: kroplay $name.lua: $(cat "$name.err")"
