@@ -40,7 +40,8 @@ fail() {
 window=$!
 seen=
 for _ in $(seq 100); do
-  if xwininfo -root -tree | grep -q '"kroplay - window_still.lua'; then
+  id=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "kroplay - window_still.lua.*/\1/p')
+  if [ -n "$id" ] && xwininfo -id "$id" | grep -q "Map State: IsViewable"; then
     seen=1
     break
   fi
@@ -48,7 +49,7 @@ for _ in $(seq 100); do
 done
 wait "${window}"
 status=$?
-[ -n "$seen" ] || fail "no kroplay window appeared on the X screen within 10 s"
+[ -n "$seen" ] || fail "no kroplay window showed on the X screen within 10 s"
 [ "$status" = 0 ] || fail "kroplay --window --quit-after exited with $status"
 grep -q "window_still.lua ended after 12 frames" win.err || fail "the script did not run to its end"
 diff ref.hash win.hash || fail "the window run's frame hashes differ from the recording run's"
