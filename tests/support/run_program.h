@@ -17,7 +17,4 @@ std::string quoted_argument(const std::string &text);
 // Runs `program` with `arguments` (each already quoted as needed).
 ProgramRun run_program(const std::string &program, const std::string &arguments);
 
-// The file name suffix of a loadable module here: ".so" or ".dll".
-extern const char *const kModuleSuffix;
-
 #endif  // WAVEFX_TESTS_SUPPORT_RUN_PROGRAM_H

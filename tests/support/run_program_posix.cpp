@@ -7,8 +7,6 @@
 
 #include "support/run_program.h"
 
-const char *const kModuleSuffix = ".so";
-
 namespace {
 
 std::string slurp(const std::string &path) {

@@ -5,8 +5,6 @@
 
 #include "support/run_program.h"
 
-const char *const kModuleSuffix = ".dll";
-
 namespace {
 
 // An inheritable temporary file for one of the child's output streams.

@@ -28,7 +28,7 @@ CheckRun check(const std::string &arguments) {
 }
 
 std::string plugin(const std::string &variant) {
-  return "--plugin " + quoted_argument(BROKEN_PLUGIN_DIR "/" + variant + kModuleSuffix);
+  return "--plugin " + quoted_argument(BROKEN_PLUGIN_DIR "/" + variant + MODULE_SUFFIX);
 }
 
 // Every line is "ok - ..." or "FAIL - ..." but the last, which is the
