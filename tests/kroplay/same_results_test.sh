@@ -1,7 +1,8 @@
 #!/bin/bash
 # kroplay gives the same results on every platform: for each script below,
 # its --hash lines and the frames of the GIF it writes (read back by
-# gif_frames) must equal the expected files in tests/kroplay/expected/,
+# gif_frames), and for each faulty script or command line its exit status
+# and message, must equal the expected files in tests/kroplay/expected/,
 # which the Linux kroplay wrote. Run in the Linux build and, with Wine as
 # the runner, in the Windows cross build, so both are tied to one file.
 #   same_results_test.sh KROPLAY GIF_FRAMES [RUNNER...]    compare
@@ -59,4 +60,23 @@ for script in "${scripts[@]}"; do
     fi
   done
 done
+# Faulty scripts and command lines: "status N: message", run beside the
+# scripts so that messages name them as given.
+errors=(syntax_error.lua runtime_error.lua bad_argument.lua wrong_count.lua out_of_range.lua
+        two_line_error.lua uses_add.lua missing.lua "--fps 0" "--size 10" --bogus
+        "--check extra.lua" "--quit-after 5 lines.lua")
+for arguments in "${errors[@]}"; do
+  # shellcheck disable=SC2086 # each entry is a list of words
+  message=$(cd "$root/tests/kroplay/scripts" &&
+    "${runner[@]}" "$kroplay" -o "$work/error.gif" $arguments 2>&1 >/dev/null)
+  echo "kroplay $arguments: status $?: $message" | tr -d '\r'
+done >messages
+if [ -n "$update" ]; then
+  cp messages "$expected/messages"
+elif ! diff "$expected/messages" messages; then
+  echo "FAILED: the exit statuses or messages differ from the expected ones"
+  failed=1
+else
+  echo "ok: $(wc -l <messages) exit statuses and messages as expected"
+fi
 exit $failed
