@@ -99,12 +99,21 @@ struct ScriptApi::Bindings {
     return luaL_error(lua, "%s", api.fatal_message_.c_str());
   }
 
+  // The API for a call of `name`, or a Lua error once the run has ended or
+  // a fatal error has stopped it.
+  static ScriptApi &enter(lua_State *lua, const char *name) {
+    ScriptApi &api = api_of(lua);
+    if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
+    if (api.fatal_) raise_fatal(lua, api);
+    return api;
+  }
+
   static int plugin_function(lua_State *lua) {
     ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
     const size_t index = static_cast<size_t>(lua_tointeger(lua, lua_upvalueindex(2)));
     const ScriptFunction &f = api.runtime_.functions()[index];
     const char *name = f.name.c_str();
+    enter(lua, name);
     check_count(lua, name, f.parameter_count, f.parameter_count);
     int32_t arguments[HostRuntime::kMaxParameters];
     for (int i = 0; i < f.parameter_count; ++i) arguments[i] = integer(lua, name, i + 1);
@@ -119,8 +128,7 @@ struct ScriptApi::Bindings {
   }
 
   static int frame(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
+    ScriptApi &api = enter(lua, "frame");
     check_count(lua, "frame", 0, 1);
     const int32_t n = lua_gettop(lua) == 0 ? 1 : integer_in(lua, "frame", 1, 0, INT32_MAX);
     const bool ok = api.guard([&] {
@@ -133,8 +141,7 @@ struct ScriptApi::Bindings {
   }
 
   static int screen(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
+    ScriptApi &api = enter(lua, "screen");
     check_count(lua, "screen", 2, 2);
     const int32_t w = integer(lua, "screen", 1), h = integer(lua, "screen", 2);
     if (!valid_screen_size(w, h))
@@ -144,7 +151,7 @@ struct ScriptApi::Bindings {
   }
 
   static int color(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "color");
     check_count(lua, "color", 4, 4);
     const int32_t i = integer_in(lua, "color", 1, 0, 255);
     for (int c = 0; c < 3; ++c)
@@ -154,7 +161,7 @@ struct ScriptApi::Bindings {
   }
 
   static int palette(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "palette");
     check_count(lua, "palette", 1, 1);
     const char *name = string(lua, "palette", 1, "a palette name");
     if (!api.pick_palette(name)) return luaL_error(lua, "palette: %s", api.error_message_.c_str());
@@ -162,7 +169,7 @@ struct ScriptApi::Bindings {
   }
 
   static int load_background(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "load_background");
     check_count(lua, "load_background", 1, 1);
     const char *path = string(lua, "load_background", 1, "a file name");
     if (!api.load_background(path))
@@ -171,7 +178,7 @@ struct ScriptApi::Bindings {
   }
 
   static int read_pixel(lua_State *lua, const char *name, bool background) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, name);
     check_count(lua, name, 2, 2);
     const int32_t x = integer(lua, name, 1), y = integer(lua, name, 2);
     const int32_t w = api.runtime_.width(), h = api.runtime_.height();
@@ -217,7 +224,14 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
 }
 
 ScriptApi::~ScriptApi() {
+  close();
+}
+
+void ScriptApi::close() {
+  if (lua_ == nullptr) return;
+  ended_ = true;
   lua_close(lua_);
+  lua_ = nullptr;
 }
 
 void ScriptApi::load_status(int status) {

@@ -4,6 +4,7 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -425,6 +426,41 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
+}
+
+TEST(Kroplay, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("finalizers_after_end.lua") + " -o out.gif");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("kroplay: wrote out.gif (1 frame, 320x200)\n", run.err);
+  EXPECT_EQ(1u, read_back(dir.file("out.gif")).frames.size());
+  EXPECT_EQ(
+      "STOP_RIPPLE: false STOP_RIPPLE: the run has ended\n"
+      "frame: false frame: the run has ended\n"
+      "color: false color: the run has ended\n",
+      slurp(dir.file("finalizer.txt")));
+
+  // A script that fails, or is stopped by a breach, unwinds through
+  // finalizers that call the plug-in and compose frames; nothing is left.
+  const struct {
+    std::string text, arguments, message;
+    int status;
+  } failing[] = {
+      {"setmetatable({}, {__gc = function() STOP_RIPPLE() frame() end})\n"
+       "FILL(1)\nframe(2)\nerror('boom')\n",
+       "", "f.lua:4: boom", 1},
+      {"setmetatable({}, {__gc = function() ADD(1, 2) frame() end})\n"
+       "frame(2)\nADD(2, 3)\n",
+       plugin("pops_too_few"), "ADD broke the stack contract", 3},
+  };
+  for (const auto &c : failing) {
+    SCOPED_TRACE(c.text);
+    TempDir work;
+    work.write("f.lua", c.text);
+    const Outcome failed = kroplay(work, "f.lua -o out.gif " + c.arguments);
+    std::remove(work.file("f.lua").c_str());
+    expect_failure(failed, work, c.status, c.message);
+  }
 }
 
 }  // namespace

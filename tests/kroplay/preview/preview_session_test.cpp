@@ -273,4 +273,47 @@ TEST_F(PreviewSessionTest, AScriptBusyWithoutFramesStillReloadsWhenSaved) {
   EXPECT_EQ(display.shown[0].pixels, std::vector<uint8_t>(16 * 8, 4));
 }
 
+TEST_F(PreviewSessionTest, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
+  // Run 1 ends, run 2 is cut short by a save, run 3 fails.
+  write_script(
+      "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+      "FILL(2)\nframe(2)\n");
+  options_.output = dir_ + "/out.gif";
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int stage = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    const bool ended = display.title().find("ended") != std::string::npos;
+    if (stage == 0 && ended) {
+      stage = 1;
+      write_script(
+          "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+          "FILL(2)\nwhile true do frame() end\n");
+      return std::nullopt;
+    }
+    if (stage == 1 && display.shown.size() == 6) {
+      stage = 2;
+      write_script(
+          "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+          "FILL(2)\nerror('boom')\n");
+      return std::nullopt;
+    }
+    if (session.runs() == 3 && display.title().find("error:") != std::string::npos)
+      return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 3);
+  for (const Shown &frame : display.shown)  // none from a finalizer
+    EXPECT_EQ(frame.pixels, std::vector<uint8_t>(16 * 8, 2));
+  ReadGif gif;
+  ASSERT_EQ(read_gif(options_.output, gif), "");
+  EXPECT_EQ(gif.frames.size(), 2u);  // the run that ended
+  std::system(("ls -A '" + dir_ + "' > '" + dir_ + ".ls'").c_str());
+  std::ifstream listing(dir_ + ".ls");
+  std::stringstream names;
+  names << listing.rdbuf();
+  std::remove((dir_ + ".ls").c_str());
+  EXPECT_EQ(names.str(), "live.lua\nout.gif\n");  // no temporary file left
+}
+
 }  // namespace
