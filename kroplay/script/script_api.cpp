@@ -10,6 +10,7 @@
 #include "kroplay/gif/gif_loader.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/screen_limits.h"
+#include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
 // functions below, nothing with a destructor is alive when a Lua error is
@@ -208,6 +209,7 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
     : lua_(luaL_newstate()), runtime_(runtime), sink_(sink) {
   if (lua_ == nullptr) throw std::bad_alloc();
   luaL_openlibs(lua_);
+  allow_text_chunks_only(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
       {"frame", Bindings::frame},
       {"screen", Bindings::screen},
@@ -243,11 +245,18 @@ void ScriptApi::load_status(int status) {
 }
 
 void ScriptApi::load_file(const std::string &path) {
-  load_status(luaL_loadfile(lua_, path.c_str()));
+  const int status = luaL_loadfilex(lua_, path.c_str(), kTextOnly);
+  // Lua's refusal of a binary chunk does not name the file.
+  if (status == LUA_ERRSYNTAX && std::strncmp(lua_tostring(lua_, -1), "attempt to load", 15) == 0) {
+    lua_pushfstring(lua_, "%s: %s", path.c_str(), lua_tostring(lua_, -1));
+    lua_remove(lua_, -2);
+  }
+  load_status(status);
 }
 
 void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
-  load_status(luaL_loadbuffer(lua_, source.data(), source.size(), ("=" + chunk_name).c_str()));
+  load_status(
+      luaL_loadbufferx(lua_, source.data(), source.size(), ("=" + chunk_name).c_str(), kTextOnly));
 }
 
 void ScriptApi::bind_plugin_functions() {

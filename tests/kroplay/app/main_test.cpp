@@ -463,4 +463,21 @@ TEST(Kroplay, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
   }
 }
 
+TEST(Kroplay, BinaryChunksAreRefusedEverywhere) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("binary_chunks.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(std::vector<std::string>{"binary_chunks.gif"}, dir.entries());
+
+  // A precompiled script.
+  TempDir chunks;
+  chunks.write("make.lua",
+               "local f = io.open('chunk.luac', 'wb')\n"
+               "f:write(string.dump(load('FILL(3) frame()')))\nf:close()\n");
+  ASSERT_EQ(0, kroplay(chunks, "make.lua").status);
+  TempDir work;
+  expect_failure(kroplay(work, "'" + chunks.file("chunk.luac") + "'"), work, 1,
+                 chunks.file("chunk.luac") + ": attempt to load a binary chunk");
+}
+
 }  // namespace
