@@ -20,8 +20,11 @@
 namespace kroplay {
 namespace {
 
-ScriptApi &api_of(lua_State *lua) {
-  return *static_cast<ScriptApi *>(lua_touserdata(lua, lua_upvalueindex(1)));
+// The ScriptApi lives in the state's extra space (which every coroutine
+// copies), out of reach of the debug library; kroplay's functions keep no
+// pointer in an upvalue a script could replace.
+ScriptApi *&api_slot(lua_State *lua) {
+  return *static_cast<ScriptApi **>(lua_getextraspace(lua));
 }
 
 void check_count(lua_State *lua, const char *name, int min, int max) {
@@ -103,16 +106,22 @@ struct ScriptApi::Bindings {
   // The API for a call of `name`, or a Lua error once the run has ended or
   // a fatal error has stopped it.
   static ScriptApi &enter(lua_State *lua, const char *name) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = *api_slot(lua);
     if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
     if (api.fatal_) raise_fatal(lua, api);
     return api;
   }
 
   static int plugin_function(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    const size_t index = static_cast<size_t>(lua_tointeger(lua, lua_upvalueindex(2)));
-    const ScriptFunction &f = api.runtime_.functions()[index];
+    ScriptApi &api = *api_slot(lua);
+    // The function's number, its one upvalue: the debug library can change it.
+    const int upvalue = lua_upvalueindex(1);
+    const auto &functions = api.runtime_.functions();
+    if (!lua_isinteger(lua, upvalue) || lua_tointeger(lua, upvalue) < 0 ||
+        static_cast<lua_Unsigned>(lua_tointeger(lua, upvalue)) >= functions.size())
+      return luaL_error(lua, "a plug-in function's binding was changed");
+    const size_t index = static_cast<size_t>(lua_tointeger(lua, upvalue));
+    const ScriptFunction &f = functions[index];
     const char *name = f.name.c_str();
     enter(lua, name);
     check_count(lua, name, f.parameter_count, f.parameter_count);
@@ -191,7 +200,7 @@ struct ScriptApi::Bindings {
     return 1;
   }
   static void watchdog(lua_State *lua, lua_Debug *) {
-    ScriptApi &api = **static_cast<ScriptApi **>(lua_getextraspace(lua));
+    ScriptApi &api = *api_slot(lua);
     if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
   }
 
@@ -208,6 +217,7 @@ const std::vector<std::string> &ScriptApi::host_function_names() {
 ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
     : lua_(luaL_newstate()), runtime_(runtime), sink_(sink) {
   if (lua_ == nullptr) throw std::bad_alloc();
+  api_slot(lua_) = this;
   luaL_openlibs(lua_);
   allow_text_chunks_only(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
@@ -218,11 +228,7 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
       {"load_background", Bindings::load_background},
       {"pixel", Bindings::pixel},
       {"background_pixel", Bindings::background_pixel}};
-  for (const auto &f : functions) {
-    lua_pushlightuserdata(lua_, this);
-    lua_pushcclosure(lua_, f.second, 1);
-    lua_setglobal(lua_, f.first);
-  }
+  for (const auto &f : functions) lua_register(lua_, f.first, f.second);
 }
 
 ScriptApi::~ScriptApi() {
@@ -266,9 +272,8 @@ void ScriptApi::bind_plugin_functions() {
     if (std::find(hosts.begin(), hosts.end(), functions[i].name) != hosts.end())
       throw ContractError("the plug-in registered '" + functions[i].name +
                           "', which is one of kroplay's own script functions");
-    lua_pushlightuserdata(lua_, this);
     lua_pushinteger(lua_, static_cast<lua_Integer>(i));
-    lua_pushcclosure(lua_, Bindings::plugin_function, 2);
+    lua_pushcclosure(lua_, Bindings::plugin_function, 1);
     lua_setglobal(lua_, functions[i].name.c_str());
   }
 }
@@ -290,7 +295,6 @@ void ScriptApi::run() {
 
 void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
   watchdog_ = std::move(check);
-  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
   lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
 }
 

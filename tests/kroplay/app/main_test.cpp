@@ -480,4 +480,11 @@ TEST(Kroplay, BinaryChunksAreRefusedEverywhere) {
                  chunks.file("chunk.luac") + ": attempt to load a binary chunk");
 }
 
+TEST(Kroplay, DebugLibraryCannotForgeKroplaysFunctions) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("debug_upvalues.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(1u, read_back(dir.file("debug_upvalues.gif")).frames.size());
+}
+
 }  // namespace
