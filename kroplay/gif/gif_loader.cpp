@@ -1,6 +1,9 @@
 #include "kroplay/gif/gif_loader.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,18 +28,29 @@ constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
   const std::string name = "'" + path + "'";
-  // giflib's own message for a missing file does not say why.
-  if (std::FILE *probe = std::fopen(path.c_str(), "rb")) {
-    std::fclose(probe);
-  } else {
-    throw std::runtime_error("cannot read " + name + ": " + std::strerror(errno));
-  }
-  int error = 0;
-  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileName(path.c_str(), &error));
-  if (!gif) throw std::runtime_error("cannot read " + name + ": " + gif_error_text(error));
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
+  // Without blocking: a FIFO nobody writes to is refused at once, like
+  // any other file that is not a regular one.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw fail(std::strerror(errno));
+  struct stat info;
+  std::string refusal;
+  if (fstat(fd, &info) != 0)
+    refusal = std::strerror(errno);
+  else if (!S_ISREG(info.st_mode))
+    refusal = "not a regular file";
+  else if (info.st_size > kMaxPictureBytes)
+    refusal = "larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB";
+  if (!refusal.empty()) {
+    close(fd);
+    throw fail(refusal);
+  }
+  int error = 0;
+  // giflib takes the descriptor, and closes it also when it fails.
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileHandle(fd, &error));
+  if (!gif) throw fail(gif_error_text(error));
 
   // Skip extensions up to the first image.
   GifRecordType record;

@@ -59,11 +59,17 @@ int32_t integer_in(lua_State *lua, const char *name, int index, int32_t low, int
   return value;
 }
 
+// Argument `index` as a string without zero bytes (which would end it
+// early in C), or a Lua error.
 const char *string(lua_State *lua, const char *name, int index, const char *what) {
   if (lua_type(lua, index) != LUA_TSTRING)
     luaL_error(lua, "%s: argument %d must be %s, got %s", name, index, what,
                luaL_typename(lua, index));
-  return lua_tostring(lua, index);
+  size_t length = 0;
+  const char *text = lua_tolstring(lua, index, &length);
+  if (std::strlen(text) != length)
+    luaL_error(lua, "%s: argument %d contains a zero byte", name, index);
+  return text;
 }
 
 // Keeps error messages to one line of text whatever the script raised.

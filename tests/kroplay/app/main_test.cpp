@@ -487,4 +487,25 @@ TEST(Kroplay, DebugLibraryCannotForgeKroplaysFunctions) {
   EXPECT_EQ(1u, read_back(dir.file("debug_upvalues.gif")).frames.size());
 }
 
+TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
+  TempDir dir;
+  kroplay::Palette palette{};
+  palette[3] = 77;
+  const std::vector<uint8_t> picture(4, 1);
+  {
+    kroplay::GifWriter writer(dir.file("bg.gif"), 2);
+    writer.add_frame(picture.data(), 2, 2, palette);
+    writer.finish();
+  }
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  ASSERT_EQ(0, mkdir(dir.file("folder").c_str(), 0700));
+  ASSERT_EQ(0, truncate((dir.write("big.gif", ""), dir.file("big.gif")).c_str(),
+                        (int64_t{64} << 20) + 1));
+  // A FIFO nobody writes to would block for ever: `timeout` ends that.
+  const Outcome run =
+      kroplay(dir, "20 '" KROPLAY_PATH "' " + script("background_limits.lua"), "timeout");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(palette, read_back(dir.file("background_limits.gif")).global_palette);
+}
+
 }  // namespace
