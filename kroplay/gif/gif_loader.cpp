@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "kroplay/gif/gif_writer.h"
+#include "kroplay/host/quoted.h"
 
 namespace kroplay {
 namespace {
@@ -21,13 +22,19 @@ struct GifCloser {
   void operator()(GifFileType *gif) const { DGifCloseFile(gif, nullptr); }
 };
 
+// giflib's reason for a failed read; it gives none (code 0) for some cut
+// or broken files.
+std::string read_error(int code) {
+  return code == 0 ? "truncated or malformed file" : gif_error_text(code);
+}
+
 // Larger first frames are refused rather than decoded.
 constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 }  // namespace
 
 LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
-  const std::string name = "'" + path + "'";
+  const std::string name = quoted(path);
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
@@ -50,24 +57,22 @@ LoadedBackground load_gif_background(const std::string &path, int32_t width, int
   int error = 0;
   // giflib takes the descriptor, and closes it also when it fails.
   std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileHandle(fd, &error));
-  if (!gif) throw fail(gif_error_text(error));
+  if (!gif) throw fail(read_error(error));
 
   // Skip extensions up to the first image.
   GifRecordType record;
   do {
-    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(gif_error_text(gif->Error));
+    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(read_error(gif->Error));
     if (record == EXTENSION_RECORD_TYPE) {
       int code;
       GifByteType *block;
-      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
-        throw fail(gif_error_text(gif->Error));
+      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) throw fail(read_error(gif->Error));
       while (block != nullptr)
-        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
-          throw fail(gif_error_text(gif->Error));
+        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) throw fail(read_error(gif->Error));
     }
     if (record == TERMINATE_RECORD_TYPE) throw fail("it holds no image");
   } while (record != IMAGE_DESC_RECORD_TYPE);
-  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(gif_error_text(gif->Error));
+  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(read_error(gif->Error));
 
   const GifImageDesc &desc = gif->Image;
   const ColorMapObject *map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
@@ -88,7 +93,7 @@ LoadedBackground load_gif_background(const std::string &path, int32_t width, int
   for (int y : rows)
     if (DGifGetLine(gif.get(), image.data() + static_cast<size_t>(y) * desc.Width, desc.Width) !=
         GIF_OK)
-      throw fail(gif_error_text(gif->Error));
+      throw fail(read_error(gif->Error));
 
   LoadedBackground result;
   const int colors = std::min(map->ColorCount, kPaletteEntries);

@@ -9,6 +9,7 @@
 
 #include "kroplay/gif/gif_loader.h"
 #include "kroplay/host/host_runtime.h"
+#include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
 #include "kroplay/script/text_chunks.h"
 
@@ -79,6 +80,9 @@ int message_handler(lua_State *lua) {
   lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
   return 1;
 }
+
+// Bytes of a script's error message that kroplay keeps.
+constexpr size_t kMessageBytes = 1000;
 
 std::string describe(const std::exception_ptr &error) {
   try {
@@ -291,8 +295,12 @@ void ScriptApi::run() {
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
   if (status != LUA_OK) {
-    const char *message = lua_tostring(lua_, -1);
-    const std::string text = message != nullptr ? message : "the script failed";
+    size_t length = 0;
+    const char *message = lua_tolstring(lua_, -1, &length);
+    // A huge message is cut to its start and length.
+    const std::string text = message != nullptr
+                                 ? shortened(std::string_view(message, length), kMessageBytes)
+                                 : "the script failed";
     lua_settop(lua_, 0);
     throw ScriptError(text);
   }
@@ -306,7 +314,7 @@ void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
 
 bool ScriptApi::pick_palette(const char *name) {
   if (builtin_palette(name, runtime_.palette())) return true;
-  error_message_ = "no built-in palette '" + std::string(name) + "' (there are";
+  error_message_ = "no built-in palette " + quoted(name) + " (there are";
   for (const std::string &known : palette_names()) error_message_ += " " + known;
   error_message_ += ")";
   return false;

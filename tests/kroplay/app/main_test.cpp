@@ -508,4 +508,14 @@ TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
   EXPECT_EQ(palette, read_back(dir.file("background_limits.gif")).global_palette);
 }
 
+TEST(Kroplay, LongStringsAreQuotedShortened) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("long_strings.lua"));
+  EXPECT_EQ(1, run.status);
+  EXPECT_LT(run.err.size(), 1500u);
+  EXPECT_NE(std::string::npos, run.err.find("long_strings.lua:8: xxx")) << run.err.substr(0, 300);
+  EXPECT_NE(std::string::npos, run.err.find("xxx... (100000")) << run.err.substr(0, 300);
+  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
+}
+
 }  // namespace
