@@ -109,7 +109,11 @@ bool ScriptApi::guard(Body &&body) {
 }
 
 struct ScriptApi::Bindings {
+  // Raises the fatal error again. With a watchdog, the hook then fires at
+  // every instruction of this coroutine and raises it each time, so a
+  // script's pcall holds it back for one instruction at most.
   static int raise_fatal(lua_State *lua, ScriptApi &api) {
+    if (api.watchdog_) lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
     return luaL_error(lua, "%s", api.fatal_message_.c_str());
   }
 
@@ -214,6 +218,10 @@ struct ScriptApi::Bindings {
     if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
   }
 
+  static int refuse_sethook(lua_State *lua) {
+    return luaL_error(lua, "debug.sethook: kroplay keeps the hook to stay responsive");
+  }
+
   static int pixel(lua_State *lua) { return read_pixel(lua, "pixel", false); }
   static int background_pixel(lua_State *lua) { return read_pixel(lua, "background_pixel", true); }
 };
@@ -309,7 +317,15 @@ void ScriptApi::run() {
 
 void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
   watchdog_ = std::move(check);
+  // Coroutines inherit the hook from the thread that creates them; no
+  // script can remove or replace it.
   lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
+  lua_getglobal(lua_, "debug");
+  if (lua_istable(lua_, -1)) {
+    lua_pushcfunction(lua_, Bindings::refuse_sethook);
+    lua_setfield(lua_, -2, "sethook");
+  }
+  lua_pop(lua_, 1);
 }
 
 bool ScriptApi::pick_palette(const char *name) {

@@ -69,9 +69,12 @@ class ScriptApi {
   // watchdog while closing).
   std::exception_ptr fatal() const { return fatal_; }
   // Calls `check` every `instructions` Lua instructions while the script
-  // runs, so that a host can look after its window even while a script
-  // computes without composing frames. An exception from `check` is fatal,
-  // like one from the frame sink.
+  // runs (and while finalizers run at the end), so that a host can look
+  // after its window even while a script computes without composing
+  // frames. An exception from `check` is fatal, like one from the frame
+  // sink, and cannot be swallowed: once it is raised, the hook raises it
+  // again at every instruction and every host or plug-in call raises it
+  // too. debug.sethook then refuses to work, so no script removes the hook.
   void set_watchdog(std::function<void()> check, int instructions);
 
   static const std::vector<std::string> &host_function_names();
