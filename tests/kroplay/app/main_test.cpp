@@ -499,8 +499,8 @@ TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
   }
   ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
   ASSERT_EQ(0, mkdir(dir.file("folder").c_str(), 0700));
-  ASSERT_EQ(0, truncate((dir.write("big.gif", ""), dir.file("big.gif")).c_str(),
-                        (int64_t{64} << 20) + 1));
+  dir.write("big.gif", "");
+  ASSERT_EQ(0, truncate(dir.file("big.gif").c_str(), (int64_t{64} << 20) + 1));
   // A FIFO nobody writes to would block for ever: `timeout` ends that.
   const Outcome run =
       kroplay(dir, "20 '" KROPLAY_PATH "' " + script("background_limits.lua"), "timeout");
