@@ -18,7 +18,8 @@ struct LoadedBackground {
 
 // Larger files are refused: they would take long to decode (a picture of
 // nothing but LZW clear codes decodes about 44 times slower per byte than
-// a real one), and a picture this large is no background.
+// a real one: 63 MiB of them took 58 s), and a picture this large is no
+// background.
 inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 
 // The first frame of the GIF at `path`, placed at its offset, cut or padded
