@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <lua.hpp>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
-#include "kroplay/script/demo_script.h"
+#include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -55,21 +56,13 @@ int play(const Options &options) {
                  "%d/100 s per frame (%.2f fps)\n",
                  options.fps, delay, 100.0 / delay);
 
-  HostRuntime runtime(options.width, options.height, options.null_imports);
-  GifWriter gif(output, delay);
+  ScriptRun run({options.script, plugin_path(options),
+                 options.width, options.height, options.null_imports},
+                std::make_unique<GifWriter>(output, delay));
+  GifWriter &gif = *run.output();
   Progress progress(stderr, Progress::stderr_is_terminal());
   Recorder recorder(gif, options.hash ? stdout : nullptr, progress);
-  ScriptApi script(runtime, recorder);
-  if (options.script.empty())
-    script.load_source(demo_script(), "demo.lua");
-  else
-    script.load_file(options.script);
-
-  const PluginLibrary plugin(plugin_path(options));
-  runtime.start(plugin.entry_points());
-  script.bind_plugin_functions();
-  script.run();
-  runtime.finish();
+  run.run(recorder);
   progress.finish();
 
   if (options.hash && (std::fflush(stdout) != 0 || std::ferror(stdout)))

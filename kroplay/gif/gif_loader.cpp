@@ -1,15 +1,17 @@
 #include "kroplay/gif/gif_loader.h"
 
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
 #include "kroplay/gif/gif_writer.h"
+#include "kroplay/gif/regular_file.h"
+#include "kroplay/host/quoted.h"
 
 namespace kroplay {
 namespace {
@@ -18,42 +20,49 @@ struct GifCloser {
   void operator()(GifFileType *gif) const { DGifCloseFile(gif, nullptr); }
 };
 
+// giflib's reason for a failed read; it gives none (code 0) for some cut
+// or broken files.
+std::string read_error(int code) {
+  return code == 0 ? "truncated or malformed file" : gif_error_text(code);
+}
+
 // Larger first frames are refused rather than decoded.
 constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 }  // namespace
 
 LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
-  const std::string name = "'" + path + "'";
-  // giflib's own message for a missing file does not say why.
-  if (std::FILE *probe = std::fopen(path.c_str(), "rb")) {
-    std::fclose(probe);
-  } else {
-    throw std::runtime_error("cannot read " + name + ": " + std::strerror(errno));
-  }
-  int error = 0;
-  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileName(path.c_str(), &error));
-  if (!gif) throw std::runtime_error("cannot read " + name + ": " + gif_error_text(error));
+  const std::string name = quoted(path);
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
+  int64_t size = 0;
+  std::string refusal;
+  const int fd = open_regular_file(path, size, refusal);
+  if (fd < 0) throw fail(refusal);
+  if (size > kMaxPictureBytes) {
+    close(fd);
+    throw fail("larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB");
+  }
+  int error = 0;
+  // giflib takes the descriptor, and closes it also when it fails.
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileHandle(fd, &error));
+  if (!gif) throw fail(read_error(error));
 
   // Skip extensions up to the first image.
   GifRecordType record;
   do {
-    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(gif_error_text(gif->Error));
+    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(read_error(gif->Error));
     if (record == EXTENSION_RECORD_TYPE) {
       int code;
       GifByteType *block;
-      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
-        throw fail(gif_error_text(gif->Error));
+      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) throw fail(read_error(gif->Error));
       while (block != nullptr)
-        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
-          throw fail(gif_error_text(gif->Error));
+        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) throw fail(read_error(gif->Error));
     }
     if (record == TERMINATE_RECORD_TYPE) throw fail("it holds no image");
   } while (record != IMAGE_DESC_RECORD_TYPE);
-  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(gif_error_text(gif->Error));
+  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(read_error(gif->Error));
 
   const GifImageDesc &desc = gif->Image;
   const ColorMapObject *map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
@@ -74,7 +83,7 @@ LoadedBackground load_gif_background(const std::string &path, int32_t width, int
   for (int y : rows)
     if (DGifGetLine(gif.get(), image.data() + static_cast<size_t>(y) * desc.Width, desc.Width) !=
         GIF_OK)
-      throw fail(gif_error_text(gif->Error));
+      throw fail(read_error(gif->Error));
 
   LoadedBackground result;
   const int colors = std::min(map->ColorCount, kPaletteEntries);

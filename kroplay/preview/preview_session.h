@@ -72,7 +72,7 @@ class PreviewSession : public FrameSink {
   EffectTracker tracker_;
   int64_t frames_ = 0;
   Clock::time_point deadline_{};  // when the next frame may be composed
-  std::unique_ptr<GifWriter> gif_;
+  GifWriter *gif_ = nullptr;      // the current run's output, if any
   std::string error_;
   bool ended_ = false;
 

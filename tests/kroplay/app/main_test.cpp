@@ -4,6 +4,7 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -425,6 +426,96 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
+}
+
+TEST(Kroplay, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("finalizers_after_end.lua") + " -o out.gif");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("kroplay: wrote out.gif (1 frame, 320x200)\n", run.err);
+  EXPECT_EQ(1u, read_back(dir.file("out.gif")).frames.size());
+  EXPECT_EQ(
+      "STOP_RIPPLE: false STOP_RIPPLE: the run has ended\n"
+      "frame: false frame: the run has ended\n"
+      "color: false color: the run has ended\n",
+      slurp(dir.file("finalizer.txt")));
+
+  // A script that fails, or is stopped by a breach, unwinds through
+  // finalizers that call the plug-in and compose frames; nothing is left.
+  const struct {
+    std::string text, arguments, message;
+    int status;
+  } failing[] = {
+      {"setmetatable({}, {__gc = function() STOP_RIPPLE() frame() end})\n"
+       "FILL(1)\nframe(2)\nerror('boom')\n",
+       "", "f.lua:4: boom", 1},
+      {"setmetatable({}, {__gc = function() ADD(1, 2) frame() end})\n"
+       "frame(2)\nADD(2, 3)\n",
+       plugin("pops_too_few"), "ADD broke the stack contract", 3},
+  };
+  for (const auto &c : failing) {
+    SCOPED_TRACE(c.text);
+    TempDir work;
+    work.write("f.lua", c.text);
+    const Outcome failed = kroplay(work, "f.lua -o out.gif " + c.arguments);
+    std::remove(work.file("f.lua").c_str());
+    expect_failure(failed, work, c.status, c.message);
+  }
+}
+
+TEST(Kroplay, BinaryChunksAreRefusedEverywhere) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("binary_chunks.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(std::vector<std::string>{"binary_chunks.gif"}, dir.entries());
+
+  // A precompiled script.
+  TempDir chunks;
+  chunks.write("make.lua",
+               "local f = io.open('chunk.luac', 'wb')\n"
+               "f:write(string.dump(load('FILL(3) frame()')))\nf:close()\n");
+  ASSERT_EQ(0, kroplay(chunks, "make.lua").status);
+  TempDir work;
+  expect_failure(kroplay(work, "'" + chunks.file("chunk.luac") + "'"), work, 1,
+                 chunks.file("chunk.luac") + ": attempt to load a binary chunk");
+}
+
+TEST(Kroplay, DebugLibraryCannotForgeKroplaysFunctions) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("debug_upvalues.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(1u, read_back(dir.file("debug_upvalues.gif")).frames.size());
+}
+
+TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
+  TempDir dir;
+  kroplay::Palette palette{};
+  palette[3] = 77;
+  const std::vector<uint8_t> picture(4, 1);
+  {
+    kroplay::GifWriter writer(dir.file("bg.gif"), 2);
+    writer.add_frame(picture.data(), 2, 2, palette);
+    writer.finish();
+  }
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  ASSERT_EQ(0, mkdir(dir.file("folder").c_str(), 0700));
+  dir.write("big.gif", "");
+  ASSERT_EQ(0, truncate(dir.file("big.gif").c_str(), (int64_t{64} << 20) + 1));
+  // A FIFO nobody writes to would block for ever: `timeout` ends that.
+  const Outcome run =
+      kroplay(dir, "20 '" KROPLAY_PATH "' " + script("background_limits.lua"), "timeout");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(palette, read_back(dir.file("background_limits.gif")).global_palette);
+}
+
+TEST(Kroplay, LongStringsAreQuotedShortened) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("long_strings.lua"));
+  EXPECT_EQ(1, run.status);
+  EXPECT_LT(run.err.size(), 1500u);
+  EXPECT_NE(std::string::npos, run.err.find("long_strings.lua:8: xxx")) << run.err.substr(0, 300);
+  EXPECT_NE(std::string::npos, run.err.find("xxx... (100000")) << run.err.substr(0, 300);
+  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
 }
 
 }  // namespace
