@@ -1,9 +1,9 @@
 #!/bin/bash
 # kroplay gives the same results on every platform: for each script below,
-# its --hash lines and the frames of the GIF it writes (read back by
-# gif_frames), and for each faulty script or command line its exit status
-# and message, must equal the expected files in tests/kroplay/expected/,
-# which the Linux kroplay wrote. Run in the Linux build and, with Wine as
+# its --hash lines, the frames of the GIF it writes (read back by
+# gif_frames) and its messages, and for each faulty script or command line
+# its exit status and message, must equal the expected files in
+# tests/kroplay/expected/, which the Linux kroplay wrote. Run in the Linux build and, with Wine as
 # the runner, in the Windows cross build, so both are tied to one file.
 #   same_results_test.sh KROPLAY GIF_FRAMES [RUNNER...]    compare
 #   same_results_test.sh --update KROPLAY GIF_FRAMES       rewrite the files
@@ -44,8 +44,10 @@ for script in "${scripts[@]}"; do
     failed=1
     continue
   fi
+  # What it says on stderr, not a terminal: no progress line.
+  tr -d '\r' <"$name.err" >"$name.stderr"
   "${runner[@]}" "$gif_frames" "$name.gif" | tr -d '\r' >"$name.gif-frames"
-  for kind in hashes gif-frames; do
+  for kind in hashes gif-frames stderr; do
     if [ -n "$update" ]; then
       cp "$name.$kind" "$expected/$name.$kind"
     elif ! diff -q "$expected/$name.$kind" "$name.$kind" >/dev/null; then
