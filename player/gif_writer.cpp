@@ -56,20 +56,13 @@ void GifWriter::check(int status, const char *step) {
   throw OutputError("cannot write '" + file_.target() + "' (" + step + "): " + reason);
 }
 
-void GifWriter::set_size(int32_t width, int32_t height) {
+void GifWriter::check_size(int32_t width, int32_t height) const {
   if (width < 1 || height < 1 || width > 65535 || height > 65535)
     throw OutputError("cannot write '" + file_.target() + "': a GIF cannot be " +
                       std::to_string(width) + "x" + std::to_string(height));
-  width_ = width;
-  height_ = height;
-  screen_width_ = std::max(screen_width_, width);
-  screen_height_ = std::max(screen_height_, height);
-  previous_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  line_.resize(static_cast<size_t>(width));
 }
 
 void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
-  set_size(width, height);
   first_width_ = width;
   first_height_ = height;
   global_palette_ = palette;
@@ -83,27 +76,36 @@ void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
   check(EGifPutExtensionTrailer(gif_), "loop block");
 }
 
-void GifWriter::put_image(const uint8_t *pixels, const Rect &rect, const Palette &palette) {
+void GifWriter::put_image(const EncodedImage &image, int delay) {
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;
   control.UserInputFlag = false;
-  control.DelayTime = delay_;
-  control.TransparentColor = NO_TRANSPARENT_COLOR;
+  control.DelayTime = delay;
+  control.TransparentColor = image.transparent >= 0 ? image.transparent : NO_TRANSPARENT_COLOR;
   GifByteType extension[4];
   const size_t length = EGifGCBToExtension(&control, extension);
   check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension),
         "frame delay");
-  // Colours other than the first frame's travel in a table of the frame's own.
   ColorMap local;
-  if (palette != global_palette_) local = make_map(palette);
+  if (!image.local_colours.empty()) {
+    const int count = static_cast<int>(image.local_colours.size() / 3);
+    local.reset(GifMakeMapObject(count, nullptr));
+    if (!local) throw std::bad_alloc();
+    std::memcpy(local->Colors, image.local_colours.data(), image.local_colours.size());
+  }
+  // giflib writes the code size byte from the table's size, which is the
+  // code size the image was encoded with; the codes go out as they are.
+  const Rect &rect = image.rect;
   check(EGifPutImageDesc(gif_, rect.left, rect.top, rect.width, rect.height, false, local.get()),
         "frame");
-  // giflib writes into the line it is given, so hand it a copy.
-  for (int32_t y = rect.top; y < rect.top + rect.height; ++y) {
-    const uint8_t *row = pixels + static_cast<size_t>(y) * static_cast<size_t>(width_);
-    std::memcpy(line_.data(), row + rect.left, static_cast<size_t>(rect.width));
-    check(EGifPutLine(gif_, line_.data(), rect.width), "frame");
+  GifByteType block[256];
+  for (size_t at = 0; at < image.code_length; at += 255) {
+    const size_t size = std::min<size_t>(255, image.code_length - at);
+    block[0] = static_cast<GifByteType>(size);
+    std::memcpy(block + 1, image.codes.data() + at, size);
+    check(EGifPutCodeNext(gif_, block), "frame");
   }
+  check(EGifPutCodeNext(gif_, nullptr), "frame");
   // giflib 5.2.1 drops its copy of a frame's table without freeing it when
   // the next frame has none; the frame is complete, so free it here.
   if (gif_->Image.ColorMap != nullptr) {
@@ -112,27 +114,56 @@ void GifWriter::put_image(const uint8_t *pixels, const Rect &rect, const Palette
   }
 }
 
+void GifWriter::hold(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette,
+                     const Rect &rect, bool over_shown) {
+  held_.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+  held_palette_ = palette;
+  held_width_ = width;
+  held_height_ = height;
+  held_delay_ = delay_;
+  held_rect_ = rect;
+  held_over_shown_ = over_shown;
+}
+
+void GifWriter::write_held() {
+  constexpr int64_t kLongestDelay = 65535;  // the delay field's 16 bits
+  const EncodedImage &image =
+      encoder_.encode(held_.data(), held_palette_, held_over_shown_ ? shown_.data() : nullptr,
+                      shown_palette_, held_width_, held_rect_, global_palette_);
+  int64_t delay = held_delay_;
+  put_image(image, static_cast<int>(std::min(delay, kLongestDelay)));
+  // A longer delay goes on in one-pixel frames that change nothing.
+  for (delay -= kLongestDelay; delay > 0; delay -= kLongestDelay) {
+    put_image(encoder_.encode(held_.data(), held_palette_, held_.data(), held_palette_, held_width_,
+                              {0, 0, 1, 1}, global_palette_),
+              static_cast<int>(std::min(delay, kLongestDelay)));
+  }
+  shown_.swap(held_);
+  shown_palette_ = held_palette_;
+}
+
 void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
                           const Palette &palette) {
   errno = 0;  // so that a failed write reports its own reason
+  check_size(width, height);
+  const Rect whole{0, 0, width, height};
   if (frames_ == 0) {
     begin(width, height, palette);
-    put_image(pixels, {0, 0, width, height}, palette);
+    hold(pixels, width, height, palette, whole, false);
+  } else if (width != held_width_ || height != held_height_) {
+    write_held();
+    hold(pixels, width, height, palette, whole, false);
   } else {
-    const bool resized = width != width_ || height != height_;
-    if (resized) set_size(width, height);
-    Rect rect{0, 0, width, height};
-    // Pixels already shown keep their old colours, so a new palette needs
-    // the whole frame again; so does a new size.
-    if (palette == previous_palette_ && !resized) {
-      rect = changed_rect(previous_.data(), pixels, width, height);
-      // Nothing changed: a single unchanged pixel still carries the delay.
-      if (rect.empty()) rect = {0, 0, 1, 1};
+    const Rect rect = changed_rect(held_.data(), held_palette_, pixels, palette, width, height);
+    if (rect.empty()) {
+      held_delay_ += delay_;  // shows the same: the held frame stays longer
+    } else {
+      write_held();
+      hold(pixels, width, height, palette, rect, true);
     }
-    put_image(pixels, rect, palette);
   }
-  std::memcpy(previous_.data(), pixels, previous_.size());
-  previous_palette_ = palette;
+  screen_width_ = std::max(screen_width_, width);
+  screen_height_ = std::max(screen_height_, height);
   ++frames_;
 }
 
@@ -154,6 +185,7 @@ void GifWriter::patch_screen_size() {
 void GifWriter::finish() {
   if (frames_ == 0) throw OutputError("cannot write '" + file_.target() + "': no frames");
   errno = 0;
+  write_held();
   int error = 0;
   GifFileType *gif = gif_;
   gif_ = nullptr;

@@ -68,6 +68,7 @@ std::string read_gif(const std::string &path, ReadGif &out) {
     if (DGifSavedExtensionToGCB(gif, n, &control) == GIF_OK) {
       frame.delay = control.DelayTime;
       frame.disposal = control.DisposalMode;
+      frame.transparent = control.TransparentColor;
     }
     const ColorMapObject *map = frame.own_colour_table ? image.ImageDesc.ColorMap : gif->SColorMap;
     if (map == nullptr) {
@@ -79,17 +80,61 @@ std::string read_gif(const std::string &path, ReadGif &out) {
       problem = "frame outside the screen";
       break;
     }
-    for (int y = 0; y < frame.height; ++y)
-      for (int x = 0; x < frame.width; ++x) {
-        const uint8_t index = image.RasterBits[static_cast<size_t>(y) * frame.width + x];
-        const size_t at = static_cast<size_t>(frame.top + y) * out.width + (frame.left + x);
-        indices[at] = index;
-        for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
-      }
+    const std::vector<uint8_t> indices_before = indices, rgb_before = rgb;
+    auto each_pixel = [&](auto action) {
+      for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+          action(static_cast<size_t>(y) * frame.width + x,
+                 static_cast<size_t>(frame.top + y) * out.width + (frame.left + x));
+    };
+    each_pixel([&](size_t from, size_t at) {
+      const uint8_t index = image.RasterBits[from];
+      if (index == frame.transparent) return;
+      indices[at] = index;
+      for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
+    });
     frame.indices = indices;
     frame.rgb = rgb;
+    if (frame.disposal == DISPOSE_BACKGROUND) {
+      const int background = gif->SBackGroundColor;
+      each_pixel([&](size_t, size_t at) {
+        indices[at] = static_cast<uint8_t>(background);
+        for (int c = 0; c < 3; ++c) rgb[3 * at + c] = out.global_palette[3 * background + c];
+      });
+    } else if (frame.disposal == DISPOSE_PREVIOUS) {
+      indices = indices_before;
+      rgb = rgb_before;
+    }
     out.frames.push_back(std::move(frame));
   }
   DGifCloseFile(gif, nullptr);
   return problem;
+}
+
+std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &frames,
+                             int delay) {
+  long gif_time = 0;
+  for (const ReadFrame &f : gif.frames) gif_time += f.delay;
+  const long expected_time = static_cast<long>(frames.size()) * delay;
+  if (gif_time != expected_time)
+    return "plays " + std::to_string(gif_time) + " hundredths, not " +
+           std::to_string(expected_time);
+  size_t shown = 0;
+  long shown_until = gif.frames.empty() ? 0 : gif.frames[0].delay;
+  for (long t = 0; t < expected_time; ++t) {
+    while (t >= shown_until) shown_until += gif.frames[++shown].delay;
+    const ShownFrame &expected = frames[static_cast<size_t>(t / delay)];
+    const std::vector<uint8_t> &screen = gif.frames[shown].rgb;
+    for (int y = 0; y < expected.height; ++y)
+      for (int x = 0; x < expected.width; ++x) {
+        const uint8_t index = (*expected.pixels)[static_cast<size_t>(y) * expected.width + x];
+        const size_t at = 3 * (static_cast<size_t>(y) * gif.width + x);
+        for (int c = 0; c < 3; ++c)
+          if (screen[at + c] != (*expected.palette)[3 * index + c])
+            return "at " + std::to_string(t) + "/100 s (frame " + std::to_string(t / delay) +
+                   ", GIF frame " + std::to_string(shown) + ") pixel (" + std::to_string(x) +
+                   ", " + std::to_string(y) + ") differs";
+      }
+  }
+  return "";
 }
