@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 namespace kroplay {
 namespace {
@@ -18,113 +20,149 @@ int bits_for(int count) {
 
 void FrameEncoder::gather(const uint8_t *pixels, const Palette &palette, const uint8_t *shown,
                           const Palette &shown_palette, int32_t width, const Rect &rect) {
-  const size_t count = static_cast<size_t>(rect.width) * static_cast<size_t>(rect.height);
+  const size_t w = static_cast<size_t>(rect.width);
+  const size_t count = w * static_cast<size_t>(rect.height);
   actual_.resize(count);
-  changed_.assign(count, 1);
-  const size_t stride = static_cast<size_t>(width), w = static_cast<size_t>(rect.width);
+  changed_.resize(count);
+  uint32_t old_colours[kPaletteEntries], new_colours[kPaletteEntries];
+  const bool same_palette = shown == nullptr || palette == shown_palette;
+  if (!same_palette)
+    for (int i = 0; i < kPaletteEntries; ++i) {
+      old_colours[i] = colour_at(shown_palette, i);
+      new_colours[i] = colour_at(palette, i);
+    }
+  bool seen[2][kPaletteEntries] = {};
+  size_t changed_count = 0;
   for (int32_t y = 0; y < rect.height; ++y) {
-    const size_t from = static_cast<size_t>(rect.top + y) * stride + static_cast<size_t>(rect.left);
-    std::memcpy(&actual_[y * w], pixels + from, w);
-    if (shown == nullptr) continue;
-    uint8_t *changed = &changed_[y * w];
-    const uint8_t *now = pixels + from, *before = shown + from;
-    if (palette == shown_palette) {
+    const size_t from = static_cast<size_t>(rect.top + y) * static_cast<size_t>(width) +
+                        static_cast<size_t>(rect.left);
+    const uint8_t *now = pixels + from;
+    uint8_t *row = &actual_[static_cast<size_t>(y) * w];
+    uint8_t *changed = &changed_[static_cast<size_t>(y) * w];
+    std::memcpy(row, now, w);
+    if (shown == nullptr) {
+      std::fill(changed, changed + w, 1);
+    } else if (same_palette) {
+      const uint8_t *before = shown + from;
       for (size_t x = 0; x < w; ++x) changed[x] = now[x] != before[x];
     } else {
-      for (size_t x = 0; x < w; ++x)
-        changed[x] = colour_at(palette, now[x]) != colour_at(shown_palette, before[x]);
+      const uint8_t *before = shown + from;
+      for (size_t x = 0; x < w; ++x) changed[x] = new_colours[now[x]] != old_colours[before[x]];
     }
+    for (size_t x = 0; x < w; ++x) changed_count += changed[x];
+    for (size_t x = 0; x < w; ++x) seen[changed[x]][row[x]] = true;
   }
-  std::fill(std::begin(used_), std::end(used_), false);
-  for (size_t i = 0; i < count; ++i)
-    if (changed_[i]) used_[actual_[i]] = true;
-  used_count_ = static_cast<int>(std::count(std::begin(used_), std::end(used_), true));
+  for (int i = 0; i < kPaletteEntries; ++i) {
+    unchanged_uses_[i] = seen[0][i];
+    changed_uses_[i] = seen[1][i];
+  }
+  unchanged_count_ = count - changed_count;
+}
+
+void FrameEncoder::choose_table(const Palette &palette, const Palette &global) {
+  // The changed pixels' colours, in index order, then "unchanged".
+  int slots = 0;
+  for (int index = 0; index < kPaletteEntries; ++index) {
+    in_table_[index] = changed_uses_[index] > 0;
+    if (in_table_[index]) slot_of_[index] = static_cast<uint8_t>(slots++);
+  }
+  transparent_ = unchanged_count_ > 0 && slots < kPaletteEntries ? slots++ : -1;
+  const int bits = bits_for(slots);
+  if (bits == 8 && transparent_ < 0) {
+    // All 256 colours: the palette itself, in index order; the global table
+    // when it is that palette.
+    for (int index = 0; index < kPaletteEntries; ++index) {
+      in_table_[index] = true;
+      slot_of_[index] = static_cast<uint8_t>(index);
+    }
+    colours_.assign(palette.begin(), palette.end());
+    if (palette == global) colours_.clear();
+    min_code_size_ = 8;
+    return;
+  }
+  // Room left in the table: colours of unchanged pixels, which may then be
+  // written as themselves.
+  for (int index = 0; index < kPaletteEntries && slots < (1 << bits); ++index)
+    if (!in_table_[index] && unchanged_uses_[index] > 0) {
+      in_table_[index] = true;
+      slot_of_[index] = static_cast<uint8_t>(slots++);
+    }
+  colours_.assign(size_t{3} << bits, 0);
+  for (int index = 0; index < kPaletteEntries; ++index)
+    if (in_table_[index])
+      std::memcpy(&colours_[3 * size_t{slot_of_[index]}], &palette[3 * size_t(index)], 3);
+  min_code_size_ = std::max(2, bits);
+}
+
+void FrameEncoder::prepare(size_t run_for_unchanged) {
+  const size_t count = actual_.size();
+  first_.resize(count);
+  second_.resize(count);
+  const uint8_t transparent = static_cast<uint8_t>(transparent_);
+  uint8_t own_of[kPaletteEntries];
+  for (int index = 0; index < kPaletteEntries; ++index)
+    own_of[index] = in_table_[index] ? slot_of_[index] : transparent;
+  if (transparent_ < 0) {
+    for (size_t i = 0; i < count; ++i) first_[i] = own_of[actual_[i]];
+    return;
+  }
+  if (run_for_unchanged <= 1) {
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t own = own_of[actual_[i]];
+      first_[i] = changed_[i] ? own : transparent;
+      second_[i] = own;
+    }
+    return;
+  }
+  // From the end: how many unchanged pixels follow, up to the threshold.
+  size_t run = 0;
+  for (size_t i = count; i-- > 0;) {
+    const uint8_t own = own_of[actual_[i]];
+    run = changed_[i] ? 0 : std::min(run + 1, run_for_unchanged);
+    const bool unchanged_first = run >= run_for_unchanged;
+    first_[i] = changed_[i] || !unchanged_first ? own : transparent;
+    second_[i] = changed_[i] || unchanged_first ? own : transparent;
+  }
 }
 
 const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &palette,
                                          const uint8_t *shown, const Palette &shown_palette,
                                          int32_t width, const Rect &rect, const Palette &global) {
   gather(pixels, palette, shown, shown_palette, width, rect);
-  const bool have_unchanged = std::find(changed_.begin(), changed_.end(), 0) != changed_.end();
+  choose_table(palette, global);
   have_best_ = false;
   best_.rect = candidate_.rect = rect;
-  if (palette == global) encode_with_global_table(have_unchanged);
-  encode_with_local_table(palette, have_unchanged);
+  static const char *env = getenv("KC");
+  const char *cands = env ? env : "1nc";
+  if (getenv("KDBG")) fprintf(stderr, "frame\n");
+  while (*cands) {
+    char *endp;
+    const size_t threshold = strtoul(cands, &endp, 10);
+    LzwChoices choices;
+    choices.prefer_runs = *endp == 's';
+    choices.keep_full_table = endp[1] == 'k';
+    cands = endp + 2;
+    if (*cands == ',') ++cands;
+    prepare(threshold);
+    try_candidate(choices);
+  }
   return best_;
 }
 
-void FrameEncoder::encode_with_global_table(bool have_unchanged) {
-  static const std::vector<uint8_t> kNoTable;
-  first_ = actual_;
-  try_candidate(false, -1, 8, kNoTable);
-  if (!have_unchanged || used_count_ == kPaletteEntries) return;
-  // Any index no changed pixel uses can mean "unchanged".
-  const int transparent =
-      static_cast<int>(std::find(std::begin(used_), std::end(used_), false) - std::begin(used_));
-  const size_t count = actual_.size();
-  second_.resize(count);
-  for (size_t i = 0; i < count; ++i)
-    second_[i] = changed_[i] ? actual_[i] : static_cast<uint8_t>(transparent);
-  try_candidate(true, transparent, 8, kNoTable);
-  // The same choices, "unchanged" preferred where a string starts.
-  first_.swap(second_);
-  try_candidate(true, transparent, 8, kNoTable);
-}
-
-void FrameEncoder::encode_with_local_table(const Palette &palette, bool have_unchanged) {
-  // The changed pixels' colours, in index order, then "unchanged" if room.
-  uint8_t slot_of[kPaletteEntries];
-  std::vector<uint8_t> colours;
-  int slots = 0;
-  for (int index = 0; index < kPaletteEntries; ++index)
-    if (used_[index]) {
-      slot_of[index] = static_cast<uint8_t>(slots++);
-      colours.insert(colours.end(), palette.begin() + 3 * index, palette.begin() + 3 * index + 3);
-    }
-  const bool transparency = have_unchanged && slots < kPaletteEntries;
-  const int transparent = transparency ? slots++ : -1;
-  if (have_unchanged && !transparency) {
-    // All 256 colours change somewhere: the table is the palette itself.
-    colours.assign(palette.begin(), palette.end());
-    for (int index = 0; index < kPaletteEntries; ++index)
-      slot_of[index] = static_cast<uint8_t>(index);
-  }
-  const int bits = bits_for(slots);
-  colours.resize(size_t{3} << bits, 0);
-  const size_t count = actual_.size();
-  first_.resize(count);
-  second_.resize(count);
-  bool two_choices = false;
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t index = actual_[i];
-    if (changed_[i] || !transparency) {
-      first_[i] = second_[i] = slot_of[index];
-    } else {
-      // An unchanged pixel: "unchanged", or its own colour when the table has it.
-      first_[i] = static_cast<uint8_t>(transparent);
-      second_[i] = used_[index] ? slot_of[index] : first_[i];
-      two_choices = true;
-    }
-  }
-  try_candidate(two_choices, transparent, std::max(2, bits), colours);
-}
-
-void FrameEncoder::try_candidate(bool two_choices, int transparent, int min_code_size,
-                                 const std::vector<uint8_t> &local_colours) {
+void FrameEncoder::try_candidate(LzwChoices choices) {
   // Abandon a candidate as soon as it cannot beat the best one.
   size_t limit = SIZE_MAX;
-  if (have_best_) {
-    const size_t best = best_.stored_size();
-    if (best <= local_colours.size()) return;
-    limit = (best - local_colours.size()) * 255 / 256;
-  }
-  const size_t length = lzw_.encode(first_.data(), two_choices ? second_.data() : nullptr,
-                                    first_.size(), min_code_size, limit, candidate_.codes);
+  static const bool all = getenv("KALL");
+  if (have_best_ && !all) limit = best_.stored_size() - colours_.size();
+  const size_t length =
+      lzw_.encode(first_.data(), transparent_ >= 0 ? second_.data() : nullptr, first_.size(),
+                  min_code_size_, choices, limit, candidate_.codes);
+  if (getenv("KDBG")) fprintf(stderr, "%zu\n", length + colours_.size());
   if (length == 0) return;
   candidate_.code_length = length;
-  candidate_.transparent = transparent;
-  candidate_.min_code_size = min_code_size;
-  candidate_.local_colours = local_colours;
+  candidate_.transparent = transparent_;
+  candidate_.min_code_size = min_code_size_;
+  candidate_.local_colours = colours_;
   if (!have_best_ || candidate_.stored_size() < best_.stored_size()) {
     std::swap(best_, candidate_);
     have_best_ = true;

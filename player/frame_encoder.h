@@ -1,8 +1,8 @@
 // Chooses how a GIF stores one frame's rectangle over what is already on
-// screen: which colour table (the global one, or a small local one holding
-// just the colours written), which index, if any, stands for "leave the
-// pixel below showing" at the pixels that did not change, and the LZW codes.
-// It encodes the candidates and keeps the smallest.
+// screen: a colour table holding just the colours written (local, unless
+// the frame needs the whole global one), an index that stands for "leave
+// the pixel below showing" at pixels that did not change, and the LZW
+// codes. It encodes a few candidates and keeps the smallest.
 #ifndef KROPLAY_FRAME_ENCODER_H
 #define KROPLAY_FRAME_ENCODER_H
 
@@ -18,11 +18,10 @@ namespace kroplay {
 
 struct EncodedImage {
   Rect rect;
-  std::vector<uint8_t>
-      local_colours;     // RGB triples, a power of two of them; empty: the global table
-  int transparent = -1;  // the index that leaves the pixel below showing; -1: none
+  std::vector<uint8_t> local_colours;  // RGB triples, a power of two of them; empty: the global table
+  int transparent = -1;                // the index that leaves the pixel below showing; -1: none
   int min_code_size = 8;
-  std::vector<uint8_t> codes;  // the LZW code stream; its first code_length bytes
+  std::vector<uint8_t> codes;  // the LZW code stream: its first code_length bytes
   size_t code_length = 0;
 
   // Bytes the image takes in the file beyond its fixed headers.
@@ -45,19 +44,25 @@ class FrameEncoder {
  private:
   void gather(const uint8_t *pixels, const Palette &palette, const uint8_t *shown,
               const Palette &shown_palette, int32_t width, const Rect &rect);
-  void encode_with_global_table(bool have_unchanged);
-  void encode_with_local_table(const Palette &palette, bool have_unchanged);
-  // Encodes first_ (and second_ where `two_choices`) as a candidate and
-  // keeps it if it is the smallest so far.
-  void try_candidate(bool two_choices, int transparent, int min_code_size,
-                     const std::vector<uint8_t> &local_colours);
+  void choose_table(const Palette &palette, const Palette &global);
+  // Fills first_ and second_: an unchanged pixel in a run of at least
+  // `run_for_unchanged` unchanged pixels prefers "unchanged", others prefer
+  // their own colour where the table has it.
+  void prepare(size_t run_for_unchanged);
+  // Encodes first_ and second_; keeps the result if it is the smallest yet.
+  void try_candidate(LzwChoices choices);
 
   LzwEncoder lzw_;
   std::vector<uint8_t> actual_;   // the rectangle's indices, row after row
   std::vector<uint8_t> changed_;  // 1 where the pixel shows a new colour
+  size_t unchanged_count_ = 0;
+  uint32_t changed_uses_[kPaletteEntries] = {}, unchanged_uses_[kPaletteEntries] = {};
+  // The table: each index's entry, whether it has one, and "unchanged".
+  uint8_t slot_of_[kPaletteEntries] = {};
+  bool in_table_[kPaletteEntries] = {};
+  int transparent_ = -1, min_code_size_ = 8;
+  std::vector<uint8_t> colours_;  // empty: the global table
   std::vector<uint8_t> first_, second_;
-  bool used_[kPaletteEntries] = {};  // indices of the changed pixels
-  int used_count_ = 0;
   EncodedImage best_, candidate_;
   bool have_best_ = false;
 };

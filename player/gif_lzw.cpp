@@ -5,49 +5,41 @@
 namespace kroplay {
 namespace {
 
-constexpr int kTableBits = 13;  // twice GIF's 4096 codes: probes stay short
-constexpr uint32_t kTableMask = (1u << kTableBits) - 1;
-// The last code giflib hands out before it sends a clear code; decoders
-// accept a table that full.
-constexpr uint32_t kLastCode = 4095;
-
-inline uint32_t slot_of(uint32_t key) {
-  return (key * 2654435761u) >> (32 - kTableBits);
-}
+constexpr uint32_t kCodeLimit = 4095;  // giflib's: codes stay below it
+constexpr int kMaxWidth = 12;
+// A full table is checked every this many codes against how it did before
+// it filled.
+constexpr int kFullTableWindow = 512;
 
 }  // namespace
 
-LzwEncoder::LzwEncoder() : table_(size_t{1} << kTableBits, 0) {}
-
-// A new generation empties the table without touching it; after 2^32
-// generations it is cleared for real.
-void LzwEncoder::reset_table() {
-  if (++generation_ == (uint64_t{1} << 32)) {
-    std::fill(table_.begin(), table_.end(), 0);
-    generation_ = 1;
-  }
-}
-
 size_t LzwEncoder::encode(const uint8_t *first, const uint8_t *second, size_t count,
-                          int min_code_size, size_t limit, std::vector<uint8_t> &out) {
-  return second != nullptr ? run<true>(first, second, count, min_code_size, limit, out)
-                           : run<false>(first, nullptr, count, min_code_size, limit, out);
+                          int min_code_size, LzwChoices choices, size_t limit,
+                          std::vector<uint8_t> &out) {
+  const size_t entries = size_t{kCodeLimit + 1} << min_code_size;
+  if (child_.size() < entries) child_.assign(entries, 0);
+  return second != nullptr
+             ? run<true>(first, second, count, min_code_size, choices, limit, out)
+             : run<false>(first, nullptr, count, min_code_size, choices, limit, out);
 }
 
 template <bool kTwoChoices>
-size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-                       size_t limit, std::vector<uint8_t> &out) {
+size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count,
+                       int min_code_size, LzwChoices choices, size_t limit,
+                       std::vector<uint8_t> &out) {
   // At most one code per pixel plus clear codes, 12 bits each.
-  const size_t worst = (count + count / 4000 + 4) * 12 / 8 + 8;
+  const size_t worst = (count + count / 2048 + 4) * kMaxWidth / 8 + 8;
   if (out.size() < worst + 8) out.resize(worst + 8);
   const size_t stop = std::min(limit, worst);
   uint8_t *const begin = out.data();
   uint8_t *at = begin;
   uint64_t bits = 0;
   int bit_count = 0;
+  const int shift = min_code_size;
   const uint32_t clear = 1u << min_code_size, end_code = clear + 1;
   int width = min_code_size + 1;
   uint32_t next = clear + 2;
+  uint16_t *const child = child_.data();
 
   auto put = [&](uint32_t code) {
     bits |= uint64_t{code} << bit_count;
@@ -58,51 +50,73 @@ size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count
       bit_count -= 8;
     }
   };
-  // The code `prefix` followed by `pixel`, or -1.
-  auto find = [&](uint32_t key) -> int32_t {
-    for (uint32_t slot = slot_of(key);; slot = (slot + 1) & kTableMask) {
-      const uint64_t entry = table_[slot];
-      if ((entry >> 32) != generation_) return -1;
-      if (((entry >> 12) & 0xfffff) == key) return static_cast<int32_t>(entry & 0xfff);
-    }
+  auto clear_table = [&] {
+    for (uint32_t entry : touched_) child[entry] = 0;
+    touched_.clear();
   };
-  auto insert = [&](uint32_t key, uint32_t code) {
-    uint32_t slot = slot_of(key);
-    while ((table_[slot] >> 32) == generation_) slot = (slot + 1) & kTableMask;
-    table_[slot] = generation_ << 32 | uint64_t{key} << 12 | code;
-  };
+  // Since the last clear code: where it was, and once the table filled,
+  // pixels per bit until then and the current window of codes.
+  size_t cycle_pixel = 0, window_pixel = 0;
+  uint64_t cycle_bits = 0;
+  double full_rate = 0;
+  int window_codes = -1;  // -1: the table is not full
 
-  reset_table();
+  clear_table();
   put(clear);
-  if (count == 0) {
-    put(end_code);
-  } else {
-    uint32_t prefix = first[0];
+  if (count > 0) {
+    uint32_t prefix = first[0], last = first[0];
     for (size_t i = 1; i < count; ++i) {
-      const uint32_t pixel = first[i];
-      int32_t code = find(prefix << 8 | pixel);
-      if (kTwoChoices && code < 0 && second[i] != pixel) code = find(prefix << 8 | second[i]);
-      if (code >= 0) {
-        prefix = static_cast<uint32_t>(code);
+      uint32_t pixel = first[i], other = pixel;
+      if (kTwoChoices) {
+        other = second[i];
+        if (choices.prefer_runs && other == last) std::swap(pixel, other);
+      }
+      uint32_t code = child[prefix << shift | pixel];
+      if (kTwoChoices && code == 0 && other != pixel) {
+        code = child[prefix << shift | other];
+        if (code != 0) pixel = other;
+      }
+      last = pixel;
+      if (code != 0) {
+        prefix = code;
         continue;
       }
       put(prefix);
-      if (next >= (1u << width) && width < 12) ++width;
-      if (next >= kLastCode) {
-        put(clear);
-        reset_table();
-        width = min_code_size + 1;
-        next = clear + 2;
+      if (next >= (1u << width) && width < kMaxWidth) ++width;
+      if (next < kCodeLimit) {
+        const uint32_t entry = prefix << shift | pixel;
+        child[entry] = static_cast<uint16_t>(next++);
+        touched_.push_back(entry);
       } else {
-        insert(prefix << 8 | pixel, next++);
+        const uint64_t bits_now = static_cast<uint64_t>(at - begin) * 8 + bit_count;
+        bool start_over = !choices.keep_full_table;
+        if (window_codes < 0) {
+          full_rate = double(i - cycle_pixel) / double(bits_now - cycle_bits);
+          window_pixel = i;
+          window_codes = 0;
+        } else if (++window_codes == kFullTableWindow) {
+          // The full table no longer does as well as a fresh one did.
+          start_over = double(i - window_pixel) / double(kFullTableWindow * kMaxWidth) < full_rate;
+          window_pixel = i;
+          window_codes = 0;
+        }
+        if (start_over) {
+          put(clear);
+          clear_table();
+          width = min_code_size + 1;
+          next = clear + 2;
+          cycle_pixel = i;
+          cycle_bits = bits_now;
+          window_codes = -1;
+        }
       }
-      prefix = pixel;  // a new string starts with the first choice
+      prefix = pixel;
       if (static_cast<size_t>(at - begin) > stop) return 0;
     }
     put(prefix);
-    if (next >= (1u << width) && width < 12) ++width;
-    put(end_code);
+    if (next >= (1u << width) && width < kMaxWidth) ++width;
   }
+  put(end_code);
   if (bit_count > 0) *at++ = static_cast<uint8_t>(bits);
   const size_t length = static_cast<size_t>(at - begin);
   return length > limit ? 0 : length;

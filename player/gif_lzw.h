@@ -1,7 +1,7 @@
 // GIF's variable-width LZW compression of one image's palette indices. A
 // pixel may offer a second index that shows the same thing (a transparent
 // pixel over an unchanged one): the encoder takes whichever of the two
-// extends the string it is matching, so both cost nothing extra.
+// extends the string it is matching, so the choice costs nothing extra.
 #ifndef KROPLAY_GIF_LZW_H
 #define KROPLAY_GIF_LZW_H
 
@@ -11,27 +11,36 @@
 
 namespace kroplay {
 
+struct LzwChoices {
+  // Where neither choice extends the string, a new one starts with the
+  // first; with `prefer_runs`, first tries the choice equal to the pixel
+  // before.
+  bool prefer_runs = false;
+  // Once the code table is full: false clears it at once, as giflib does;
+  // true keeps it while its strings still pay (GIF decoders accept a full
+  // table until the next clear code).
+  bool keep_full_table = false;
+};
+
 class LzwEncoder {
  public:
-  LzwEncoder();
-
   // Compresses `count` pixels with codes starting at `min_code_size` + 1
-  // bits (2..8, as the image's colour table gives it). Pixel i is first[i],
-  // or second[i] where `second` is not null. Writes the code stream, without
+  // bits (2..8; every pixel below 2^min_code_size). Pixel i is first[i], or
+  // second[i] where `second` is not null. Writes the code stream, without
   // GIF's sub-block framing, into `out`; returns its length, or 0 once it
   // would exceed `limit` bytes (the encoding is then abandoned).
   size_t encode(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-                size_t limit, std::vector<uint8_t> &out);
+                LzwChoices choices, size_t limit, std::vector<uint8_t> &out);
 
  private:
-  void reset_table();
   template <bool kTwoChoices>
   size_t run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-             size_t limit, std::vector<uint8_t> &out);
+             LzwChoices choices, size_t limit, std::vector<uint8_t> &out);
 
-  // Open addressing: entry = generation << 32 | (prefix << 8 | pixel) << 12 | code.
-  std::vector<uint64_t> table_;
-  uint64_t generation_ = 0;
+  // The code of the string `prefix` + `pixel` at [prefix << min_code_size |
+  // pixel], 0 where there is none; `touched_` lists the entries to clear.
+  std::vector<uint16_t> child_;
+  std::vector<uint32_t> touched_;
 };
 
 }  // namespace kroplay
