@@ -1,9 +1,9 @@
 #include "frame_encoder.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace kroplay {
 namespace {
@@ -59,7 +59,54 @@ void FrameEncoder::gather(const uint8_t *pixels, const Palette &palette, const u
   unchanged_count_ = count - changed_count;
 }
 
-void FrameEncoder::choose_table(const Palette &palette, const Palette &global) {
+bool FrameEncoder::choose_global_table(const Palette &palette, ColourSlots &global) {
+  // The changed pixels' colours that have no entry yet, once each.
+  uint32_t fresh[kPaletteEntries];
+  int fresh_count = 0;
+  for (int index = 0; index < kPaletteEntries; ++index) {
+    if (changed_uses_[index] == 0) continue;
+    const uint32_t colour = colour_at(palette, index);
+    if (global.find(colour) < 0 &&
+        std::find(fresh, fresh + fresh_count, colour) == fresh + fresh_count)
+      fresh[fresh_count++] = colour;
+  }
+  if (fresh_count > global.free_entries()) return false;
+  for (int n = 0; n < fresh_count; ++n) global.add(fresh[n]);
+  bool taken[kPaletteEntries] = {};
+  int highest = 0;
+  for (int index = 0; index < kPaletteEntries; ++index) {
+    in_table_[index] = changed_uses_[index] > 0;
+    if (!in_table_[index]) continue;
+    const int slot = global.find(colour_at(palette, index));
+    slot_of_[index] = static_cast<uint8_t>(slot);
+    taken[slot] = true;
+    highest = std::max(highest, slot);
+  }
+  // "Unchanged" takes the first entry no changed pixel uses.
+  transparent_ = -1;
+  if (unchanged_count_ > 0) {
+    const bool *free_entry = std::find(taken, taken + kPaletteEntries, false);
+    if (free_entry != taken + kPaletteEntries) {
+      transparent_ = static_cast<int>(free_entry - taken);
+      highest = std::max(highest, transparent_);
+    }
+  }
+  const int bits = bits_for(highest + 1);
+  // Unchanged pixels may be written as themselves where their colour has an
+  // entry within those bits.
+  for (int index = 0; index < kPaletteEntries; ++index) {
+    if (unchanged_uses_[index] == 0 || in_table_[index]) continue;
+    const int slot = global.find(colour_at(palette, index));
+    if (slot < 0 || slot >= (1 << bits)) continue;
+    in_table_[index] = true;
+    slot_of_[index] = static_cast<uint8_t>(slot);
+  }
+  colours_.clear();
+  min_code_size_ = std::max(2, bits);
+  return true;
+}
+
+void FrameEncoder::choose_local_table(const Palette &palette) {
   // The changed pixels' colours, in index order, then "unchanged".
   int slots = 0;
   for (int index = 0; index < kPaletteEntries; ++index) {
@@ -68,18 +115,6 @@ void FrameEncoder::choose_table(const Palette &palette, const Palette &global) {
   }
   transparent_ = unchanged_count_ > 0 && slots < kPaletteEntries ? slots++ : -1;
   const int bits = bits_for(slots);
-  if (bits == 8 && transparent_ < 0) {
-    // All 256 colours: the palette itself, in index order; the global table
-    // when it is that palette.
-    for (int index = 0; index < kPaletteEntries; ++index) {
-      in_table_[index] = true;
-      slot_of_[index] = static_cast<uint8_t>(index);
-    }
-    colours_.assign(palette.begin(), palette.end());
-    if (palette == global) colours_.clear();
-    min_code_size_ = 8;
-    return;
-  }
   // Room left in the table: colours of unchanged pixels, which may then be
   // written as themselves.
   for (int index = 0; index < kPaletteEntries && slots < (1 << bits); ++index)
@@ -127,9 +162,9 @@ void FrameEncoder::prepare(size_t run_for_unchanged) {
 
 const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &palette,
                                          const uint8_t *shown, const Palette &shown_palette,
-                                         int32_t width, const Rect &rect, const Palette &global) {
+                                         int32_t width, const Rect &rect, ColourSlots &global) {
   gather(pixels, palette, shown, shown_palette, width, rect);
-  choose_table(palette, global);
+  if (getenv("KNOG") || !choose_global_table(palette, global)) choose_local_table(palette);
   have_best_ = false;
   best_.rect = candidate_.rect = rect;
   static const char *env = getenv("KC");

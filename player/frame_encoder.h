@@ -1,8 +1,9 @@
 // Chooses how a GIF stores one frame's rectangle over what is already on
-// screen: a colour table holding just the colours written (local, unless
-// the frame needs the whole global one), an index that stands for "leave
-// the pixel below showing" at pixels that did not change, and the LZW
-// codes. It encodes a few candidates and keeps the smallest.
+// screen: the global colour table while it has room for the frame's
+// colours (else a local one holding just them), an index that stands for
+// "leave the pixel below showing" at pixels that did not change, the
+// shortest codes those indices allow, and the LZW codes. It encodes a few
+// candidates and keeps the smallest.
 #ifndef KROPLAY_FRAME_ENCODER_H
 #define KROPLAY_FRAME_ENCODER_H
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "colour_slots.h"
 #include "frame_diff.h"
 #include "gif_lzw.h"
 #include "palettes.h"
@@ -18,8 +20,9 @@ namespace kroplay {
 
 struct EncodedImage {
   Rect rect;
-  std::vector<uint8_t> local_colours;  // RGB triples, a power of two of them; empty: the global table
-  int transparent = -1;                // the index that leaves the pixel below showing; -1: none
+  std::vector<uint8_t>
+      local_colours;     // RGB triples, a power of two of them; empty: the global table
+  int transparent = -1;  // the index that leaves the pixel below showing; -1: none
   int min_code_size = 8;
   std::vector<uint8_t> codes;  // the LZW code stream: its first code_length bytes
   size_t code_length = 0;
@@ -35,16 +38,18 @@ class FrameEncoder {
   // Encodes `rect` of the frame `pixels` (`width` wide, colours `palette`)
   // to be drawn over the frame `shown` (same size, colours `shown_palette`);
   // `shown` null when what lies below is not known, so every pixel is
-  // written. `global` is the file's global colour table. The result stays
-  // valid until the next call.
+  // written. Colours new to the file's global table are added to `global`
+  // when they all fit. The result stays valid until the next call.
   const EncodedImage &encode(const uint8_t *pixels, const Palette &palette, const uint8_t *shown,
                              const Palette &shown_palette, int32_t width, const Rect &rect,
-                             const Palette &global);
+                             ColourSlots &global);
 
  private:
   void gather(const uint8_t *pixels, const Palette &palette, const uint8_t *shown,
               const Palette &shown_palette, int32_t width, const Rect &rect);
-  void choose_table(const Palette &palette, const Palette &global);
+  // Sets the table fields below; false if the global table lacks room.
+  bool choose_global_table(const Palette &palette, ColourSlots &global);
+  void choose_local_table(const Palette &palette);
   // Fills first_ and second_: an unchanged pixel in a run of at least
   // `run_for_unchanged` unchanged pixels prefers "unchanged", others prefer
   // their own colour where the table has it.

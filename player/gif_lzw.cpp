@@ -18,15 +18,13 @@ size_t LzwEncoder::encode(const uint8_t *first, const uint8_t *second, size_t co
                           std::vector<uint8_t> &out) {
   const size_t entries = size_t{kCodeLimit + 1} << min_code_size;
   if (child_.size() < entries) child_.assign(entries, 0);
-  return second != nullptr
-             ? run<true>(first, second, count, min_code_size, choices, limit, out)
-             : run<false>(first, nullptr, count, min_code_size, choices, limit, out);
+  return second != nullptr ? run<true>(first, second, count, min_code_size, choices, limit, out)
+                           : run<false>(first, nullptr, count, min_code_size, choices, limit, out);
 }
 
 template <bool kTwoChoices>
-size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count,
-                       int min_code_size, LzwChoices choices, size_t limit,
-                       std::vector<uint8_t> &out) {
+size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
+                       LzwChoices choices, size_t limit, std::vector<uint8_t> &out) {
   // At most one code per pixel plus clear codes, 12 bits each.
   const size_t worst = (count + count / 2048 + 4) * kMaxWidth / 8 + 8;
   if (out.size() < worst + 8) out.resize(worst + 8);

@@ -62,11 +62,11 @@ void GifWriter::check_size(int32_t width, int32_t height) const {
                       std::to_string(width) + "x" + std::to_string(height));
 }
 
-void GifWriter::begin(int32_t width, int32_t height, const Palette &palette) {
-  first_width_ = width;
-  first_height_ = height;
-  global_palette_ = palette;
-  check(EGifPutScreenDesc(gif_, width, height, 8, 0, make_map(palette).get()), "header");
+void GifWriter::begin(int32_t width, int32_t height) {
+  // The global colour table is filled as frames are written and goes into
+  // the header at the end (see patch_header).
+  check(EGifPutScreenDesc(gif_, width, height, 8, 0, make_map(global_colours_.table()).get()),
+        "header");
   // NETSCAPE2.0 application block: loop forever.
   static const GifByteType kApplication[] = "NETSCAPE2.0";
   static const GifByteType kLoopForever[] = {1, 0, 0};
@@ -96,8 +96,13 @@ void GifWriter::put_image(const EncodedImage &image, int delay) {
   // giflib writes the code size byte from the table's size, which is the
   // code size the image was encoded with; the codes go out as they are.
   const Rect &rect = image.rect;
-  check(EGifPutImageDesc(gif_, rect.left, rect.top, rect.width, rect.height, false, local.get()),
-        "frame");
+  // giflib takes the code size from the table's bits per pixel: with the
+  // global table, the frame's own code size stands in for its 8 bits.
+  if (!local) gif_->SColorMap->BitsPerPixel = image.min_code_size;
+  const int status =
+      EGifPutImageDesc(gif_, rect.left, rect.top, rect.width, rect.height, false, local.get());
+  gif_->SColorMap->BitsPerPixel = 8;
+  check(status, "frame");
   GifByteType block[256];
   for (size_t at = 0; at < image.code_length; at += 255) {
     const size_t size = std::min<size_t>(255, image.code_length - at);
@@ -129,13 +134,13 @@ void GifWriter::write_held() {
   constexpr int64_t kLongestDelay = 65535;  // the delay field's 16 bits
   const EncodedImage &image =
       encoder_.encode(held_.data(), held_palette_, held_over_shown_ ? shown_.data() : nullptr,
-                      shown_palette_, held_width_, held_rect_, global_palette_);
+                      shown_palette_, held_width_, held_rect_, global_colours_);
   int64_t delay = held_delay_;
   put_image(image, static_cast<int>(std::min(delay, kLongestDelay)));
   // A longer delay goes on in one-pixel frames that change nothing.
   for (delay -= kLongestDelay; delay > 0; delay -= kLongestDelay) {
     put_image(encoder_.encode(held_.data(), held_palette_, held_.data(), held_palette_, held_width_,
-                              {0, 0, 1, 1}, global_palette_),
+                              {0, 0, 1, 1}, global_colours_),
               static_cast<int>(std::min(delay, kLongestDelay)));
   }
   shown_.swap(held_);
@@ -148,7 +153,7 @@ void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
   check_size(width, height);
   const Rect whole{0, 0, width, height};
   if (frames_ == 0) {
-    begin(width, height, palette);
+    begin(width, height);
     hold(pixels, width, height, palette, whole, false);
   } else if (width != held_width_ || height != held_height_) {
     write_held();
@@ -167,15 +172,18 @@ void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
   ++frames_;
 }
 
-// The screen size in the header (bytes 6..9, little-endian) becomes the
-// largest frame size, known only now.
-void GifWriter::patch_screen_size() {
+// The header gets what is known only now: the screen size (bytes 6..9,
+// little-endian), the largest frame size; and the global colour table
+// (from byte 13, 256 entries).
+void GifWriter::patch_header() {
   const uint8_t size[4] = {
       static_cast<uint8_t>(screen_width_), static_cast<uint8_t>(screen_width_ >> 8),
       static_cast<uint8_t>(screen_height_), static_cast<uint8_t>(screen_height_ >> 8)};
+  const Palette &table = global_colours_.table();
   std::FILE *file = std::fopen(file_.path().c_str(), "r+b");
-  const bool written =
-      file != nullptr && std::fseek(file, 6, SEEK_SET) == 0 && std::fwrite(size, 1, 4, file) == 4;
+  const bool written = file != nullptr && std::fseek(file, 6, SEEK_SET) == 0 &&
+                       std::fwrite(size, 1, 4, file) == 4 && std::fseek(file, 13, SEEK_SET) == 0 &&
+                       std::fwrite(table.data(), 1, table.size(), file) == table.size();
   const int error = errno;
   if (file != nullptr && std::fclose(file) != 0 && written)
     throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(errno));
@@ -191,7 +199,7 @@ void GifWriter::finish() {
   gif_ = nullptr;
   if (EGifCloseFile(gif, &error) != GIF_OK)
     throw OutputError("cannot write '" + file_.target() + "': " + gif_error_text(error));
-  if (screen_width_ != first_width_ || screen_height_ != first_height_) patch_screen_size();
+  patch_header();
   file_.commit();
 }
 

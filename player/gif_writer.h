@@ -51,22 +51,21 @@ class GifWriter {
   int32_t screen_height() const { return screen_height_; }
 
  private:
-  void begin(int32_t width, int32_t height, const Palette &palette);
+  void begin(int32_t width, int32_t height);
   void check_size(int32_t width, int32_t height) const;
   void hold(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette,
             const Rect &rect, bool over_shown);
   void write_held();
   void put_image(const EncodedImage &image, int delay);
-  void patch_screen_size();
+  void patch_header();
   void check(int status, const char *step);
 
   TempFile file_;
   int delay_;
   GifFileType *gif_ = nullptr;
-  int32_t first_width_ = 0, first_height_ = 0;
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest
   int64_t frames_ = 0;
-  Palette global_palette_{};
+  ColourSlots global_colours_;
   // The frame added last, not yet written: shown for held_delay_, and
   // differing from the frame on screen within held_rect_ (all of it, at a
   // new size or when nothing was on screen).
