@@ -174,7 +174,6 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
     char *endp;
     const size_t threshold = strtoul(cands, &endp, 10);
     LzwChoices choices;
-    choices.prefer_runs = *endp == 's';
     choices.keep_full_table = endp[1] == 'k';
     cands = endp + 2;
     if (*cands == ',') ++cands;

@@ -5,7 +5,6 @@
 namespace kroplay {
 namespace {
 
-constexpr uint32_t kCodeLimit = 4095;  // giflib's: codes stay below it
 constexpr int kMaxWidth = 12;
 // A full table is checked every this many codes against how it did before
 // it filled.
@@ -18,6 +17,7 @@ size_t LzwEncoder::encode(const uint8_t *first, const uint8_t *second, size_t co
                           std::vector<uint8_t> &out) {
   const size_t entries = size_t{kCodeLimit + 1} << min_code_size;
   if (child_.size() < entries) child_.assign(entries, 0);
+  if (run_code_.empty()) run_code_.resize(size_t{kPaletteIndices} * kRunCodes);
   return second != nullptr ? run<true>(first, second, count, min_code_size, choices, limit, out)
                            : run<false>(first, nullptr, count, min_code_size, choices, limit, out);
 }
@@ -48,10 +48,17 @@ size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count
       bit_count -= 8;
     }
   };
+  uint16_t *const run_code = run_code_.data();
   auto clear_table = [&] {
     for (uint32_t entry : touched_) child[entry] = 0;
     touched_.clear();
+    std::fill(longest_run_, longest_run_ + clear, 1);
   };
+  for (uint32_t literal = 0; literal < clear; ++literal) {
+    run_length_[literal] = 1;
+    run_value_[literal] = static_cast<uint8_t>(literal);
+    run_code[literal * kRunCodes + 1] = static_cast<uint16_t>(literal);
+  }
   // Since the last clear code: where it was, and once the table filled,
   // pixels per bit until then and the current window of codes.
   size_t cycle_pixel = 0, window_pixel = 0;
@@ -62,19 +69,28 @@ size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count
   clear_table();
   put(clear);
   if (count > 0) {
-    uint32_t prefix = first[0], last = first[0];
+    uint32_t prefix = first[0];
     for (size_t i = 1; i < count; ++i) {
-      uint32_t pixel = first[i], other = pixel;
-      if (kTwoChoices) {
-        other = second[i];
-        if (choices.prefer_runs && other == last) std::swap(pixel, other);
+      uint32_t pixel = first[i];
+      // Within a run of one value the string grows along the table's runs
+      // of it: skip to the longest one there is.
+      if (run_length_[prefix] != 0 && run_value_[prefix] == pixel) {
+        const uint32_t length = run_length_[prefix], longest = longest_run_[pixel];
+        if (length < longest) {
+          const size_t end = std::min(count, i + (longest - length));
+          size_t j = i;
+          while (j < end && first[j] == pixel) ++j;
+          prefix = run_code[pixel * kRunCodes + length + (j - i)];
+          i = j;
+          if (i == count) break;
+          pixel = first[i];
+        }
       }
       uint32_t code = child[prefix << shift | pixel];
-      if (kTwoChoices && code == 0 && other != pixel) {
-        code = child[prefix << shift | other];
-        if (code != 0) pixel = other;
+      if (kTwoChoices && code == 0 && second[i] != pixel) {
+        code = child[prefix << shift | second[i]];
+        if (code != 0) pixel = second[i];
       }
-      last = pixel;
       if (code != 0) {
         prefix = code;
         continue;
@@ -83,8 +99,18 @@ size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count
       if (next >= (1u << width) && width < kMaxWidth) ++width;
       if (next < kCodeLimit) {
         const uint32_t entry = prefix << shift | pixel;
-        child[entry] = static_cast<uint16_t>(next++);
+        child[entry] = static_cast<uint16_t>(next);
         touched_.push_back(entry);
+        if (run_length_[prefix] != 0 && run_value_[prefix] == pixel) {
+          const uint16_t length = static_cast<uint16_t>(run_length_[prefix] + 1);
+          run_length_[next] = length;
+          run_value_[next] = static_cast<uint8_t>(pixel);
+          run_code[pixel * kRunCodes + length] = static_cast<uint16_t>(next);
+          longest_run_[pixel] = length;
+        } else {
+          run_length_[next] = 0;
+        }
+        ++next;
       } else {
         const uint64_t bits_now = static_cast<uint64_t>(at - begin) * 8 + bit_count;
         bool start_over = !choices.keep_full_table;

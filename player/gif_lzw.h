@@ -12,10 +12,6 @@
 namespace kroplay {
 
 struct LzwChoices {
-  // Where neither choice extends the string, a new one starts with the
-  // first; with `prefer_runs`, first tries the choice equal to the pixel
-  // before.
-  bool prefer_runs = false;
   // Once the code table is full: false clears it at once, as giflib does;
   // true keeps it while its strings still pay (GIF decoders accept a full
   // table until the next clear code).
@@ -41,6 +37,16 @@ class LzwEncoder {
   // pixel], 0 where there is none; `touched_` lists the entries to clear.
   std::vector<uint16_t> child_;
   std::vector<uint32_t> touched_;
+  // Strings of one value repeated: each code's length as such (0: it is
+  // not one) and value; the code of each length of each value, and the
+  // longest.
+  static constexpr uint32_t kCodeLimit = 4095;  // giflib's: codes stay below it
+  static constexpr uint32_t kRunCodes = kCodeLimit + 1;
+  static constexpr uint32_t kPaletteIndices = 256;
+  uint16_t run_length_[kRunCodes] = {};
+  uint8_t run_value_[kRunCodes] = {};
+  std::vector<uint16_t> run_code_;  // [value * kRunCodes + length]
+  uint16_t longest_run_[kPaletteIndices] = {};
 };
 
 }  // namespace kroplay
