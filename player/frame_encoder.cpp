@@ -129,34 +129,36 @@ void FrameEncoder::choose_local_table(const Palette &palette) {
   min_code_size_ = std::max(2, bits);
 }
 
-void FrameEncoder::prepare(size_t run_for_unchanged) {
+void FrameEncoder::map_pixels() {
   const size_t count = actual_.size();
-  first_.resize(count);
-  second_.resize(count);
+  own_.resize(count);
   const uint8_t transparent = static_cast<uint8_t>(transparent_);
   uint8_t own_of[kPaletteEntries];
   for (int index = 0; index < kPaletteEntries; ++index)
     own_of[index] = in_table_[index] ? slot_of_[index] : transparent;
-  if (transparent_ < 0) {
-    for (size_t i = 0; i < count; ++i) first_[i] = own_of[actual_[i]];
-    return;
-  }
-  if (run_for_unchanged <= 1) {
-    for (size_t i = 0; i < count; ++i) {
-      const uint8_t own = own_of[actual_[i]];
-      first_[i] = changed_[i] ? own : transparent;
-      second_[i] = own;
-    }
-    return;
-  }
-  // From the end: how many unchanged pixels follow, up to the threshold.
-  size_t run = 0;
+  for (size_t i = 0; i < count; ++i) own_[i] = own_of[actual_[i]];
+  // From the end: how many unchanged pixels start here, at most 255.
+  unchanged_run_.resize(count);
+  unsigned run = 0;
   for (size_t i = count; i-- > 0;) {
-    const uint8_t own = own_of[actual_[i]];
-    run = changed_[i] ? 0 : std::min(run + 1, run_for_unchanged);
-    const bool unchanged_first = run >= run_for_unchanged;
-    first_[i] = changed_[i] || !unchanged_first ? own : transparent;
-    second_[i] = changed_[i] || unchanged_first ? own : transparent;
+    run = changed_[i] ? 0 : std::min(run + 1, 255u);
+    unchanged_run_[i] = static_cast<uint8_t>(run);
+  }
+}
+
+void FrameEncoder::prepare(int run_for_unchanged) {
+  const size_t count = actual_.size();
+  first_.resize(count);
+  second_.resize(count);
+  const uint8_t transparent = static_cast<uint8_t>(transparent_);
+  const uint8_t threshold = static_cast<uint8_t>(std::clamp(run_for_unchanged, 1, 255));
+  const uint8_t *own = own_.data(), *run = unchanged_run_.data();
+  uint8_t *first = first_.data(), *second = second_.data();
+  for (size_t i = 0; i < count; ++i) {
+    const bool unchanged_first = run[i] >= threshold;
+    const bool own_first = run[i] < threshold;  // also every changed pixel
+    first[i] = unchanged_first ? transparent : own[i];
+    second[i] = own_first && run[i] != 0 ? transparent : own[i];
   }
 }
 
@@ -165,6 +167,7 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
                                          int32_t width, const Rect &rect, ColourSlots &global) {
   gather(pixels, palette, shown, shown_palette, width, rect);
   if (getenv("KNOG") || !choose_global_table(palette, global)) choose_local_table(palette);
+  map_pixels();
   have_best_ = false;
   best_.rect = candidate_.rect = rect;
   static const char *env = getenv("KC");
@@ -177,7 +180,11 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
     choices.keep_full_table = endp[1] == 'k';
     cands = endp + 2;
     if (*cands == ',') ++cands;
-    prepare(threshold);
+    if (transparent_ < 0) {
+      first_ = own_;
+    } else {
+      prepare(static_cast<int>(threshold));
+    }
     try_candidate(choices);
   }
   return best_;

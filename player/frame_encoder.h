@@ -50,10 +50,13 @@ class FrameEncoder {
   // Sets the table fields below; false if the global table lacks room.
   bool choose_global_table(const Palette &palette, ColourSlots &global);
   void choose_local_table(const Palette &palette);
-  // Fills first_ and second_: an unchanged pixel in a run of at least
-  // `run_for_unchanged` unchanged pixels prefers "unchanged", others prefer
-  // their own colour where the table has it.
-  void prepare(size_t run_for_unchanged);
+  // Fills own_ with each pixel's own table index ("unchanged" where the
+  // table lacks its colour) and unchanged_run_.
+  void map_pixels();
+  // Fills first_ and second_: an unchanged pixel that starts a run of at
+  // least `run_for_unchanged` unchanged pixels prefers "unchanged", others
+  // prefer their own colour.
+  void prepare(int run_for_unchanged);
   // Encodes first_ and second_; keeps the result if it is the smallest yet.
   void try_candidate(LzwChoices choices);
 
@@ -67,6 +70,7 @@ class FrameEncoder {
   bool in_table_[kPaletteEntries] = {};
   int transparent_ = -1, min_code_size_ = 8;
   std::vector<uint8_t> colours_;  // empty: the global table
+  std::vector<uint8_t> own_, unchanged_run_;  // see map_pixels
   std::vector<uint8_t> first_, second_;
   EncodedImage best_, candidate_;
   bool have_best_ = false;
