@@ -144,6 +144,11 @@ void FrameEncoder::map_pixels() {
     run = changed_[i] ? 0 : std::min(run + 1, 255u);
     unchanged_run_[i] = static_cast<uint8_t>(run);
   }
+  if (getenv("KTOT")) {
+    // The whole run's length at every pixel of it.
+    for (size_t i = 1; i < count; ++i)
+      if (!changed_[i] && !changed_[i - 1]) unchanged_run_[i] = unchanged_run_[i - 1];
+  }
 }
 
 void FrameEncoder::prepare(int run_for_unchanged) {
@@ -158,7 +163,7 @@ void FrameEncoder::prepare(int run_for_unchanged) {
     const bool unchanged_first = run[i] >= threshold;
     const bool own_first = run[i] < threshold;  // also every changed pixel
     first[i] = unchanged_first ? transparent : own[i];
-    second[i] = own_first && run[i] != 0 ? transparent : own[i];
+    second[i] = own_first && run[i] != 0 ? transparent : (strict_ && unchanged_first ? transparent : own[i]);
   }
 }
 
@@ -178,6 +183,7 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
     const size_t threshold = strtoul(cands, &endp, 10);
     LzwChoices choices;
     choices.keep_full_table = endp[1] == 'k';
+    strict_ = endp[0] == 'x';
     cands = endp + 2;
     if (*cands == ',') ++cands;
     if (transparent_ < 0) {

@@ -74,6 +74,7 @@ class FrameEncoder {
   std::vector<uint8_t> first_, second_;
   EncodedImage best_, candidate_;
   bool have_best_ = false;
+  bool strict_ = false;
 };
 
 }  // namespace kroplay
