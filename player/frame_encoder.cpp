@@ -1,8 +1,6 @@
 #include "frame_encoder.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace kroplay {
@@ -97,7 +95,10 @@ bool FrameEncoder::choose_global_table(const Palette &palette, ColourSlots &glob
   for (int index = 0; index < kPaletteEntries; ++index) {
     if (unchanged_uses_[index] == 0 || in_table_[index]) continue;
     const int slot = global.find(colour_at(palette, index));
-    if (slot < 0 || slot >= (1 << bits)) continue;
+    if (slot < 0 || slot >= (1 << bits)) {
+      if (transparent_ < 0) return false;  // no "unchanged" to write it as
+      continue;
+    }
     in_table_[index] = true;
     slot_of_[index] = static_cast<uint8_t>(slot);
   }
@@ -137,60 +138,53 @@ void FrameEncoder::map_pixels() {
   for (int index = 0; index < kPaletteEntries; ++index)
     own_of[index] = in_table_[index] ? slot_of_[index] : transparent;
   for (size_t i = 0; i < count; ++i) own_[i] = own_of[actual_[i]];
-  // From the end: how many unchanged pixels start here, at most 255.
+  // Each run's length, counted from its end, then copied from its start.
   unchanged_run_.resize(count);
   unsigned run = 0;
   for (size_t i = count; i-- > 0;) {
     run = changed_[i] ? 0 : std::min(run + 1, 255u);
     unchanged_run_[i] = static_cast<uint8_t>(run);
   }
-  if (getenv("KTOT")) {
-    // The whole run's length at every pixel of it.
-    for (size_t i = 1; i < count; ++i)
-      if (!changed_[i] && !changed_[i - 1]) unchanged_run_[i] = unchanged_run_[i - 1];
-  }
+  for (size_t i = 1; i < count; ++i)
+    if (unchanged_run_[i] != 0 && unchanged_run_[i - 1] != 0)
+      unchanged_run_[i] = unchanged_run_[i - 1];
 }
 
-void FrameEncoder::prepare(int run_for_unchanged) {
+void FrameEncoder::prepare(int long_run) {
   const size_t count = actual_.size();
   first_.resize(count);
   second_.resize(count);
   const uint8_t transparent = static_cast<uint8_t>(transparent_);
-  const uint8_t threshold = static_cast<uint8_t>(std::clamp(run_for_unchanged, 1, 255));
+  const uint8_t threshold = static_cast<uint8_t>(std::clamp(long_run, 1, 255));
   const uint8_t *own = own_.data(), *run = unchanged_run_.data();
   uint8_t *first = first_.data(), *second = second_.data();
   for (size_t i = 0; i < count; ++i) {
-    const bool unchanged_first = run[i] >= threshold;
-    const bool own_first = run[i] < threshold;  // also every changed pixel
-    first[i] = unchanged_first ? transparent : own[i];
-    second[i] = own_first && run[i] != 0 ? transparent : (strict_ && unchanged_first ? transparent : own[i]);
+    first[i] = run[i] >= threshold ? transparent : own[i];
+    second[i] = run[i] != 0 ? transparent : own[i];
   }
 }
 
 const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &palette,
                                          const uint8_t *shown, const Palette &shown_palette,
                                          int32_t width, const Rect &rect, ColourSlots &global) {
+  // How the candidates differ: which unchanged runs count as long (see
+  // prepare), and what the LZW coder does with a full table. Chosen by the
+  // sizes of the recordings in bench/recordings.
+  struct Candidate {
+    int long_run;
+    bool keep_full_table;
+  };
+  static constexpr Candidate kCandidates[] = {{64, true}, {8, false}};
+
   gather(pixels, palette, shown, shown_palette, width, rect);
-  if (getenv("KNOG") || !choose_global_table(palette, global)) choose_local_table(palette);
+  if (!choose_global_table(palette, global)) choose_local_table(palette);
   map_pixels();
   have_best_ = false;
   best_.rect = candidate_.rect = rect;
-  static const char *env = getenv("KC");
-  const char *cands = env ? env : "1nc";
-  if (getenv("KDBG")) fprintf(stderr, "frame\n");
-  while (*cands) {
-    char *endp;
-    const size_t threshold = strtoul(cands, &endp, 10);
+  for (const Candidate &candidate : kCandidates) {
+    if (transparent_ >= 0) prepare(candidate.long_run);
     LzwChoices choices;
-    choices.keep_full_table = endp[1] == 'k';
-    strict_ = endp[0] == 'x';
-    cands = endp + 2;
-    if (*cands == ',') ++cands;
-    if (transparent_ < 0) {
-      first_ = own_;
-    } else {
-      prepare(static_cast<int>(threshold));
-    }
+    choices.keep_full_table = candidate.keep_full_table;
     try_candidate(choices);
   }
   return best_;
@@ -198,13 +192,11 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
 
 void FrameEncoder::try_candidate(LzwChoices choices) {
   // Abandon a candidate as soon as it cannot beat the best one.
-  size_t limit = SIZE_MAX;
-  static const bool all = getenv("KALL");
-  if (have_best_ && !all) limit = best_.stored_size() - colours_.size();
+  const size_t limit = have_best_ ? best_.stored_size() - colours_.size() : SIZE_MAX;
+  const bool two_choices = transparent_ >= 0;
   const size_t length =
-      lzw_.encode(first_.data(), transparent_ >= 0 ? second_.data() : nullptr, first_.size(),
-                  min_code_size_, choices, limit, candidate_.codes);
-  if (getenv("KDBG")) fprintf(stderr, "%zu\n", length + colours_.size());
+      lzw_.encode(two_choices ? first_.data() : own_.data(), two_choices ? second_.data() : nullptr,
+                  own_.size(), min_code_size_, choices, limit, candidate_.codes);
   if (length == 0) return;
   candidate_.code_length = length;
   candidate_.transparent = transparent_;

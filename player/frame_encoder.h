@@ -51,13 +51,16 @@ class FrameEncoder {
   bool choose_global_table(const Palette &palette, ColourSlots &global);
   void choose_local_table(const Palette &palette);
   // Fills own_ with each pixel's own table index ("unchanged" where the
-  // table lacks its colour) and unchanged_run_.
+  // table lacks its colour) and unchanged_run_ with the length of the run
+  // of unchanged pixels each pixel is in (0: changed; at most 255).
   void map_pixels();
-  // Fills first_ and second_: an unchanged pixel that starts a run of at
-  // least `run_for_unchanged` unchanged pixels prefers "unchanged", others
-  // prefer their own colour.
-  void prepare(int run_for_unchanged);
-  // Encodes first_ and second_; keeps the result if it is the smallest yet.
+  // Fills first_ and second_, a pixel's first and second choice: in a run
+  // of at least `long_run` unchanged pixels only "unchanged" (a long run of
+  // it costs next to nothing); in a shorter one, its own colour first;
+  // changed pixels their own colour.
+  void prepare(int long_run);
+  // Encodes first_ and second_ (own_ alone without "unchanged"); keeps
+  // the result if it is the smallest yet.
   void try_candidate(LzwChoices choices);
 
   LzwEncoder lzw_;
@@ -69,12 +72,11 @@ class FrameEncoder {
   uint8_t slot_of_[kPaletteEntries] = {};
   bool in_table_[kPaletteEntries] = {};
   int transparent_ = -1, min_code_size_ = 8;
-  std::vector<uint8_t> colours_;  // empty: the global table
+  std::vector<uint8_t> colours_;              // empty: the global table
   std::vector<uint8_t> own_, unchanged_run_;  // see map_pixels
   std::vector<uint8_t> first_, second_;
   EncodedImage best_, candidate_;
   bool have_best_ = false;
-  bool strict_ = false;
 };
 
 }  // namespace kroplay
