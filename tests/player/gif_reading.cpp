@@ -27,6 +27,37 @@ bool is_loop_forever(const SavedImage &image) {
   return false;
 }
 
+// The LZW minimum code size of each image, read from the file's blocks
+// (giflib does not report it).
+std::vector<int> image_code_sizes(const std::string &path) {
+  std::vector<int> sizes;
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return sizes;
+  std::vector<uint8_t> d;
+  for (int c; (c = std::fgetc(f)) != EOF;) d.push_back(static_cast<uint8_t>(c));
+  std::fclose(f);
+  auto table_size = [](uint8_t flags) { return (flags & 0x80) ? 3 * (2 << (flags & 7)) : 0; };
+  auto skip_blocks = [&](size_t i) {
+    while (i < d.size() && d[i] != 0) i += d[i] + 1;
+    return i + 1;
+  };
+  if (d.size() < 13) return sizes;
+  size_t i = 13 + table_size(d[10]);
+  while (i < d.size() && d[i] != 0x3b) {
+    if (d[i] == 0x21) {
+      i = skip_blocks(i + 2);
+    } else if (d[i] == 0x2c && i + 10 < d.size()) {
+      i += 10 + table_size(d[i + 9]);
+      if (i >= d.size()) break;
+      sizes.push_back(d[i]);
+      i = skip_blocks(i + 1);
+    } else {
+      break;
+    }
+  }
+  return sizes;
+}
+
 }  // namespace
 
 std::string read_gif(const std::string &path, ReadGif &out) {
@@ -89,7 +120,10 @@ std::string read_gif(const std::string &path, ReadGif &out) {
     };
     each_pixel([&](size_t from, size_t at) {
       const uint8_t index = image.RasterBits[from];
-      if (index == frame.transparent) return;
+      if (index == frame.transparent) {
+        ++frame.transparent_pixels;
+        return;
+      }
       indices[at] = index;
       for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
     });
@@ -108,11 +142,13 @@ std::string read_gif(const std::string &path, ReadGif &out) {
     out.frames.push_back(std::move(frame));
   }
   DGifCloseFile(gif, nullptr);
+  const std::vector<int> code_sizes = image_code_sizes(path);
+  for (size_t n = 0; n < out.frames.size() && n < code_sizes.size(); ++n)
+    out.frames[n].code_size = code_sizes[n];
   return problem;
 }
 
-std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &frames,
-                             int delay) {
+std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &frames, int delay) {
   long gif_time = 0;
   for (const ReadFrame &f : gif.frames) gif_time += f.delay;
   const long expected_time = static_cast<long>(frames.size()) * delay;
@@ -132,8 +168,8 @@ std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &
         for (int c = 0; c < 3; ++c)
           if (screen[at + c] != (*expected.palette)[3 * index + c])
             return "at " + std::to_string(t) + "/100 s (frame " + std::to_string(t / delay) +
-                   ", GIF frame " + std::to_string(shown) + ") pixel (" + std::to_string(x) +
-                   ", " + std::to_string(y) + ") differs";
+                   ", GIF frame " + std::to_string(shown) + ") pixel (" + std::to_string(x) + ", " +
+                   std::to_string(y) + ") differs";
       }
   }
   return "";

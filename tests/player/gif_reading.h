@@ -16,6 +16,8 @@ struct ReadFrame {
   int delay = -1;                      // hundredths of a second; -1 without a control block
   int disposal = -1;                   // giflib's DISPOSE_* value
   int transparent = -1;                // the transparent index; -1: none
+  int transparent_pixels = 0;          // pixels of the sub-image that are transparent
+  int code_size = 0;                   // the LZW minimum code size
   std::vector<uint8_t> indices;        // the whole screen while this frame shows
   std::vector<uint8_t> rgb;            // the same, as colours
   std::array<uint8_t, 768> palette{};  // the table this frame's pixels use
