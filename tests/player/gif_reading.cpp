@@ -174,3 +174,23 @@ std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &
   }
   return "";
 }
+
+std::string write_plain_gif(const std::string &path, const std::vector<uint8_t> &pixels, int width,
+                            int height, const std::array<uint8_t, 768> &palette) {
+  int error = 0;
+  GifFileType *gif = EGifOpenFileName(path.c_str(), false, &error);
+  if (gif == nullptr) return std::string("cannot create: ") + GifErrorString(error);
+  ColorMapObject *map = GifMakeMapObject(256, nullptr);
+  for (int i = 0; i < 256; ++i)
+    map->Colors[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
+  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
+            EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+  GifFreeMapObject(map);
+  std::vector<GifPixelType> line(static_cast<size_t>(width));
+  for (int y = 0; y < height && ok; ++y) {
+    std::copy(pixels.begin() + y * width, pixels.begin() + (y + 1) * width, line.begin());
+    ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
+  }
+  const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
+  return ok && closed ? "" : "cannot write " + path;
+}

@@ -35,6 +35,12 @@ struct ReadGif {
 // Empty on success, else what went wrong.
 std::string read_gif(const std::string &path, ReadGif &gif);
 
+// Writes a one-frame GIF straight through giflib, with `pixels` and
+// `palette` as they are (the 256-entry global table). Empty on success,
+// else what went wrong.
+std::string write_plain_gif(const std::string &path, const std::vector<uint8_t> &pixels, int width,
+                            int height, const std::array<uint8_t, 768> &palette);
+
 // A frame as the writer was given it.
 struct ShownFrame {
   const std::vector<uint8_t> *pixels;  // width x height palette indices

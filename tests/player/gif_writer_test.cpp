@@ -3,15 +3,19 @@
 #include "gif_writer.h"
 
 #include <dirent.h>
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "frame_diff.h"
 #include "frame_hash.h"
+#include "gif_lzw.h"
 #include "gif_reading.h"
 #include "temp_dir.h"
 
@@ -345,6 +349,57 @@ TEST(GifWriter, LeavesNothingBehindUnlessFinished) {
   EXPECT_THROW(GifWriter(dir.file("missing/out.gif"), 2), OutputError);
   mkdir(dir.file("folder").c_str(), 0755);
   EXPECT_THROW(GifWriter(dir.file("folder"), 2), OutputError);
+}
+
+// The LZW coder alone, through giflib's decoder: a code size per table
+// size, pixels with a second choice, and enough of them to fill the code
+// table many times, once with the table cleared when full and once kept.
+TEST(LzwEncoder, StreamsDecodeToOneOfEachPixelsChoices) {
+  TempDir dir;
+  std::mt19937 random(11);
+  kroplay::LzwEncoder lzw;
+  std::vector<uint8_t> codes;
+  for (int bits = 1; bits <= 8; ++bits)
+    for (bool keep : {false, true}) {
+      const int w = 300, h = 200, colours = 1 << bits;
+      std::vector<uint8_t> first(w * h), second(w * h);
+      for (int i = 0; i < w * h; ++i) {
+        // Rows of a repeating pattern, noise, and pixels with two choices.
+        first[i] = static_cast<uint8_t>((i / w % 3 == 0 ? random() : i % 7) % colours);
+        second[i] = random() % 4 == 0 ? static_cast<uint8_t>(random() % colours) : first[i];
+      }
+      kroplay::LzwChoices choices;
+      choices.keep_full_table = keep;
+      const int code_size = std::max(2, bits);
+      const size_t length = lzw.encode(first.data(), second.data(), first.size(), code_size,
+                                       choices, SIZE_MAX, codes);
+      ASSERT_GT(length, 0u);
+      const std::string path = dir.file("lzw.gif");
+      int error = 0;
+      GifFileType *out = EGifOpenFileName(path.c_str(), false, &error);
+      ASSERT_NE(nullptr, out);
+      ColorMapObject *map = GifMakeMapObject(colours, nullptr);
+      EGifPutScreenDesc(out, w, h, bits, 0, map);
+      EGifPutImageDesc(out, 0, 0, w, h, false, nullptr);
+      GifByteType block[256];
+      for (size_t at = 0; at < length; at += 255) {
+        block[0] = static_cast<GifByteType>(std::min<size_t>(255, length - at));
+        std::memcpy(block + 1, codes.data() + at, block[0]);
+        EGifPutCodeNext(out, block);
+      }
+      EGifPutCodeNext(out, nullptr);
+      EGifCloseFile(out, &error);
+      GifFreeMapObject(map);
+      ReadGif read;
+      ASSERT_EQ("", read_gif(path, read)) << bits << " " << keep;
+      ASSERT_EQ(1u, read.frames.size());
+      EXPECT_EQ(code_size, read.frames[0].code_size);
+      for (int i = 0; i < w * h; ++i) {
+        const uint8_t got = read.frames[0].indices[i];
+        ASSERT_TRUE(got == first[i] || got == second[i])
+            << "pixel " << i << " of " << bits << " bits, table kept " << keep;
+      }
+    }
 }
 
 }  // namespace
