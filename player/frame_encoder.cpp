@@ -51,8 +51,8 @@ void FrameEncoder::gather(const uint8_t *pixels, const Palette &palette, const u
     for (size_t x = 0; x < w; ++x) seen[changed[x]][row[x]] = true;
   }
   for (int i = 0; i < kPaletteEntries; ++i) {
-    unchanged_uses_[i] = seen[0][i];
-    changed_uses_[i] = seen[1][i];
+    in_unchanged_[i] = seen[0][i];
+    in_changed_[i] = seen[1][i];
   }
   unchanged_count_ = count - changed_count;
 }
@@ -62,7 +62,7 @@ bool FrameEncoder::choose_global_table(const Palette &palette, ColourSlots &glob
   uint32_t fresh[kPaletteEntries];
   int fresh_count = 0;
   for (int index = 0; index < kPaletteEntries; ++index) {
-    if (changed_uses_[index] == 0) continue;
+    if (!in_changed_[index]) continue;
     const uint32_t colour = colour_at(palette, index);
     if (global.find(colour) < 0 &&
         std::find(fresh, fresh + fresh_count, colour) == fresh + fresh_count)
@@ -73,7 +73,7 @@ bool FrameEncoder::choose_global_table(const Palette &palette, ColourSlots &glob
   bool taken[kPaletteEntries] = {};
   int highest = 0;
   for (int index = 0; index < kPaletteEntries; ++index) {
-    in_table_[index] = changed_uses_[index] > 0;
+    in_table_[index] = in_changed_[index];
     if (!in_table_[index]) continue;
     const int slot = global.find(colour_at(palette, index));
     slot_of_[index] = static_cast<uint8_t>(slot);
@@ -93,7 +93,7 @@ bool FrameEncoder::choose_global_table(const Palette &palette, ColourSlots &glob
   // Unchanged pixels may be written as themselves where their colour has an
   // entry within those bits.
   for (int index = 0; index < kPaletteEntries; ++index) {
-    if (unchanged_uses_[index] == 0 || in_table_[index]) continue;
+    if (!in_unchanged_[index] || in_table_[index]) continue;
     const int slot = global.find(colour_at(palette, index));
     if (slot < 0 || slot >= (1 << bits)) {
       if (transparent_ < 0) return false;  // no "unchanged" to write it as
@@ -111,7 +111,7 @@ void FrameEncoder::choose_local_table(const Palette &palette) {
   // The changed pixels' colours, in index order, then "unchanged".
   int slots = 0;
   for (int index = 0; index < kPaletteEntries; ++index) {
-    in_table_[index] = changed_uses_[index] > 0;
+    in_table_[index] = in_changed_[index];
     if (in_table_[index]) slot_of_[index] = static_cast<uint8_t>(slots++);
   }
   transparent_ = unchanged_count_ > 0 && slots < kPaletteEntries ? slots++ : -1;
@@ -119,7 +119,7 @@ void FrameEncoder::choose_local_table(const Palette &palette) {
   // Room left in the table: colours of unchanged pixels, which may then be
   // written as themselves.
   for (int index = 0; index < kPaletteEntries && slots < (1 << bits); ++index)
-    if (!in_table_[index] && unchanged_uses_[index] > 0) {
+    if (!in_table_[index] && in_unchanged_[index]) {
       in_table_[index] = true;
       slot_of_[index] = static_cast<uint8_t>(slots++);
     }
@@ -183,20 +183,20 @@ const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &p
   best_.rect = candidate_.rect = rect;
   for (const Candidate &candidate : kCandidates) {
     if (transparent_ >= 0) prepare(candidate.long_run);
-    LzwChoices choices;
-    choices.keep_full_table = candidate.keep_full_table;
-    try_candidate(choices);
+    LzwOptions options;
+    options.keep_full_table = candidate.keep_full_table;
+    try_candidate(options);
   }
   return best_;
 }
 
-void FrameEncoder::try_candidate(LzwChoices choices) {
+void FrameEncoder::try_candidate(LzwOptions options) {
   // Abandon a candidate as soon as it cannot beat the best one.
   const size_t limit = have_best_ ? best_.stored_size() - colours_.size() : SIZE_MAX;
   const bool two_choices = transparent_ >= 0;
   const size_t length =
       lzw_.encode(two_choices ? first_.data() : own_.data(), two_choices ? second_.data() : nullptr,
-                  own_.size(), min_code_size_, choices, limit, candidate_.codes);
+                  own_.size(), min_code_size_, options, limit, candidate_.codes);
   if (length == 0) return;
   candidate_.code_length = length;
   candidate_.transparent = transparent_;

@@ -61,13 +61,14 @@ class FrameEncoder {
   void prepare(int long_run);
   // Encodes first_ and second_ (own_ alone without "unchanged"); keeps
   // the result if it is the smallest yet.
-  void try_candidate(LzwChoices choices);
+  void try_candidate(LzwOptions options);
 
   LzwEncoder lzw_;
   std::vector<uint8_t> actual_;   // the rectangle's indices, row after row
   std::vector<uint8_t> changed_;  // 1 where the pixel shows a new colour
   size_t unchanged_count_ = 0;
-  uint32_t changed_uses_[kPaletteEntries] = {}, unchanged_uses_[kPaletteEntries] = {};
+  // Indices that changed pixels, and unchanged ones, show.
+  bool in_changed_[kPaletteEntries] = {}, in_unchanged_[kPaletteEntries] = {};
   // The table: each index's entry, whether it has one, and "unchanged".
   uint8_t slot_of_[kPaletteEntries] = {};
   bool in_table_[kPaletteEntries] = {};

@@ -13,18 +13,18 @@ constexpr int kFullTableWindow = 512;
 }  // namespace
 
 size_t LzwEncoder::encode(const uint8_t *first, const uint8_t *second, size_t count,
-                          int min_code_size, LzwChoices choices, size_t limit,
+                          int min_code_size, LzwOptions options, size_t limit,
                           std::vector<uint8_t> &out) {
   const size_t entries = size_t{kCodeLimit + 1} << min_code_size;
   if (child_.size() < entries) child_.assign(entries, 0);
   if (run_code_.empty()) run_code_.resize(size_t{kPaletteIndices} * kRunCodes);
-  return second != nullptr ? run<true>(first, second, count, min_code_size, choices, limit, out)
-                           : run<false>(first, nullptr, count, min_code_size, choices, limit, out);
+  return second != nullptr ? run<true>(first, second, count, min_code_size, options, limit, out)
+                           : run<false>(first, nullptr, count, min_code_size, options, limit, out);
 }
 
 template <bool kTwoChoices>
 size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-                       LzwChoices choices, size_t limit, std::vector<uint8_t> &out) {
+                       LzwOptions options, size_t limit, std::vector<uint8_t> &out) {
   // At most one code per pixel plus clear codes, 12 bits each.
   const size_t worst = (count + count / 2048 + 4) * kMaxWidth / 8 + 8;
   if (out.size() < worst + 8) out.resize(worst + 8);
@@ -113,7 +113,7 @@ size_t LzwEncoder::run(const uint8_t *first, const uint8_t *second, size_t count
         ++next;
       } else {
         const uint64_t bits_now = static_cast<uint64_t>(at - begin) * 8 + bit_count;
-        bool start_over = !choices.keep_full_table;
+        bool start_over = !options.keep_full_table;
         if (window_codes < 0) {
           full_rate = double(i - cycle_pixel) / double(bits_now - cycle_bits);
           window_pixel = i;

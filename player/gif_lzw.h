@@ -11,7 +11,7 @@
 
 namespace kroplay {
 
-struct LzwChoices {
+struct LzwOptions {
   // Once the code table is full: false clears it at once, as giflib does;
   // true keeps it while its strings still pay (GIF decoders accept a full
   // table until the next clear code).
@@ -26,12 +26,12 @@ class LzwEncoder {
   // GIF's sub-block framing, into `out`; returns its length, or 0 once it
   // would exceed `limit` bytes (the encoding is then abandoned).
   size_t encode(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-                LzwChoices choices, size_t limit, std::vector<uint8_t> &out);
+                LzwOptions options, size_t limit, std::vector<uint8_t> &out);
 
  private:
   template <bool kTwoChoices>
   size_t run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-             LzwChoices choices, size_t limit, std::vector<uint8_t> &out);
+             LzwOptions options, size_t limit, std::vector<uint8_t> &out);
 
   // The code of the string `prefix` + `pixel` at [prefix << min_code_size |
   // pixel], 0 where there is none; `touched_` lists the entries to clear.

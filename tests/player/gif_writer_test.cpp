@@ -368,11 +368,11 @@ TEST(LzwEncoder, StreamsDecodeToOneOfEachPixelsChoices) {
         first[i] = static_cast<uint8_t>((i / w % 3 == 0 ? random() : i % 7) % colours);
         second[i] = random() % 4 == 0 ? static_cast<uint8_t>(random() % colours) : first[i];
       }
-      kroplay::LzwChoices choices;
-      choices.keep_full_table = keep;
+      kroplay::LzwOptions options;
+      options.keep_full_table = keep;
       const int code_size = std::max(2, bits);
       const size_t length = lzw.encode(first.data(), second.data(), first.size(), code_size,
-                                       choices, SIZE_MAX, codes);
+                                       options, SIZE_MAX, codes);
       ASSERT_GT(length, 0u);
       const std::string path = dir.file("lzw.gif");
       int error = 0;
