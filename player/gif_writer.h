@@ -57,7 +57,7 @@ class GifWriter {
             const Rect &rect, bool over_shown);
   void write_held();
   void put_image(const EncodedImage &image, int delay);
-  void patch_header();
+  void finish_header();
   void check(int status, const char *step);
 
   TempFile file_;
@@ -66,6 +66,7 @@ class GifWriter {
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest
   int64_t frames_ = 0;
   ColourSlots global_colours_;
+  int global_bits_ = 0;  // the global table's entries that frames index: 2^global_bits_
   // The frame added last, not yet written: shown for held_delay_, and
   // differing from the frame on screen within held_rect_ (all of it, at a
   // new size or when nothing was on screen).
