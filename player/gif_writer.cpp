@@ -64,7 +64,7 @@ void GifWriter::check_size(int32_t width, int32_t height) const {
 
 void GifWriter::begin(int32_t width, int32_t height) {
   // The global colour table is filled as frames are written and goes into
-  // the header at the end (see patch_header).
+  // the header at the end (see finish_header).
   check(EGifPutScreenDesc(gif_, width, height, 8, 0, make_map(global_colours_.table()).get()),
         "header");
   // NETSCAPE2.0 application block: loop forever.
@@ -98,7 +98,10 @@ void GifWriter::put_image(const EncodedImage &image, int delay) {
   const Rect &rect = image.rect;
   // giflib takes the code size from the table's bits per pixel: with the
   // global table, the frame's own code size stands in for its 8 bits.
-  if (!local) gif_->SColorMap->BitsPerPixel = image.min_code_size;
+  if (!local) {
+    gif_->SColorMap->BitsPerPixel = image.min_code_size;
+    global_bits_ = std::max(global_bits_, image.min_code_size);
+  }
   const int status =
       EGifPutImageDesc(gif_, rect.left, rect.top, rect.width, rect.height, false, local.get());
   gif_->SColorMap->BitsPerPixel = 8;
@@ -173,21 +176,44 @@ void GifWriter::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
 }
 
 // The header gets what is known only now: the screen size (bytes 6..9,
-// little-endian), the largest frame size; and the global colour table
-// (from byte 13, 256 entries).
-void GifWriter::patch_header() {
-  const uint8_t size[4] = {
-      static_cast<uint8_t>(screen_width_), static_cast<uint8_t>(screen_width_ >> 8),
-      static_cast<uint8_t>(screen_height_), static_cast<uint8_t>(screen_height_ >> 8)};
-  const Palette &table = global_colours_.table();
+// little-endian), the largest frame size; and the global colour table (from
+// byte 13), cut to the entries frames use, with its size in the flags (byte
+// 10) and the rest of the file moved up behind it.
+void GifWriter::finish_header() {
+  constexpr long kTableStart = 13, kPlaceholderEnd = kTableStart + 3 * kPaletteEntries;
+  const int bits = std::max(1, global_bits_);
+  const size_t table_bytes = size_t{3} << bits;
+  uint8_t header[kTableStart];
   std::FILE *file = std::fopen(file_.path().c_str(), "r+b");
-  const bool written = file != nullptr && std::fseek(file, 6, SEEK_SET) == 0 &&
-                       std::fwrite(size, 1, 4, file) == 4 && std::fseek(file, 13, SEEK_SET) == 0 &&
-                       std::fwrite(table.data(), 1, table.size(), file) == table.size();
+  bool done = file != nullptr && std::fread(header, 1, sizeof header, file) == sizeof header;
+  if (done) {
+    header[6] = static_cast<uint8_t>(screen_width_);
+    header[7] = static_cast<uint8_t>(screen_width_ >> 8);
+    header[8] = static_cast<uint8_t>(screen_height_);
+    header[9] = static_cast<uint8_t>(screen_height_ >> 8);
+    header[10] = static_cast<uint8_t>((header[10] & 0xf8) | (bits - 1));
+    done = std::fseek(file, 0, SEEK_SET) == 0 &&
+           std::fwrite(header, 1, sizeof header, file) == sizeof header &&
+           std::fwrite(global_colours_.table().data(), 1, table_bytes, file) == table_bytes;
+  }
+  long from = kPlaceholderEnd, to = kTableStart + static_cast<long>(table_bytes);
+  std::vector<uint8_t> chunk(size_t{1} << 16);
+  while (done) {
+    done = std::fseek(file, from, SEEK_SET) == 0;
+    const size_t got = done ? std::fread(chunk.data(), 1, chunk.size(), file) : 0;
+    if (got == 0) {
+      done = done && std::ferror(file) == 0;
+      break;
+    }
+    done = std::fseek(file, to, SEEK_SET) == 0 && std::fwrite(chunk.data(), 1, got, file) == got;
+    from += static_cast<long>(got);
+    to += static_cast<long>(got);
+  }
+  done = done && std::fflush(file) == 0 && ftruncate(fileno(file), to) == 0;
   const int error = errno;
-  if (file != nullptr && std::fclose(file) != 0 && written)
+  if (file != nullptr && std::fclose(file) != 0 && done)
     throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(errno));
-  if (!written) throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(error));
+  if (!done) throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(error));
 }
 
 void GifWriter::finish() {
@@ -199,7 +225,7 @@ void GifWriter::finish() {
   gif_ = nullptr;
   if (EGifCloseFile(gif, &error) != GIF_OK)
     throw OutputError("cannot write '" + file_.target() + "': " + gif_error_text(error));
-  patch_header();
+  finish_header();
   file_.commit();
 }
 
