@@ -133,35 +133,45 @@ void FrameEncoder::choose_local_table(const Palette &palette) {
 void FrameEncoder::map_pixels() {
   const size_t count = actual_.size();
   own_.resize(count);
+  second_.resize(count);
+  unchanged_run_.resize(count);
+  // Plain pointers: stores through the vectors' own would make the compiler
+  // reload them for every pixel.
+  const uint8_t *actual = actual_.data(), *changed = changed_.data();
+  uint8_t *own = own_.data(), *second = second_.data(), *run = unchanged_run_.data();
   const uint8_t transparent = static_cast<uint8_t>(transparent_);
   uint8_t own_of[kPaletteEntries];
   for (int index = 0; index < kPaletteEntries; ++index)
     own_of[index] = in_table_[index] ? slot_of_[index] : transparent;
-  for (size_t i = 0; i < count; ++i) own_[i] = own_of[actual_[i]];
-  // Each run's length, counted from its end, then copied from its start.
-  unchanged_run_.resize(count);
-  unsigned run = 0;
-  for (size_t i = count; i-- > 0;) {
-    run = changed_[i] ? 0 : std::min(run + 1, 255u);
-    unchanged_run_[i] = static_cast<uint8_t>(run);
+  // Second choices, the same for every candidate: "unchanged" for
+  // unchanged pixels.
+  for (size_t i = 0; i < count; ++i) {
+    own[i] = own_of[actual[i]];
+    second[i] = changed[i] ? own[i] : transparent;
   }
-  for (size_t i = 1; i < count; ++i)
-    if (unchanged_run_[i] != 0 && unchanged_run_[i - 1] != 0)
-      unchanged_run_[i] = unchanged_run_[i - 1];
+  // A run's length at each of its pixels: the pixels from there to its end
+  // (counted from the end of the rectangle), plus those from its start.
+  unsigned to_end = 0;
+  for (size_t i = count; i-- > 0;) {
+    to_end = changed[i] ? 0 : std::min(to_end + 1, 255u);
+    run[i] = static_cast<uint8_t>(to_end);
+  }
+  unsigned from_start = 0;
+  for (size_t i = 0; i < count; ++i) {
+    from_start = changed[i] ? 0 : std::min(from_start + 1, 255u);
+    const unsigned length = run[i] + from_start;
+    run[i] = static_cast<uint8_t>(std::min(length - (length != 0), 255u));
+  }
 }
 
 void FrameEncoder::prepare(int long_run) {
   const size_t count = actual_.size();
   first_.resize(count);
-  second_.resize(count);
   const uint8_t transparent = static_cast<uint8_t>(transparent_);
   const uint8_t threshold = static_cast<uint8_t>(std::clamp(long_run, 1, 255));
   const uint8_t *own = own_.data(), *run = unchanged_run_.data();
-  uint8_t *first = first_.data(), *second = second_.data();
-  for (size_t i = 0; i < count; ++i) {
-    first[i] = run[i] >= threshold ? transparent : own[i];
-    second[i] = run[i] != 0 ? transparent : own[i];
-  }
+  uint8_t *first = first_.data();
+  for (size_t i = 0; i < count; ++i) first[i] = run[i] >= threshold ? transparent : own[i];
 }
 
 const EncodedImage &FrameEncoder::encode(const uint8_t *pixels, const Palette &palette,

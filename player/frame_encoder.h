@@ -51,13 +51,14 @@ class FrameEncoder {
   bool choose_global_table(const Palette &palette, ColourSlots &global);
   void choose_local_table(const Palette &palette);
   // Fills own_ with each pixel's own table index ("unchanged" where the
-  // table lacks its colour) and unchanged_run_ with the length of the run
-  // of unchanged pixels each pixel is in (0: changed; at most 255).
+  // table lacks its colour), unchanged_run_ with the length of the run of
+  // unchanged pixels each pixel is in (0: changed; at most 255), and
+  // second_, each pixel's second choice: "unchanged" if it is unchanged.
   void map_pixels();
-  // Fills first_ and second_, a pixel's first and second choice: in a run
-  // of at least `long_run` unchanged pixels only "unchanged" (a long run of
-  // it costs next to nothing); in a shorter one, its own colour first;
-  // changed pixels their own colour.
+  // Fills first_, each pixel's first choice: "unchanged" in a run of at
+  // least `long_run` unchanged pixels (a long run of it costs next to
+  // nothing), its own colour elsewhere. So a pixel in a long run is only
+  // "unchanged", one in a shorter run either, its own colour first.
   void prepare(int long_run);
   // Encodes first_ and second_ (own_ alone without "unchanged"); keeps
   // the result if it is the smallest yet.
