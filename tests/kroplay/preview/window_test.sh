@@ -43,18 +43,33 @@ wait_for() {
   fail "no '$pattern' (x$count) on stderr after 15 s"
 }
 
+# The image of `gif` on screen while the script's frame `index` shows, at
+# index x 2/100 s (kroplay's default 50 fps): a GIF holds one image for a
+# run of equal frames.
+image_at() {
+  local gif=$1 index=$2 elapsed=0 image=0
+  for delay in $(identify -format '%T\n' "$gif"); do
+    elapsed=$((elapsed + delay))
+    [ "$elapsed" -gt $((index * 2)) ] && break
+    image=$((image + 1))
+  done
+  echo "$image"
+}
+
 # The window is found on the black X screen by trimming, so the frames
 # checked here keep colour 0 and black palette entries off their borders.
-# Checks that the window on the X screen shows frame `index` of `gif`
-# scaled by `scale`, pixel for pixel; returns 1 if it shows something else.
+# Checks that the window on the X screen shows the script's frame `index`
+# as `gif` shows it, scaled by `scale`, pixel for pixel; returns 1 if it
+# shows something else.
 window_shows() {
   local gif=$1 index=$2 scale=$3
   import -window root shot.png || fail "cannot take a screenshot"
-  local geometry
+  local geometry image
   geometry=$(convert shot.png -trim -format '%wx%h%O' info:)
   convert "$gif" -coalesce "frame-%d.png"
-  [ -f "frame-$index.png" ] || fail "$gif has no frame $index"
-  convert "frame-$index.png" -sample "$((scale * 100))%" want.png
+  image=$(image_at "$gif" "$index")
+  [ -f "frame-$image.png" ] || fail "$gif has no image for frame $index"
+  convert "frame-$image.png" -sample "$((scale * 100))%" want.png
   local size
   size=$(convert want.png -format '%wx%h' info:)
   [ "${geometry%%+*}" = "$size" ] || fail "the window is ${geometry%%+*} on the screen, not $size"
@@ -66,7 +81,7 @@ window_shows() {
 }
 
 if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ] || [ "$mode" = tune ]; then
-  tools=(xvfb-run Xvfb xauth import convert compare)
+  tools=(xvfb-run Xvfb xauth import convert compare identify)
   [ "$mode" = tune ] && tools+=(xdotool)
   for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
