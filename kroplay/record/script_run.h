@@ -50,6 +50,10 @@ class ScriptRun {
   // or the sink's or watchdog's exception).
   void run(FrameSink &sink);
 
+  // While run() runs, from the frame sink: calls a plug-in function as the
+  // script would (see ScriptApi::call); false outside a run.
+  bool call(const std::string &name, const int32_t *arguments, int count, int32_t &result);
+
   GifWriter *output() { return output_.get(); }
 
  private:
