@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
 #include "kroplay/script/script_api.h"
@@ -45,9 +45,10 @@ void run(benchmark::State &state, const char *effect, bool encode) {
   const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   const PluginLibrary plugin(WAVEFX_MODULE_PATH);
   HostRuntime runtime(w, h, false);
-  GifWriter gif("/tmp/kroplay-bench.gif", 2);  // never finished: removed at the end
+  // Never finished: removed at the end.
+  const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0);
   Progress progress(stderr, false);
-  Recorder recorder(gif, nullptr, progress);
+  Recorder recorder(*gif, nullptr, progress);
   DiscardFrames discard;
   ScriptApi script(runtime, encode ? static_cast<FrameSink &>(recorder) : discard);
   runtime.start(plugin.entry_points());

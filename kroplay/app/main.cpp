@@ -1,11 +1,15 @@
 // kroplay: loads a plug-in, runs a Lua script against it the way the game
-// runtime does, and records every composed frame into an animated GIF.
+// runtime does, and records every composed frame into an animated GIF (or
+// chosen frames into a PNG).
 #include <gif_lib.h>
+#include <png.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <lua.hpp>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -13,13 +17,14 @@
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/options.h"
-#include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
-#include "kroplay/output/temp_file.h"
+#include "kroplay/output/output_file.h"
 #include "kroplay/preview/window_mode.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
+#include "kroplay/record/run_limits.h"
 #include "kroplay/script/demo_script.h"
 #include "kroplay/script/script_api.h"
 
@@ -27,8 +32,10 @@ namespace {
 
 using namespace kroplay;
 
-// An interrupted run leaves no temporary file behind.
+// An interrupted run says where it stopped and leaves no temporary file
+// behind.
 void on_fatal_signal(int signal) {
+  report_interrupt(signal == SIGPIPE);
   remove_pending_temp_file();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
@@ -39,25 +46,47 @@ void remove_temp_file_at_exit() {
 }
 
 void print_version() {
-  std::printf("kroplay %s (%s, giflib %d.%d.%d)\n", KROPLAY_VERSION, LUA_RELEASE, GIFLIB_MAJOR,
-              GIFLIB_MINOR, GIFLIB_RELEASE);
+  std::printf("kroplay %s (%s, giflib %d.%d.%d, libpng %s)\n", KROPLAY_VERSION, LUA_RELEASE,
+              GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE, PNG_LIBPNG_VER_STRING);
+}
+
+// Instructions between two looks at the clock while a script computes
+// without composing frames.
+constexpr int kClockCheckInstructions = 100000;
+
+// After the run: --frames must lie within the frames composed.
+void check_selection(const Options &options, int64_t frames) {
+  if (options.frames.all || options.frames.last < frames) return;
+  std::string range = std::to_string(options.frames.first);
+  if (options.frames.last != options.frames.first)
+    range += ".." + std::to_string(options.frames.last);
+  throw OutputError("--frames " + range + " is past the end: the run composed " +
+                    std::to_string(frames) + " frames, the last is frame " +
+                    std::to_string(frames - 1) + "; nothing written");
 }
 
 int play(const Options &options) {
   const std::string output =
       options.output.empty() ? default_output(options.script) : options.output;
   const int delay = gif_delay(options.fps);
-  if (delay * options.fps != 100)
+  if (delay * options.fps != 100 && !is_png_output(output))
     std::fprintf(stderr,
                  "kroplay: note: GIF delays are hundredths of a second; %d fps is written as "
                  "%d/100 s per frame (%.2f fps)\n",
                  options.fps, delay, 100.0 / delay);
 
+  const RunLimits limits(options.max_frames, options.timeout);
   HostRuntime runtime(options.width, options.height, options.null_imports);
-  GifWriter gif(output, delay);
+  const std::unique_ptr<FrameOutput> out =
+      open_frame_output(output, delay, std::max(options.scale, 1), options.columns);
   Progress progress(stderr, Progress::stderr_is_terminal());
-  Recorder recorder(gif, options.hash ? stdout : nullptr, progress);
+  Recorder recorder(*out, options.hash ? stdout : nullptr, progress);
+  recorder.select(options.frames);
+  recorder.set_limits(&limits);
   ScriptApi script(runtime, recorder);
+  // The clock is also read while a script loops without composing frames.
+  if (options.timeout > 0)
+    script.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
   if (options.script.empty())
     script.load_source(demo_script(), "demo.lua");
   else
@@ -74,13 +103,13 @@ int play(const Options &options) {
     throw OutputError("cannot write the frame hashes to standard output");
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
-                 output.c_str());
+                 output_name(output).c_str());
     return kExitDone;
   }
-  gif.finish();
-  std::fprintf(stderr, "kroplay: wrote %s (%lld frame%s, %dx%d)\n", output.c_str(),
-               static_cast<long long>(recorder.frames()), recorder.frames() == 1 ? "" : "s",
-               gif.screen_width(), gif.screen_height());
+  check_selection(options, recorder.frames());
+  out->finish();
+  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
+               out->summary().c_str());
   return kExitDone;
 }
 
@@ -89,6 +118,7 @@ int fail(int code, std::string message) {
   for (char &c : message)
     if (c == '\n' || c == '\r') c = ' ';
   std::fflush(stdout);
+  clear_progress_line();
   std::fprintf(stderr, "kroplay: %s\n", message.c_str());
   return code;
 }
@@ -118,6 +148,12 @@ int main(int argc, char **argv) {
       return fail(kExitPluginFailed, std::string("--check: ") + e.what());
     }
   }
+
+  if (!options.script.empty() && !options.output.empty() &&
+      same_file(options.script, options.output))
+    return fail(kExitBadUsage, "-o " + options.output +
+                                   " is the script itself; choose another output (see kroplay "
+                                   "--help)");
 
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, on_fatal_signal);
   // A script that calls os.exit leaves through exit(), past every destructor.

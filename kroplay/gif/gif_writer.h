@@ -13,7 +13,7 @@
 
 #include "kroplay/gif/frame_diff.h"
 #include "kroplay/host/palettes.h"
-#include "kroplay/output/temp_file.h"
+#include "kroplay/output/output_file.h"
 
 struct GifFileType;
 
@@ -24,7 +24,7 @@ std::string gif_error_text(int error);
 
 class GifWriter {
  public:
-  // Creates the temporary file beside `path` at once, so an unwritable
+  // Opens the output `path` at once (see OutputFile), so an unwritable
   // output is found before any work. Frames are `delay` hundredths of a
   // second apart. Throws OutputError.
   GifWriter(const std::string &path, int delay);
@@ -51,7 +51,7 @@ class GifWriter {
   void put_image(const uint8_t *pixels, const Rect &rect, const Palette &palette);
   void check(int status, const char *step);
 
-  TempFile file_;
+  OutputFile file_;
   int delay_;
   GifFileType *gif_ = nullptr;
   int32_t width_ = 0, height_ = 0;  // of the last frame

@@ -102,7 +102,7 @@ TEST(Options, PreviewWindowOptions) {
             usage_error({"--window", "--scale=65"}));
   EXPECT_EQ("--quit-after wants a whole number from 1 to 86400, not '1.5'",
             usage_error({"--window", "--quit-after", "1.5"}));
-  EXPECT_EQ("--scale needs --window", usage_error({"--scale", "2"}));
+  EXPECT_EQ(2, parse_options({"--scale", "2"}).scale);  // the output's scale
   EXPECT_EQ("--quit-after needs --window", usage_error({"--quit-after", "2"}));
   EXPECT_EQ("--window takes no value", usage_error({"--window=yes"}));
   EXPECT_EQ("--check runs no script; it takes only --plugin", usage_error({"--check", "--window"}));
