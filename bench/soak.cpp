@@ -22,6 +22,7 @@
 #include "effects/wave_effect.h"
 #include "phase_precision.h"
 #include "support/plain_host.h"
+#include "support/random_arguments.h"
 #include "support/reference_model.h"
 
 namespace {
@@ -95,32 +96,7 @@ class Soak {
  private:
   uint32_t pick(uint32_t n) { return static_cast<uint32_t>(random_() % n); }
 
-  // Small values, values around the screen's edges, boundaries, anything.
-  int32_t argument() {
-    const int32_t choices[] = {0,
-                               1,
-                               -1,
-                               2,
-                               5,
-                               10,
-                               20,
-                               255,
-                               256,
-                               -300,
-                               std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max(),
-                               host_.wide,
-                               host_.height,
-                               host_.height + 1};
-    switch (pick(4)) {
-      case 0:
-        return choices[pick(sizeof choices / sizeof choices[0])];
-      case 1:
-        return static_cast<int32_t>(random_());
-      default:
-        return static_cast<int32_t>(pick(201)) - 100;
-    }
-  }
+  int32_t argument() { return random_argument(random_, host_.wide, host_.height); }
 
   void random_resize() {
     const int32_t shapes[][2] = {{40, 30}, {33, 17}, {1, 64}, {64, 1}, {1, 1}, {0, 0}, {-2, 9}};

@@ -16,6 +16,7 @@
 
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
+#include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
@@ -92,7 +93,7 @@ int play(const Options &options) {
   else
     script.load_file(options.script);
 
-  const PluginLibrary plugin(options.plugin.empty() ? default_plugin_path() : options.plugin);
+  const PluginLibrary plugin(plugin_path(options));
   runtime.start(plugin.entry_points());
   script.bind_plugin_functions();
   script.run();
@@ -114,12 +115,10 @@ int play(const Options &options) {
 }
 
 // Errors are one line, even when a script's own error message is not.
-int fail(int code, std::string message) {
-  for (char &c : message)
-    if (c == '\n' || c == '\r') c = ' ';
+int fail(int code, const std::string &message) {
   std::fflush(stdout);
   clear_progress_line();
-  std::fprintf(stderr, "kroplay: %s\n", message.c_str());
+  std::fprintf(stderr, "kroplay: %s\n", one_line(message).c_str());
   return code;
 }
 
@@ -143,7 +142,7 @@ int main(int argc, char **argv) {
 
   if (options.check) {
     try {
-      return run_conformance_check(options.plugin.empty() ? default_plugin_path() : options.plugin);
+      return run_conformance_check(plugin_path(options));
     } catch (const std::exception &e) {
       return fail(kExitPluginFailed, std::string("--check: ") + e.what());
     }

@@ -5,13 +5,6 @@
 
 namespace kroplay {
 
-const ExpectedFunction kExpectedFunctions[11] = {
-    {"START_RIPPLE", 3}, {"STOP_RIPPLE", 0}, {"START_DISTORT", 3}, {"STOP_DISTORT", 0},
-    {"CHANGE_RVAL", 2},  {"CHANGE_DVAL", 2}, {"FILL", 1},          {"PUT_HLINE", 2},
-    {"PUT_VLINE", 2},    {"HOW_WIDE", 0},    {"HOW_HIGH", 0}};
-
-const char *const kExpectedImports[KRO_IMPORT_COUNT] = {KRO_IMPORT_NAMES};
-
 namespace {
 
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();

@@ -6,20 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "kro_abi.h"
-
 namespace kroplay {
-
-struct ExpectedFunction {
-  const char *name;
-  int parameters;
-};
-
-// The registration table, in its order.
-extern const ExpectedFunction kExpectedFunctions[11];
-
-// The host names kromain must import, in their order.
-extern const char *const kExpectedImports[KRO_IMPORT_COUNT];
 
 // Argument lists (first to last) to call `function` with on a width x
 // height screen: 0, +-1, the 32-bit extremes, values just outside the

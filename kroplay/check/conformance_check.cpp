@@ -10,6 +10,7 @@
 #include "kroplay/check/conformance_model.h"
 #include "kroplay/check/fault_report.h"
 #include "kroplay/cli/exit_status.h"
+#include "kroplay/host/contract_tables.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {
@@ -87,17 +88,17 @@ void Checker::report(const std::string &check, const std::string &problem) {
 
 void Checker::check_krolibrary(const std::vector<HostEvent> &events) {
   std::string order, counts, nulls;
-  const size_t expected = std::size(kExpectedFunctions);
+  const size_t expected = std::size(kScriptFunctions);
   for (size_t i = 0; i < events.size() || i < expected; ++i) {
     if (i >= events.size()) {
       order = std::to_string(events.size()) + " functions registered, expected " +
-              std::to_string(expected) + "; first missing: " + kExpectedFunctions[i].name;
+              std::to_string(expected) + "; first missing: " + kScriptFunctions[i].name;
     } else if (i >= expected) {
       order =
           "function " + std::to_string(i + 1) + " " + quoted(events[i].name) + " is one too many";
-    } else if (events[i].name != kExpectedFunctions[i].name) {
+    } else if (events[i].name != kScriptFunctions[i].name) {
       order = "function " + std::to_string(i + 1) + " is " + quoted(events[i].name) +
-              ", expected " + quoted(kExpectedFunctions[i].name);
+              ", expected " + quoted(kScriptFunctions[i].name);
     } else {
       continue;
     }
@@ -106,7 +107,7 @@ void Checker::check_krolibrary(const std::vector<HostEvent> &events) {
   // Functions registered under an expected name, in any place, with the
   // right count and not null, are called by the checks that follow.
   for (const HostEvent &e : events)
-    for (const ExpectedFunction &want : kExpectedFunctions) {
+    for (const ScriptFunctionInfo &want : kScriptFunctions) {
       if (e.name != want.name) continue;
       if (counts.empty() && e.parameter_count != want.parameters)
         counts = quoted(e.name) + " registered with " + std::to_string(e.parameter_count) +
@@ -129,11 +130,11 @@ void Checker::check_kromain(const std::vector<HostEvent> &events) {
     if (e.kind == HostEvent::kImport) {
       if (exported != nullptr && exports.empty())
         exports = "imported " + quoted(e.name) + " after its export";
-      if (imports.empty() && next >= std::size(kExpectedImports))
+      if (imports.empty() && next >= std::size(kImports))
         imports = "import " + std::to_string(next + 1) + " " + quoted(e.name) + " is one too many";
-      else if (imports.empty() && e.name != kExpectedImports[next])
+      else if (imports.empty() && e.name != kImports[next].name)
         imports = "import " + std::to_string(next + 1) + " is " + quoted(e.name) + ", expected " +
-                  quoted(kExpectedImports[next]);
+                  quoted(kImports[next].name);
       ++next;
     } else if (e.kind == HostEvent::kExport) {
       if (exports.empty() && exported != nullptr)
@@ -147,10 +148,9 @@ void Checker::check_kromain(const std::vector<HostEvent> &events) {
       exports = "registered " + quoted(e.name) + " outside krolibrary";
     }
   }
-  if (imports.empty() && next < std::size(kExpectedImports))
+  if (imports.empty() && next < std::size(kImports))
     imports = std::to_string(next) + " names imported, expected " +
-              std::to_string(std::size(kExpectedImports)) +
-              "; first missing: " + kExpectedImports[next];
+              std::to_string(std::size(kImports)) + "; first missing: " + kImports[next].name;
   if (exports.empty() && exported == nullptr) exports = "exported no frame hook";
   report("kromain imports the 26 host names in order", imports);
   report("kromain exports '" KRO_HOOK_BACKGROUND_TO_BUFFER "' last, and nothing else", exports);
@@ -256,7 +256,7 @@ void Checker::check_screen(const Screen &screen, Placement placement) {
   pattern_.clear();
   paint_background();
   frames_per_call_ = frames_after_call(screen);
-  for (const ExpectedFunction &f : kExpectedFunctions) {
+  for (const ScriptFunctionInfo &f : kScriptFunctions) {
     check_ = std::string(f.name) + " on " + host_.screen_name();
     problem_.clear();
     calls_ = frames_ = 0;

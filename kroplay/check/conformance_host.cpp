@@ -4,19 +4,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "kroplay/host/contract_tables.h"
+
 namespace kroplay {
 namespace {
 
 ConformanceHost *current = nullptr;
-
-// The names a plug-in of this interface fetches but never reads or calls.
-constexpr const char *kNeverTouched[] = {
-    "mem",           "palette",     "active_palette", "key",
-    "ghost",         "ss_time",     "ss_status",      "ss_exit",
-    "process_size",  "id_offset",   "id_init_offset", "id_start_offset",
-    "id_end_offset", "set_palette", "kro_malloc",     "kro_free",
-    "kro_fopen",     "kro_fclose",  "kro_rand",       "kro_text_out"};
-constexpr size_t kNeverTouchedCount = sizeof kNeverTouched / sizeof kNeverTouched[0];
 
 // A stack entry's value before a call, unlike any argument pattern.
 int32_t stack_filler(int index) {
@@ -39,8 +32,12 @@ ConformanceHost::ConformanceHost()
       background_var_("the host's 'background' pointer", sizeof(uint8_t *),
                       Placement::kEndAtGuard) {
   if (current != nullptr) throw std::logic_error("only one ConformanceHost may exist at a time");
-  for (const char *name : kNeverTouched) {
-    const std::string label = std::string("the host's '") + name + "' (fetched, never to be used)";
+  // The names a plug-in of this interface fetches but never reads or calls.
+  for (const ImportInfo &import : kImports) {
+    if (import.use == KRO_IMPORT_READ) continue;
+    never_touched_names_.push_back(import.name);
+    const std::string label =
+        std::string("the host's '") + import.name + "' (fetched, never to be used)";
     never_touched_.push_back(
         std::make_unique<GuardedBlock>(label.c_str(), 64, Placement::kStartAtGuard));
     never_touched_.back()->protect(Access::kNone);
@@ -195,8 +192,8 @@ void *ConformanceHost::lookup(const char *name) {
       {"buffer", buffer_var_.data()}, {"background", background_var_.data()}};
   for (const auto &object : contract)
     if (std::strcmp(name, object.first) == 0) return object.second;
-  for (size_t i = 0; i < kNeverTouchedCount; ++i)
-    if (std::strcmp(name, kNeverTouched[i]) == 0) return never_touched_[i]->data();
+  for (size_t i = 0; i < never_touched_names_.size(); ++i)
+    if (std::strcmp(name, never_touched_names_[i]) == 0) return never_touched_[i]->data();
   return nullptr;
 }
 

@@ -82,6 +82,7 @@ class ConformanceHost {
 
   GuardedBlock stack_, sp_var_, wide_var_, height_var_, buffer_var_, background_var_;
   std::vector<std::unique_ptr<GuardedBlock>> never_touched_;  // the twenty other names
+  std::vector<const char *> never_touched_names_;
   std::unique_ptr<GuardedBlock> frame_, background_;
   std::vector<std::unique_ptr<GuardedBlock>> retired_;
   Access frame_access_ = Access::kReadWrite, background_access_ = Access::kReadWrite;

@@ -8,40 +8,13 @@
 namespace kroplay {
 namespace {
 
-void start(EffectModel &effect, const std::vector<int32_t> &arguments) {
-  effect.speed = static_cast<float>(arguments[0] * 0.01);
-  effect.frequency = static_cast<float>(static_cast<float>(arguments[1]) * 0.01);
-  effect.amplitude = arguments[2];
-  effect.phase = 0.0f;
-  effect.on = true;
-}
-
-int32_t change(EffectModel &effect, const std::vector<int32_t> &arguments) {
-  const int32_t value = arguments[0], selector = arguments[1];
-  // This 0.01 is a single-precision constant.
-  const float scaled = static_cast<float>(static_cast<double>(value) * static_cast<double>(0.01f));
-  switch (selector) {
-    case 0:
-      effect.speed = scaled;
-      return 1;
-    case 1:
-      effect.frequency = scaled;
-      return 1;
-    case 2:
-      effect.amplitude = value;
-      return 1;
-    default:
-      return 0;
-  }
-}
-
 uint8_t colour(int32_t value) {
   return static_cast<uint8_t>(std::clamp(value, 0, 255));
 }
 
 // The effect's displacement at `row`, truncated; false when it lies
 // outside the 32-bit range, where the result is the plug-in's choice.
-bool displacement(const EffectModel &effect, int32_t row, int64_t base, int64_t &out) {
+bool displacement(const EffectState &effect, int32_t row, int64_t base, int64_t &out) {
   const double angle = static_cast<double>(row) * static_cast<double>(effect.frequency) +
                        static_cast<double>(effect.phase);
   const double value = std::trunc(static_cast<double>(base) + effect.amplitude * std::sin(angle));
@@ -55,12 +28,9 @@ bool displacement(const EffectModel &effect, int32_t row, int64_t base, int64_t 
 int32_t PluginModel::call(const std::string &name, const std::vector<int32_t> &arguments,
                           std::vector<uint8_t> &background, int32_t width, int32_t height) {
   const bool pixels = width > 0 && height > 0;
-  if (name == "START_RIPPLE") return start(ripple_, arguments), 1;
-  if (name == "STOP_RIPPLE") return ripple_.on = false, 0;
-  if (name == "START_DISTORT") return start(distortion_, arguments), 0;
-  if (name == "STOP_DISTORT") return distortion_.on = false, 0;
-  if (name == "CHANGE_RVAL") return change(ripple_, arguments);
-  if (name == "CHANGE_DVAL") return change(distortion_, arguments);
+  int32_t result = 0;
+  if (effects_.apply(name, arguments.data(), static_cast<int>(arguments.size()), result))
+    return result;
   if (name == "HOW_WIDE") return width;
   if (name == "HOW_HIGH") return height;
   if (name == "FILL") {
@@ -88,20 +58,20 @@ int32_t PluginModel::call(const std::string &name, const std::vector<int32_t> &a
 
 std::string PluginModel::check_frame(const std::vector<uint8_t> &background, const uint8_t *frame,
                                      int32_t width, int32_t height) {
-  EffectModel *applied = ripple_.on ? &ripple_ : distortion_.on ? &distortion_ : nullptr;
+  const EffectState *applied = effects_.applied();
   const size_t w = static_cast<size_t>(width);
   row_.resize(w);
   for (int32_t i = 0; i < height && width > 0; ++i) {
     const uint8_t *source = background.data() + i * w;
     std::string how = "the same background row";
     int64_t d = 0;
-    if (applied == &ripple_) {
-      if (!displacement(ripple_, i, i, d)) continue;
+    if (applied == &effects_.ripple) {
+      if (!displacement(effects_.ripple, i, i, d)) continue;
       d = std::clamp<int64_t>(d, 0, height - 1);
       source = background.data() + static_cast<size_t>(d) * w;
       how = "background row " + std::to_string(d) + " under the ripple";
-    } else if (applied == &distortion_) {
-      if (!displacement(distortion_, i, 0, d)) continue;
+    } else if (applied == &effects_.distortion) {
+      if (!displacement(effects_.distortion, i, 0, d)) continue;
       d = std::clamp<int64_t>(d, 1 - static_cast<int64_t>(width), width - 1);
       const size_t shift = static_cast<size_t>(d >= 0 ? d : -d);
       std::fill(row_.begin(), row_.end(), 0);
@@ -120,7 +90,7 @@ std::string PluginModel::check_frame(const std::vector<uint8_t> &background, con
            std::to_string(x) + " is " + std::to_string(actual[x]) + ", not " +
            std::to_string(source[x]);
   }
-  if (applied != nullptr) applied->phase = applied->phase + applied->speed;
+  effects_.frame_composed();
   return "";
 }
 

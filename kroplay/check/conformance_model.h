@@ -8,15 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace kroplay {
+#include "kroplay/host/effect_state.h"
 
-struct EffectModel {
-  bool on = false;
-  float speed = 0.0f;
-  float frequency = 0.0f;
-  int32_t amplitude = 15;
-  float phase = 0.0f;
-};
+namespace kroplay {
 
 class PluginModel {
  public:
@@ -33,7 +27,7 @@ class PluginModel {
                           int32_t width, int32_t height);
 
  private:
-  EffectModel ripple_, distortion_;
+  EffectStates effects_;
   std::vector<uint8_t> row_;
 };
 

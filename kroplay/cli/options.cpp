@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "kroplay/host/plugin_loader.h"
 #include "kroplay/host/screen_limits.h"
 
 namespace kroplay {
@@ -181,6 +182,10 @@ bool is_png_output(const std::string &output) {
   std::string extension = output.substr(output.size() - 4);
   for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return extension == ".png";
+}
+
+std::string plugin_path(const Options &options) {
+  return options.plugin.empty() ? default_plugin_path() : options.plugin;
 }
 
 int gif_delay(int fps) {

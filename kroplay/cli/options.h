@@ -57,6 +57,9 @@ std::string default_output(const std::string &script);
 // True if `output` ends in .png (any case): a PNG instead of a GIF.
 bool is_png_output(const std::string &output);
 
+// The plug-in to load: --plugin's, or the one beside the executable.
+std::string plugin_path(const Options &options);
+
 // GIF frame delays are whole hundredths of a second: the nearest to 1/fps.
 int gif_delay(int fps);
 

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "kroplay/host/contract_tables.h"
+
 namespace kroplay {
 namespace {
 
@@ -30,11 +32,8 @@ int rand_stub() {
 }
 void text_out_stub(const char *) {}
 
-// Data names (but "palette", which is real), each given its own zeroed slot
-// of this size in one block.
-constexpr const char *kUnusedData[] = {
-    "mem",     "active_palette", "key",       "ghost",          "ss_time",         "ss_status",
-    "ss_exit", "process_size",   "id_offset", "id_init_offset", "id_start_offset", "id_end_offset"};
+// Each unread data name but "palette" (which is real) gets its own zeroed
+// slot of this size in one block.
 constexpr size_t kUnusedSlot = 4096;
 
 std::string quoted(const char *name) {
@@ -49,10 +48,13 @@ HostRuntime::HostRuntime(int32_t width, int32_t height, bool null_unused_imports
   sp_ = kStackBase;
   resize(width, height);
 
-  unused_.emplace_back("palette", palette_.data());
-  unused_storage_.assign(std::size(kUnusedData) * kUnusedSlot, 0);
-  for (size_t i = 0; i < std::size(kUnusedData); ++i)
-    unused_.emplace_back(kUnusedData[i], unused_storage_.data() + i * kUnusedSlot);
+  unused_storage_.assign(std::size(kImports) * kUnusedSlot, 0);
+  for (size_t i = 0; i < std::size(kImports); ++i) {
+    if (kImports[i].use != KRO_IMPORT_UNREAD_DATA) continue;
+    const bool real = std::strcmp(kImports[i].name, "palette") == 0;
+    unused_.emplace_back(kImports[i].name,
+                         real ? palette_.data() : unused_storage_.data() + i * kUnusedSlot);
+  }
   const std::pair<const char *, void *> services[] = {
       {"set_palette", reinterpret_cast<void *>(set_palette_stub)},
       {"kro_malloc", reinterpret_cast<void *>(malloc_stub)},

@@ -1,22 +1,14 @@
-// The wave effects' state as the host can know it: the host cannot read the
-// plug-in's variables, so it follows the script's calls of the six effect
-// functions and the frames composed, doing the same single-precision
-// arithmetic the plug-in does. Shown in the preview window's title.
+// The wave effects' state as the host follows it (the effect-state model),
+// described for the preview window's title.
 #ifndef KROPLAY_EFFECT_TRACKER_H
 #define KROPLAY_EFFECT_TRACKER_H
 
 #include <cstdint>
 #include <string>
 
-namespace kroplay {
+#include "kroplay/host/effect_state.h"
 
-struct TrackedEffect {
-  bool on = false;
-  float speed = 0.0f;      // radians per frame
-  float frequency = 0.0f;  // radians per row
-  int32_t amplitude = 15;  // rows or pixels
-  float phase = 0.0f;      // radians
-};
+namespace kroplay {
 
 class EffectTracker {
  public:
@@ -27,8 +19,8 @@ class EffectTracker {
   // distortion's if that is on.
   void frame_composed();
 
-  const TrackedEffect &ripple() const { return ripple_; }
-  const TrackedEffect &distortion() const { return distortion_; }
+  const EffectState &ripple() const { return effects_.ripple; }
+  const EffectState &distortion() const { return effects_.distortion; }
 
   // "ripple: speed 0.05, frequency 0.10, amplitude 20, phase 1.25", the
   // distortion likewise, or "no effect". The applied effect is described;
@@ -36,8 +28,7 @@ class EffectTracker {
   std::string describe() const;
 
  private:
-  TrackedEffect ripple_;
-  TrackedEffect distortion_;
+  EffectStates effects_;
 };
 
 }  // namespace kroplay

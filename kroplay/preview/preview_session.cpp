@@ -1,8 +1,8 @@
 #include "kroplay/preview/preview_session.h"
 
 #include <algorithm>
-#include <cinttypes>
 
+#include "kroplay/cli/messages.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
@@ -18,12 +18,6 @@ constexpr int kPollMs = 20;
 std::string base_name(const std::string &script) {
   std::string name = default_output(script);  // "<base>.gif"
   return name.substr(0, name.size() - 4);
-}
-
-std::string one_line(std::string text) {
-  for (char &c : text)
-    if (c == '\n' || c == '\r') c = ' ';
-  return text;
 }
 
 // Calls kroend when a run stops early, as a host does before it unloads
@@ -94,7 +88,7 @@ void PreviewSession::run_once() {
     else
       script.load_file(options_.script);
     // A fresh load each run, so the plug-in starts from its initial state.
-    const PluginLibrary plugin(options_.plugin.empty() ? default_plugin_path() : options_.plugin);
+    const PluginLibrary plugin(plugin_path(options_));
     runtime.start(plugin.entry_points());
     EndCall end{runtime};
     script.bind_plugin_functions();
@@ -146,8 +140,7 @@ void PreviewSession::frame_composed(const HostRuntime &runtime) {
   display_.show(shown_.data(), shown_width_, shown_height_, shown_palette_);
   if (gif_) gif_->add_frame(shown_.data(), shown_width_, shown_height_, shown_palette_);
   if (hash_out_ != nullptr) {
-    std::fprintf(hash_out_, "frame %" PRId64 " %016" PRIx64 "\n", shown_number_,
-                 frame_hash(shown_.data(), count, shown_palette_));
+    write_hash_line(hash_out_, shown_number_, frame_hash(shown_.data(), count, shown_palette_));
     std::fflush(hash_out_);
   }
   update_title();

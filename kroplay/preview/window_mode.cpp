@@ -19,7 +19,7 @@ void run_window(const Options &options) {
   // What no edit of the script can mend ends kroplay at once.
   if (!options.script.empty() && !std::ifstream(options.script))
     throw ScriptError("cannot open " + options.script);
-  { const PluginLibrary plugin(options.plugin.empty() ? default_plugin_path() : options.plugin); }
+  { const PluginLibrary plugin(plugin_path(options)); }
   if (!options.output.empty()) {
     const GifWriter probe(options.output, gif_delay(options.fps));
   }

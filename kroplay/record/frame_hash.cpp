@@ -1,5 +1,7 @@
 #include "kroplay/record/frame_hash.h"
 
+#include <cinttypes>
+
 namespace kroplay {
 namespace {
 
@@ -15,6 +17,10 @@ uint64_t fnv1a(uint64_t hash, const uint8_t *bytes, size_t count) {
 
 uint64_t frame_hash(const uint8_t *pixels, size_t count, const Palette &palette) {
   return fnv1a(fnv1a(kOffsetBasis, pixels, count), palette.data(), palette.size());
+}
+
+void write_hash_line(std::FILE *out, int64_t number, uint64_t hash) {
+  std::fprintf(out, "frame %" PRId64 " %016" PRIx64 "\n", number, hash);
 }
 
 }  // namespace kroplay

@@ -6,12 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "kroplay/host/palettes.h"
 
 namespace kroplay {
 
 uint64_t frame_hash(const uint8_t *pixels, size_t count, const Palette &palette);
+
+// Writes the --hash line of frame `number` (from 0): "frame N HHHHHHHHHHHHHHHH".
+void write_hash_line(std::FILE *out, int64_t number, uint64_t hash);
 
 }  // namespace kroplay
 

@@ -1,7 +1,5 @@
 #include "kroplay/record/recorder.h"
 
-#include <cinttypes>
-
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/record/frame_hash.h"
 
@@ -16,8 +14,7 @@ void Recorder::frame_composed(const HostRuntime &runtime) {
   if (hash_out_ != nullptr) {
     const size_t count =
         static_cast<size_t>(runtime.width()) * static_cast<size_t>(runtime.height());
-    std::fprintf(hash_out_, "frame %" PRId64 " %016" PRIx64 "\n", frames_,
-                 frame_hash(runtime.frame(), count, runtime.palette()));
+    write_hash_line(hash_out_, frames_, frame_hash(runtime.frame(), count, runtime.palette()));
   }
   ++frames_;
   progress_.update(frames_);

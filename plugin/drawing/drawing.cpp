@@ -16,13 +16,6 @@ int32_t clamp_index(int32_t index, int32_t size) {
   return index;
 }
 
-// A screen with no rows or no columns has no pixels to draw: the line and
-// fill functions then draw nothing but still take their arguments and yield
-// their result.
-bool screen_is_empty() {
-  return screen_width() <= 0 || screen_height() <= 0;
-}
-
 }  // namespace
 
 uint8_t clamp_color(int32_t colour) {

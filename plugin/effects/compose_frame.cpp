@@ -15,10 +15,6 @@ namespace wavefx {
 
 namespace {
 
-bool screen_is_empty() {
-  return screen_width() <= 0 || screen_height() <= 0;
-}
-
 size_t row_offset(int32_t row, int32_t width) {
   return static_cast<size_t>(row) * static_cast<size_t>(width);
 }

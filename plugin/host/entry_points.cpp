@@ -9,17 +9,9 @@ extern "C" {
 
 KRO_EXPORT void krolibrary(kro_register_function register_function) {
   using namespace wavefx;
-  register_function("START_RIPPLE", START_RIPPLE, 3);
-  register_function("STOP_RIPPLE", STOP_RIPPLE, 0);
-  register_function("START_DISTORT", START_DISTORT, 3);
-  register_function("STOP_DISTORT", STOP_DISTORT, 0);
-  register_function("CHANGE_RVAL", CHANGE_RVAL, 2);
-  register_function("CHANGE_DVAL", CHANGE_DVAL, 2);
-  register_function("FILL", FILL, 1);
-  register_function("PUT_HLINE", PUT_HLINE, 2);
-  register_function("PUT_VLINE", PUT_VLINE, 2);
-  register_function("HOW_WIDE", HOW_WIDE, 0);
-  register_function("HOW_HIGH", HOW_HIGH, 0);
+#define WAVEFX_REGISTER(name, count, arguments, result) register_function(#name, name, count);
+  KRO_SCRIPT_FUNCTIONS(WAVEFX_REGISTER)
+#undef WAVEFX_REGISTER
 }
 
 KRO_EXPORT void kromain(kro_import_object import_object, kro_export_object export_object) {

@@ -5,32 +5,9 @@ namespace wavefx {
 HostBindings host;
 
 void bind_host(kro_import_object import_object) {
-  host.stack = import_object("stack");
-  host.mem = import_object("mem");
-  host.palette = import_object("palette");
-  host.active_palette = import_object("active_palette");
-  host.key = import_object("key");
-  host.buffer = import_object("buffer");
-  host.background = import_object("background");
-  host.ghost = import_object("ghost");
-  host.sp = import_object("sp");
-  host.wide = import_object("wide");
-  host.height = import_object("height");
-  host.ss_time = import_object("ss_time");
-  host.ss_status = import_object("ss_status");
-  host.ss_exit = import_object("ss_exit");
-  host.process_size = import_object("process_size");
-  host.id_offset = import_object("id_offset");
-  host.id_init_offset = import_object("id_init_offset");
-  host.id_start_offset = import_object("id_start_offset");
-  host.id_end_offset = import_object("id_end_offset");
-  host.set_palette = import_object("set_palette");
-  host.kro_malloc = import_object("kro_malloc");
-  host.kro_free = import_object("kro_free");
-  host.kro_fopen = import_object("kro_fopen");
-  host.kro_fclose = import_object("kro_fclose");
-  host.kro_rand = import_object("kro_rand");
-  host.kro_text_out = import_object("kro_text_out");
+#define WAVEFX_IMPORT(name, use) host.name = import_object(#name);
+  KRO_IMPORTS(WAVEFX_IMPORT)
+#undef WAVEFX_IMPORT
 }
 
 // sp moves in unsigned arithmetic: a host that hands over an extreme sp gets

@@ -63,6 +63,12 @@ inline int32_t screen_width() {
 inline int32_t screen_height() {
   return *static_cast<const int32_t *>(host.height);
 }
+// A screen with no rows or no columns has no pixels: nothing is drawn or
+// copied, though every function still takes its arguments and yields its
+// result, and the hook still moves the phase.
+inline bool screen_is_empty() {
+  return screen_width() <= 0 || screen_height() <= 0;
+}
 inline uint8_t *frame_buffer() {
   return *static_cast<uint8_t *const *>(host.buffer);
 }

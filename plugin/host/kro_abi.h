@@ -54,8 +54,8 @@ typedef void (*kro_export_object)(const char *name, void *address);
  * Both bitmaps are wide x height bytes of palette indices, rows stored one
  * after the other without gaps.
  *
- * kromain imports the 26 names of KRO_IMPORT_NAMES, in that order. Only the
- * six above are ever read; a host may answer the other twenty with null.
+ * kromain imports the 26 names of KRO_IMPORTS, in that order. Only the six
+ * above are ever read; a host may answer the other twenty with null.
  *
  * Stack contract for a script function with n parameters: on entry the last
  * argument is at stack[sp], the first at stack[sp - n + 1]. The function pops
@@ -71,30 +71,66 @@ typedef void (*kro_export_object)(const char *name, void *address);
 #define KRO_EXPORT __attribute__((visibility("default")))
 #endif
 
-/* The names kromain imports, in order, for hosts that check the order. */
+/* Every name kromain imports, in order: X(name, use), where use says what
+ * the plug-in does with the address. A host may answer every name whose use
+ * is not KRO_IMPORT_READ with null. */
+#define KRO_IMPORT_READ 0           /* a host object the plug-in reads */
+#define KRO_IMPORT_UNREAD_DATA 1    /* a host variable, never read */
+#define KRO_IMPORT_UNREAD_SERVICE 2 /* a host function, never called */
+#define KRO_IMPORTS(X)                       \
+  X(stack, KRO_IMPORT_READ)                  \
+  X(mem, KRO_IMPORT_UNREAD_DATA)             \
+  X(palette, KRO_IMPORT_UNREAD_DATA)         \
+  X(active_palette, KRO_IMPORT_UNREAD_DATA)  \
+  X(key, KRO_IMPORT_UNREAD_DATA)             \
+  X(buffer, KRO_IMPORT_READ)                 \
+  X(background, KRO_IMPORT_READ)             \
+  X(ghost, KRO_IMPORT_UNREAD_DATA)           \
+  X(sp, KRO_IMPORT_READ)                     \
+  X(wide, KRO_IMPORT_READ)                   \
+  X(height, KRO_IMPORT_READ)                 \
+  X(ss_time, KRO_IMPORT_UNREAD_DATA)         \
+  X(ss_status, KRO_IMPORT_UNREAD_DATA)       \
+  X(ss_exit, KRO_IMPORT_UNREAD_DATA)         \
+  X(process_size, KRO_IMPORT_UNREAD_DATA)    \
+  X(id_offset, KRO_IMPORT_UNREAD_DATA)       \
+  X(id_init_offset, KRO_IMPORT_UNREAD_DATA)  \
+  X(id_start_offset, KRO_IMPORT_UNREAD_DATA) \
+  X(id_end_offset, KRO_IMPORT_UNREAD_DATA)   \
+  X(set_palette, KRO_IMPORT_UNREAD_SERVICE)  \
+  X(kro_malloc, KRO_IMPORT_UNREAD_SERVICE)   \
+  X(kro_free, KRO_IMPORT_UNREAD_SERVICE)     \
+  X(kro_fopen, KRO_IMPORT_UNREAD_SERVICE)    \
+  X(kro_fclose, KRO_IMPORT_UNREAD_SERVICE)   \
+  X(kro_rand, KRO_IMPORT_UNREAD_SERVICE)     \
+  X(kro_text_out, KRO_IMPORT_UNREAD_SERVICE)
 #define KRO_IMPORT_COUNT 26
-#define KRO_IMPORT_NAMES                                                                     \
-  "stack", "mem", "palette", "active_palette", "key", "buffer", "background", "ghost", "sp", \
-      "wide", "height", "ss_time", "ss_status", "ss_exit", "process_size", "id_offset",      \
-      "id_init_offset", "id_start_offset", "id_end_offset", "set_palette", "kro_malloc",     \
-      "kro_free", "kro_fopen", "kro_fclose", "kro_rand", "kro_text_out"
+#define KRO_IMPORT_UNREAD_COUNT 20
+/* The names alone, in order, as an array initialiser. */
+#define KRO_IMPORT_NAME_(name, use) #name,
+#define KRO_IMPORT_NAMES KRO_IMPORTS(KRO_IMPORT_NAME_)
+
+/* The eleven script functions krolibrary registers, in this order:
+ * X(name, parameter count, arguments first to last, result). Each has the
+ * stack effect [-count, +1]. */
+#define KRO_SCRIPT_FUNCTION_COUNT 11
+#define KRO_SCRIPT_FUNCTIONS(X)                                      \
+  X(START_RIPPLE, 3, "speed, frequency, amplitude", "1")             \
+  X(STOP_RIPPLE, 0, "", "0")                                         \
+  X(START_DISTORT, 3, "speed, frequency, amplitude", "0")            \
+  X(STOP_DISTORT, 0, "", "0")                                        \
+  X(CHANGE_RVAL, 2, "value, selector", "1, or 0 for a bad selector") \
+  X(CHANGE_DVAL, 2, "value, selector", "1, or 0 for a bad selector") \
+  X(FILL, 1, "colour", "0")                                          \
+  X(PUT_HLINE, 2, "row, colour", "0")                                \
+  X(PUT_VLINE, 2, "column, colour", "0")                             \
+  X(HOW_WIDE, 0, "", "the current width")                            \
+  X(HOW_HIGH, 0, "", "the current height")
 
 /* First entry point. Called once, before anything else.
- * Registers the eleven script functions, in this order, with these stack
- * effects ([-pops, +pushes]):
- *   START_RIPPLE(speed, frequency, amplitude)  [-3, +1]  result 1
- *   STOP_RIPPLE()                              [-0, +1]  result 0
- *   START_DISTORT(speed, frequency, amplitude) [-3, +1]  result 0
- *   STOP_DISTORT()                             [-0, +1]  result 0
- *   CHANGE_RVAL(value, selector)               [-2, +1]  result 1, or 0 for a bad selector
- *   CHANGE_DVAL(value, selector)               [-2, +1]  result 1, or 0 for a bad selector
- *   FILL(colour)                               [-1, +1]  result 0
- *   PUT_HLINE(row, colour)                     [-2, +1]  result 0
- *   PUT_VLINE(column, colour)                  [-2, +1]  result 0
- *   HOW_WIDE()                                 [-0, +1]  result: current width
- *   HOW_HIGH()                                 [-0, +1]  result: current height
- * Script functions may be called only after kromain. Calls no other host
- * operation. */
+ * Registers the eleven script functions of KRO_SCRIPT_FUNCTIONS, in that
+ * order, with their parameter counts. Script functions may be called only
+ * after kromain. Calls no other host operation. */
 KRO_EXPORT void krolibrary(kro_register_function register_function);
 
 /* Second entry point. Called once, after krolibrary and before any script

@@ -31,8 +31,11 @@ void push(int32_t value) {
 
 [[maybe_unused]] void ADD() {
   const int32_t b = pop();
-#ifdef BROKEN_POPS_TOO_FEW
+#if defined(BROKEN_POPS_TOO_FEW)
   const int32_t a = 0;  // the first argument is left on the stack
+#elif defined(BROKEN_POPS_TOO_MANY)
+  const int32_t a = pop();
+  pop();  // one entry below the arguments taken as well
 #else
   const int32_t a = pop();
 #endif

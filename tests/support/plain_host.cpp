@@ -4,11 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#define WAVEFX_FUNCTION(name, count, arguments, result) {#name, count},
 const ScriptFunctionInfo kScriptFunctions[PlainHost::kFunctionCount] = {
-    {"START_RIPPLE", 3}, {"STOP_RIPPLE", 0}, {"START_DISTORT", 3}, {"STOP_DISTORT", 0},
-    {"CHANGE_RVAL", 2},  {"CHANGE_DVAL", 2}, {"FILL", 1},          {"PUT_HLINE", 2},
-    {"PUT_VLINE", 2},    {"HOW_WIDE", 0},    {"HOW_HIGH", 0},
-};
+    KRO_SCRIPT_FUNCTIONS(WAVEFX_FUNCTION)};
+#undef WAVEFX_FUNCTION
 
 namespace {
 

@@ -17,8 +17,8 @@
 [[noreturn]] void host_failure(const char *what);
 
 struct PlainHost {
-  static constexpr int kFunctionCount = 11;
-  static constexpr int kImportCount = 26;
+  static constexpr int kFunctionCount = KRO_SCRIPT_FUNCTION_COUNT;
+  static constexpr int kImportCount = KRO_IMPORT_COUNT;
 
   // Host objects, served by address.
   std::unique_ptr<int32_t[]> stack;

@@ -6,6 +6,8 @@
 #include <random>
 #include <string>
 
+#include "support/random_arguments.h"
+
 namespace {
 
 struct ScriptFunction {
@@ -13,50 +15,16 @@ struct ScriptFunction {
   int parameters;
 };
 
-const ScriptFunction kFunctions[] = {
-    {"START_RIPPLE", 3}, {"STOP_RIPPLE", 0}, {"START_DISTORT", 3}, {"STOP_DISTORT", 0},
-    {"CHANGE_RVAL", 2},  {"CHANGE_DVAL", 2}, {"FILL", 1},          {"PUT_HLINE", 2},
-    {"PUT_VLINE", 2},    {"HOW_WIDE", 0},    {"HOW_HIGH", 0},
-};
+#define WAVEFX_FUNCTION(name, count, arguments, result) {#name, count},
+const ScriptFunction kFunctions[] = {KRO_SCRIPT_FUNCTIONS(WAVEFX_FUNCTION)};
+#undef WAVEFX_FUNCTION
 
 class Session {
  public:
   Session(FakeHost &host, ReferenceModel &model, uint32_t seed)
       : host_(host), model_(model), random_(seed) {}
 
-  // Boundary values, values around the screen edges, and plain random ones.
-  int32_t argument() {
-    const int32_t w = host_.wide, h = host_.height;
-    const int32_t choices[] = {0,
-                               1,
-                               -1,
-                               2,
-                               3,
-                               15,
-                               100,
-                               255,
-                               256,
-                               300,
-                               -300,
-                               std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max(),
-                               w - 1,
-                               w,
-                               w + 1,
-                               -w,
-                               h - 1,
-                               h,
-                               h + 1,
-                               -h};
-    switch (pick(4)) {
-      case 0:
-        return choices[pick(sizeof choices / sizeof choices[0])];
-      case 1:
-        return static_cast<int32_t>(random_());
-      default:
-        return static_cast<int32_t>(pick(601)) - 300;
-    }
-  }
+  int32_t argument() { return random_argument(random_, host_.wide, host_.height); }
 
   // Mostly small odd and even sizes; sometimes empty, negative or a common
   // game resolution.

@@ -126,6 +126,10 @@ TEST(HostRuntime, ContractBreachesNameTheFunction) {
       "(must move by -1)",
       breach("pops_too_few", true, false));
   EXPECT_EQ(
+      "ADD broke the stack contract: sp moved by -2 over a call with 2 arguments "
+      "(must move by -1)",
+      breach("pops_too_many", true, false));
+  EXPECT_EQ(
       "kromain exported 'buffer_to_screen'; the only name a host takes is "
       "'background_to_buffer'",
       breach("exports_other", false, false));

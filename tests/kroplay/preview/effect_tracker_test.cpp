@@ -11,14 +11,14 @@
 
 namespace {
 
+using kroplay::EffectState;
 using kroplay::EffectTracker;
-using kroplay::TrackedEffect;
 
 bool same_bits(float a, float b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void expect_same(const TrackedEffect &tracked, const ModelEffect &model, const char *which,
+void expect_same(const EffectState &tracked, const ModelEffect &model, const char *which,
                  int step) {
   SCOPED_TRACE(std::string(which) + " after step " + std::to_string(step));
   EXPECT_EQ(tracked.on, model.on);
