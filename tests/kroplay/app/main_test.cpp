@@ -4,6 +4,8 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +18,7 @@
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/palettes.h"
 #include "support/gif_reading.h"
+#include "support/png_reading.h"
 #include "support/reference_model.h"
 #include "support/temp_dir.h"
 
@@ -425,6 +428,238 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
+}
+
+// Runs `command` through the shell in `dir`, kroplay named $K.
+Outcome shell(const TempDir &dir, const std::string &command) {
+  TempDir logs;
+  const std::string line = "cd '" + dir.path() + "' && K='" KROPLAY_PATH "' && { " + command +
+                           "; } >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
+  const int raw = std::system(line.c_str());
+  Outcome run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.out = slurp(logs.file("out"));
+  run.err = slurp(logs.file("err"));
+  return run;
+}
+
+// Eight different frames: 0..4 at 6x4, 5..7 at 4x5; frame 7 with colour 7
+// changed.
+const char kSizesScript[] =
+    "screen(6, 4)\n"
+    "for i = 0, 4 do FILL(3 + i) PUT_HLINE(i % 4, 9) PUT_VLINE(i, 10) frame() end\n"
+    "screen(4, 5)\n"
+    "for i = 0, 1 do FILL(7) PUT_VLINE(i, 12) frame() end\n"
+    "color(7, 1, 2, 3) frame()\n";
+const std::pair<int, int> kSizes[] = {{6, 4}, {6, 4}, {6, 4}, {6, 4},
+                                      {6, 4}, {4, 5}, {4, 5}, {4, 5}};
+
+// The w x h top left of a GIF frame as composed on its screen: the frame
+// itself at its native size. With `rgb`, as colours.
+std::vector<uint8_t> native(const ReadGif &gif, size_t frame, bool rgb = false) {
+  const auto [w, h] = kSizes[frame];
+  const int bytes = rgb ? 3 : 1;
+  const std::vector<uint8_t> &all = rgb ? gif.frames[frame].rgb : gif.frames[frame].indices;
+  std::vector<uint8_t> out;
+  for (int y = 0; y < h; ++y)
+    out.insert(out.end(), all.begin() + (y * gif.width) * bytes,
+               all.begin() + (y * gif.width + w) * bytes);
+  return out;
+}
+
+ReadPng read_png_back(const std::string &path) {
+  ReadPng png;
+  EXPECT_EQ("", read_png(path, png));
+  return png;
+}
+
+// A w x h block of a sheet's pixels (bytes each) starting at (left, top).
+std::vector<uint8_t> block(const ReadPng &png, int left, int top, int w, int h, int bytes) {
+  std::vector<uint8_t> out;
+  for (int y = top; y < top + h; ++y)
+    out.insert(out.end(), png.pixels.begin() + (y * png.width + left) * bytes,
+               png.pixels.begin() + (y * png.width + left + w) * bytes);
+  return out;
+}
+
+TEST(KroplayOutput, PngFrameAndSheetHoldTheGifsFrames) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua").status);
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  ASSERT_EQ(8u, gif.frames.size());
+
+  const Outcome one = kroplay(dir, "sizes.lua -o one.png --frames 3");
+  ASSERT_EQ(0, one.status) << one.err;
+  EXPECT_EQ("kroplay: wrote one.png (1 frame, 6x4)\n", one.err);
+  const ReadPng single = read_png_back(dir.file("one.png"));
+  EXPECT_TRUE(single.indexed);
+  EXPECT_EQ(8, single.bit_depth);
+  EXPECT_EQ(6, single.width);
+  EXPECT_EQ(4, single.height);
+  EXPECT_EQ(native(gif, 3), single.pixels);
+  EXPECT_EQ(std::vector<uint8_t>(gif.frames[3].palette.begin(), gif.frames[3].palette.end()),
+            single.palette);
+
+  // Frames 3, 4 (6x4) and 5, 6 (4x5) in cells of 6x5, three to a row.
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o sheet.png --frames 3..6 --columns 3").status);
+  const ReadPng sheet = read_png_back(dir.file("sheet.png"));
+  EXPECT_TRUE(sheet.indexed);
+  ASSERT_EQ(18, sheet.width);
+  ASSERT_EQ(10, sheet.height);
+  for (int cell = 0; cell < 6; ++cell) {
+    SCOPED_TRACE(cell);
+    const int left = cell % 3 * 6, top = cell / 3 * 5;
+    std::vector<uint8_t> expected(30, 0);
+    if (cell < 4) {
+      const auto [w, h] = kSizes[3 + cell];
+      const std::vector<uint8_t> frame = native(gif, 3 + cell);
+      for (int y = 0; y < h; ++y)
+        std::copy(frame.begin() + y * w, frame.begin() + (y + 1) * w, expected.begin() + y * 6);
+    }
+    EXPECT_EQ(expected, block(sheet, left, top, 6, 5, 1));
+  }
+
+  // Frames 6 and 7 differ in palette: an RGB sheet, each in its colours.
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o rgb.png --frames 6..7").status);
+  const ReadPng rgb = read_png_back(dir.file("rgb.png"));
+  EXPECT_FALSE(rgb.indexed);
+  ASSERT_EQ(8, rgb.width);
+  EXPECT_EQ(native(gif, 6, true), block(rgb, 0, 0, 4, 5, 3));
+  EXPECT_EQ(native(gif, 7, true), block(rgb, 4, 0, 4, 5, 3));
+  EXPECT_NE(block(rgb, 0, 0, 4, 5, 3), block(rgb, 4, 0, 4, 5, 3));
+}
+
+TEST(KroplayOutput, ScaleRepeatsEveryPixelInGifAndPng) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 3 -o big.gif").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 2 --frames 4 -o big.png").status);
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  const ReadGif big = read_back(dir.file("big.gif"));
+  ASSERT_EQ(gif.frames.size(), big.frames.size());
+  EXPECT_EQ(3 * gif.width, big.width);
+  EXPECT_EQ(3 * gif.height, big.height);
+  for (size_t f = 0; f < gif.frames.size(); ++f)
+    for (int y = 0; y < big.height; ++y)
+      for (int x = 0; x < big.width; ++x)
+        ASSERT_EQ(gif.frames[f].indices[y / 3 * gif.width + x / 3],
+                  big.frames[f].indices[y * big.width + x])
+            << "frame " << f << " at " << x << "," << y;
+  const ReadPng png = read_png_back(dir.file("big.png"));
+  ASSERT_EQ(12, png.width);
+  ASSERT_EQ(8, png.height);
+  const std::vector<uint8_t> frame = native(gif, 4);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 12; ++x) ASSERT_EQ(frame[y / 2 * 6 + x / 2], png.pixels[y * 12 + x]);
+}
+
+TEST(KroplayOutput, FramesChoosesWhatGoesOutAndRefusesARangePastTheEnd) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  const Outcome all = kroplay(dir, "sizes.lua --hash");
+  const Outcome some = kroplay(dir, "sizes.lua --hash --frames 2..4 -o some.gif");
+  const Outcome last = kroplay(dir, "sizes.lua --frames 7 -o last.gif");
+  ASSERT_EQ(0, some.status) << some.err;
+  EXPECT_EQ(all.out, some.out);  // every frame still hashed
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  const ReadGif part = read_back(dir.file("some.gif"));
+  ASSERT_EQ(3u, part.frames.size());
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(native(gif, 2 + i), part.frames[i].indices);
+  ASSERT_EQ(0, last.status) << last.err;
+  const ReadGif one = read_back(dir.file("last.gif"));
+  ASSERT_EQ(1u, one.frames.size());
+  EXPECT_EQ(native(gif, 7), one.frames[0].indices);
+
+  TempDir empty;
+  empty.write("sizes.lua", kSizesScript);
+  const Outcome past = kroplay(empty, "sizes.lua --frames 5..8");
+  EXPECT_EQ(1, past.status);
+  EXPECT_EQ(
+      "kroplay: --frames 5..8 is past the end: the run composed 8 frames, the last is frame 7; "
+      "nothing written\n",
+      past.err);
+  EXPECT_EQ(std::vector<std::string>{"sizes.lua"}, empty.entries());
+}
+
+TEST(KroplayOutput, ASymbolicLinkIsFollowedAndKept) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, symlink("target.gif", dir.file("link.gif").c_str()));  // dangling at first
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o link.gif").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o link.gif --frames 1").status);  // replaces the target
+  struct stat info;
+  ASSERT_EQ(0, lstat(dir.file("link.gif").c_str(), &info));
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(1u, read_back(dir.file("target.gif")).frames.size());
+  EXPECT_EQ((std::vector<std::string>{"link.gif", "sizes.lua", "target.gif"}), dir.entries());
+}
+
+TEST(KroplayOutput, DevicesFifosAndStandardOutputAreWrittenDirectly) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  const Outcome to_stdout = shell(dir, "$K sizes.lua -o - > piped.gif");
+  ASSERT_EQ(0, to_stdout.status) << to_stdout.err;
+  EXPECT_EQ("kroplay: wrote standard output (8 frames, 6x5)\n", to_stdout.err);
+  EXPECT_EQ(8u, read_back(dir.file("piped.gif")).frames.size());
+
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  const Outcome fifo =
+      shell(dir, "timeout 30 cat fifo > from_fifo.gif & timeout 30 $K sizes.lua -o fifo; wait");
+  ASSERT_EQ(0, fifo.status) << fifo.err;
+  EXPECT_EQ(8u, read_back(dir.file("from_fifo.gif")).frames.size());
+  struct stat info;
+  ASSERT_EQ(0, stat(dir.file("fifo").c_str(), &info));
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
+  ASSERT_EQ(0, mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)));
+  const Outcome device = kroplay(dir, "sizes.lua -o null");
+  EXPECT_EQ(0, device.status) << device.err;
+  ASSERT_EQ(0, stat(dir.file("null").c_str(), &info));
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+TEST(KroplayOutput, RefusesToWriteOverTheScript) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, symlink("sizes.lua", dir.file("alias.gif").c_str()));
+  for (const std::string output : {"sizes.lua", "alias.gif", "./sizes.lua"}) {
+    SCOPED_TRACE(output);
+    const Outcome run = kroplay(dir, "sizes.lua -o " + output);
+    EXPECT_EQ(2, run.status);
+    EXPECT_EQ("kroplay: -o " + output +
+                  " is the script itself; choose another output (see kroplay --help)\n",
+              run.err);
+  }
+  EXPECT_EQ(kSizesScript, slurp(dir.file("sizes.lua")));
+}
+
+TEST(KroplayOutput, LimitsStopRunawayScriptsWithNothingWritten) {
+  const struct {
+    std::string script, options, message;
+  } cases[] = {
+      {"while true do frame() end", "--max-frames 10",
+       "kroplay: the script composed more than 10 frames and was stopped (--max-frames N to "
+       "change, 0 for no limit)\n"},
+      {"frame() while true do end", "--timeout 1",
+       "kroplay: the script ran longer than 1 s and was stopped (--timeout SECS to change, 0 "
+       "for no limit)\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.options);
+    TempDir dir;
+    dir.write("runaway.lua", c.script);
+    // A limit that fails to stop the script fails the test, not the suite.
+    const Outcome run = shell(dir, "timeout 30 $K runaway.lua " + c.options);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.message, run.err);
+    EXPECT_EQ(std::vector<std::string>{"runaway.lua"}, dir.entries());
+  }
+  TempDir dir;
+  dir.write("ten.lua", "frame(10)");
+  EXPECT_EQ(0, kroplay(dir, "ten.lua --max-frames 10").status);
 }
 
 }  // namespace
