@@ -1,12 +1,15 @@
 # Release packages, made with `cpack` in a build folder:
-#   Windows cross build: wavefx-VERSION-win32.zip (wavefx.dll, README, licence)
+#   Windows cross build: wavefx-VERSION-win32.zip (wavefx.dll, README, docs,
+#                        licence)
 #   Linux build:         wavefx-VERSION-linux-x86_64.tar.gz (wavefx.so,
-#                        kroplay, examples, README, licence)
+#                        kroplay, examples, README, docs, licence)
 # Everything lies flat at the top of the package folder, examples in
-# examples/. Included after every target is defined.
+# examples/, the pages the README links in docs/. Included after every
+# target is defined.
 
 install(TARGETS wavefx LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION docs)
 if(NOT WIN32)
   if(TARGET kroplay)
     install(TARGETS kroplay RUNTIME DESTINATION .)
@@ -33,6 +36,8 @@ include(CPack)
 # Builds the package and fails unless it holds exactly the expected files.
 # Not in sanitizer builds, whose binaries are not for release.
 if(WAVEFX_BUILD_TESTS AND NOT WAVEFX_SANITIZE)
+  file(GLOB_RECURSE WAVEFX_DOCS RELATIVE ${PROJECT_SOURCE_DIR} CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/docs/*)
   if(WIN32)
     set(WAVEFX_PACKAGE_FILES wavefx.dll README.md LICENSE)
   else()
@@ -44,6 +49,7 @@ if(WAVEFX_BUILD_TESTS AND NOT WAVEFX_SANITIZE)
          CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
     list(APPEND WAVEFX_PACKAGE_FILES ${WAVEFX_EXAMPLES})
   endif()
+  list(APPEND WAVEFX_PACKAGE_FILES ${WAVEFX_DOCS})
   add_test(NAME release_package
            COMMAND ${CMAKE_COMMAND} -DCONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake
                    -DOUTPUT_DIR=${CMAKE_BINARY_DIR}/packages

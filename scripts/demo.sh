@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target kroplay
+cmake --preset dev
+cmake --build --preset dev -j "$(nproc)" --target kroplay
 
 build/kroplay -o demo.gif
 echo

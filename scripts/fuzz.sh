@@ -14,13 +14,12 @@ seconds=${1:-60}
 shift || true
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "fuzz.sh: seconds must be a whole number, got '$seconds'" >&2; exit 2; }
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DWAVEFX_FUZZ=ON -DWAVEFX_BUILD_TESTS=OFF -DWAVEFX_BUILD_BENCH=OFF -DWAVEFX_BUILD_KROPLAY=OFF
-cmake --build build-fuzz -j "$(nproc)" --target host_actions_fuzzer
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$(nproc)"
 fuzzer=build-fuzz/tests/fuzz/host_actions_fuzzer
 
 echo "-- replaying regression inputs and seeds"
-ctest --test-dir build-fuzz/tests/fuzz --output-on-failure
+ctest --preset fuzz
 
 echo "-- fuzzing for $seconds s"
 rm -rf build-fuzz/corpus

@@ -10,8 +10,7 @@ bash scripts/install-windows-deps.sh
 jobs=$(nproc)
 build=build-win32
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --preset win32
 
 # The same settings as the toolchain file's emulator line, for the Wine
 # server and the prefix set-up below.
@@ -24,7 +23,7 @@ wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
-cmake --build "$build" -j "$jobs"
+cmake --build --preset win32 -j "$jobs"
 # A test that outlives its time (a Wine process left waiting) fails instead
 # of stalling the run.
-ctest --test-dir "$build" -j "$jobs" --output-on-failure --timeout 600
+ctest --preset win32 -j "$jobs"

@@ -10,15 +10,14 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 
 echo "== release build and tests (build/)"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$jobs"
-ctest --test-dir build -j "$jobs" --output-on-failure
+cmake --preset dev
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs"
 
 echo "== sanitizer build and tests (build-asan/)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWAVEFX_SANITIZE=ON \
-  -DWAVEFX_BUILD_BENCH=OFF
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan -j "$jobs" --output-on-failure
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 echo "== fuzzer over host action sequences: regression inputs, then 60 s (build-fuzz/)"
 bash scripts/fuzz.sh 60

@@ -2,7 +2,8 @@
 // plug-in's variables, so it follows the script's calls of the six effect
 // functions and the frames composed, with the same single-precision
 // arithmetic a conforming plug-in does. The preview's title and the --check
-// run's model both rest on this one model.
+// run's model both rest on this one model. It is written apart from the
+// plug-in's code on purpose: kroplay judges plug-ins, ours included.
 #ifndef KROPLAY_EFFECT_STATE_H
 #define KROPLAY_EFFECT_STATE_H
 

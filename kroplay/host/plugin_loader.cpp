@@ -80,7 +80,7 @@ std::string executable_path() {
 
 }  // namespace
 
-PluginLibrary::PluginLibrary(const std::string &path) : path_(path) {
+PluginLibrary::PluginLibrary(const std::string &path) {
   std::string error;
   handle_ = open_library(path, error);
   if (handle_ == nullptr) throw PluginError("cannot load plug-in '" + path + "': " + error);

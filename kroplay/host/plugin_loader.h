@@ -35,10 +35,8 @@ class PluginLibrary {
   const PluginEntryPoints &entry_points() const { return entry_points_; }
   // Any exported symbol by name; null if there is none.
   void *symbol(const char *name) const;
-  const std::string &path() const { return path_; }
 
  private:
-  std::string path_;
   void *handle_ = nullptr;
   PluginEntryPoints entry_points_;
 };
