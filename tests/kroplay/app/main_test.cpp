@@ -53,6 +53,19 @@ Outcome kroplay(const TempDir &dir, const std::string &arguments,
   return run;
 }
 
+// Runs `command` through the shell in `dir`, kroplay named $K.
+Outcome shell(const TempDir &dir, const std::string &command) {
+  TempDir logs;
+  const std::string line = "cd '" + dir.path() + "' && K='" KROPLAY_PATH "' && { " + command +
+                           "; } >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
+  const int raw = std::system(line.c_str());
+  Outcome run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.out = slurp(logs.file("out"));
+  run.err = slurp(logs.file("err"));
+  return run;
+}
+
 // A failed run: the status, one line on stderr holding `message`, and no
 // file left in the working folder.
 void expect_failure(const Outcome &run, const TempDir &dir, int status,
@@ -412,9 +425,17 @@ TEST(Kroplay, BrokenPluginsAreCaughtWithTheFunctionNamed) {
 
 TEST(Kroplay, AnInterruptedOrAbandonedRunLeavesNothing) {
   TempDir dir;
-  const Outcome run = kroplay(dir, script("endless.lua") + " & sleep 1; kill $!; wait $!");
-  EXPECT_EQ(128 + SIGTERM, run.status);
+  const Outcome run = shell(
+      dir, "$K " + script("endless.lua") + " --max-frames 0 & sleep 1; kill -INT $!; wait $!");
+  EXPECT_EQ(128 + SIGINT, run.status);
   EXPECT_EQ(std::vector<std::string>{}, dir.entries());
+  // It says where it stopped: a frame well past the first after a second.
+  long long frame = 0;
+  EXPECT_EQ(1, std::sscanf(run.err.c_str(), "kroplay: interrupted at frame %lld, nothing written\n",
+                           &frame))
+      << run.err;
+  EXPECT_GT(frame, 10);
+  EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
   EXPECT_EQ(4, kroplay(dir, script("exits.lua")).status);
   EXPECT_EQ(std::vector<std::string>{}, dir.entries());
 }
@@ -428,19 +449,17 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
-}
-
-// Runs `command` through the shell in `dir`, kroplay named $K.
-Outcome shell(const TempDir &dir, const std::string &command) {
-  TempDir logs;
-  const std::string line = "cd '" + dir.path() + "' && K='" KROPLAY_PATH "' && { " + command +
-                           "; } >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
-  const int raw = std::system(line.c_str());
-  Outcome run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = slurp(logs.file("out"));
-  run.err = slurp(logs.file("err"));
-  return run;
+  // An error clears the counter line before it is printed.
+  TempDir failing;
+  failing.write("late.lua", "frame(3)\nerror('late')\n");
+  const Outcome error =
+      kroplay(failing, "-qec \"'" KROPLAY_PATH "' '" + failing.file("late.lua") + "'\" /dev/null",
+              "script");
+  EXPECT_EQ(1, error.status);
+  EXPECT_NE(std::string::npos, error.out.find("\rkroplay: frame "));
+  EXPECT_NE(std::string::npos,
+            error.out.find("\r\033[Kkroplay: " + failing.file("late.lua") + ":2: late"))
+      << error.out;
 }
 
 // Eight different frames: 0..4 at 6x4, 5..7 at 4x5; frame 7 with colour 7
