@@ -85,6 +85,9 @@ int play(const Options &options) {
   recorder.select(options.frames);
   recorder.set_limits(&limits);
   ScriptApi script(runtime, recorder);
+  // With machine output on stdout, the script's own output goes to stderr.
+  const bool stdout_is_data = options.hash || is_standard_output(output);
+  script.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
   // The clock is also read while a script loops without composing frames.
   if (options.timeout > 0)
     script.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
@@ -105,13 +108,13 @@ int play(const Options &options) {
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
                  output_name(output).c_str());
-    return kExitDone;
+    return script.exit_status().value_or(kExitDone);
   }
   check_selection(options, recorder.frames());
   out->finish();
   std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
                out->summary().c_str());
-  return kExitDone;
+  return script.exit_status().value_or(kExitDone);
 }
 
 // Errors are one line, even when a script's own error message is not.

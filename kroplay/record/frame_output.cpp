@@ -58,8 +58,8 @@ class PngOutput : public FrameOutput {
     const std::string size =
         std::to_string(sheet_.image_width()) + "x" + std::to_string(sheet_.image_height());
     if (sheet_.frame_count() == 1) return "1 frame, " + size;
-    return frames_text(sheet_.frame_count()) + " in " + std::to_string(sheet_.columns()) +
-           " columns and " + std::to_string(sheet_.rows()) + " rows, " + size;
+    return frames_text(sheet_.frame_count()) + " as a " + std::to_string(sheet_.columns()) + "x" +
+           std::to_string(sheet_.rows()) + " sheet, " + size;
   }
 
  private:

@@ -184,7 +184,43 @@ struct ScriptApi::Bindings {
   }
   static void watchdog(lua_State *lua, lua_Debug *) {
     ScriptApi &api = **static_cast<ScriptApi **>(lua_getextraspace(lua));
-    if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
+    if (api.exit_status_) raise_exit(lua);
+    if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
+  }
+
+  // The stop os.exit raises. A script that catches it with pcall meets it
+  // again at its next instruction, through the hook.
+  static int raise_exit(lua_State *lua) {
+    lua_pushliteral(lua, "os.exit");
+    return lua_error(lua);
+  }
+
+  static int os_exit(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    int status = 0;
+    if (lua_isboolean(lua, 1))
+      status = lua_toboolean(lua, 1) ? 0 : 1;
+    else
+      status = static_cast<int>(luaL_optinteger(lua, 1, 0));
+    api.exit_status_ = status;
+    lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
+    return raise_exit(lua);
+  }
+
+  static int print(lua_State *lua) {
+    ScriptApi &api = api_of(lua);
+    if (api.before_print_) api.before_print_();
+    const int n = lua_gettop(lua);
+    for (int i = 1; i <= n; ++i) {
+      size_t length = 0;
+      const char *text = luaL_tolstring(lua, i, &length);
+      if (i > 1) std::fputc('\t', api.print_out_);
+      std::fwrite(text, 1, length, api.print_out_);
+      lua_pop(lua, 1);
+    }
+    std::fputc('\n', api.print_out_);
+    std::fflush(api.print_out_);
+    return 0;
   }
 
   static int pixel(lua_State *lua) { return read_pixel(lua, "pixel", false); }
@@ -214,6 +250,16 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
     lua_pushcclosure(lua_, f.second, 1);
     lua_setglobal(lua_, f.first);
   }
+  lua_pushlightuserdata(lua_, this);
+  lua_pushcclosure(lua_, Bindings::print, 1);
+  lua_setglobal(lua_, "print");
+  // os.exit ends the script, not kroplay, so that its frames are kept.
+  lua_getglobal(lua_, "os");
+  lua_pushlightuserdata(lua_, this);
+  lua_pushcclosure(lua_, Bindings::os_exit, 1);
+  lua_setfield(lua_, -2, "exit");
+  lua_pop(lua_, 1);
+  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
 }
 
 ScriptApi::~ScriptApi() {
@@ -230,6 +276,8 @@ void ScriptApi::load_status(int status) {
 
 void ScriptApi::load_file(const std::string &path) {
   load_status(luaL_loadfile(lua_, path.c_str()));
+  const size_t slash = path.find_last_of('/');
+  base_folder_ = slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
@@ -256,7 +304,7 @@ void ScriptApi::run() {
   lua_insert(lua_, -2);
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
-  if (status != LUA_OK) {
+  if (status != LUA_OK && !exit_status_) {
     const char *message = lua_tostring(lua_, -1);
     const std::string text = message != nullptr ? message : "the script failed";
     lua_settop(lua_, 0);
@@ -267,8 +315,21 @@ void ScriptApi::run() {
 
 void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
   watchdog_ = std::move(check);
-  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
   lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
+}
+
+void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
+  print_out_ = out;
+  before_print_ = std::move(before);
+  if (out != stderr) return;
+  // io.write writes to the default output; io.stdout is what scripts name.
+  lua_getglobal(lua_, "io");
+  lua_getfield(lua_, -1, "stderr");
+  lua_setfield(lua_, -2, "stdout");
+  lua_getfield(lua_, -1, "output");
+  lua_getfield(lua_, -2, "stderr");
+  lua_call(lua_, 1, 0);
+  lua_pop(lua_, 1);
 }
 
 bool ScriptApi::pick_palette(const char *name) {
@@ -281,7 +342,9 @@ bool ScriptApi::pick_palette(const char *name) {
 
 bool ScriptApi::load_background(const char *path) {
   try {
-    const LoadedBackground loaded = load_gif_background(path, runtime_.width(), runtime_.height());
+    const std::string file =
+        path[0] == '/' || base_folder_.empty() ? path : base_folder_ + "/" + path;
+    const LoadedBackground loaded = load_gif_background(file, runtime_.width(), runtime_.height());
     std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
     std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
     return true;

@@ -423,7 +423,7 @@ TEST(Kroplay, BrokenPluginsAreCaughtWithTheFunctionNamed) {
   EXPECT_EQ(0, kroplay(dir, script("uses_add.lua") + " " + plugin("well_behaved")).status);
 }
 
-TEST(Kroplay, AnInterruptedOrAbandonedRunLeavesNothing) {
+TEST(Kroplay, AnInterruptedRunLeavesNothing) {
   TempDir dir;
   const Outcome run = shell(
       dir, "$K " + script("endless.lua") + " --max-frames 0 & sleep 1; kill -INT $!; wait $!");
@@ -436,8 +436,6 @@ TEST(Kroplay, AnInterruptedOrAbandonedRunLeavesNothing) {
       << run.err;
   EXPECT_GT(frame, 10);
   EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
-  EXPECT_EQ(4, kroplay(dir, script("exits.lua")).status);
-  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
 }
 
 TEST(Kroplay, CountsFramesOnATerminalOnly) {
@@ -679,6 +677,58 @@ TEST(KroplayOutput, LimitsStopRunawayScriptsWithNothingWritten) {
   TempDir dir;
   dir.write("ten.lua", "frame(10)");
   EXPECT_EQ(0, kroplay(dir, "ten.lua --max-frames 10").status);
+}
+
+TEST(KroplayScript, OsExitEndsTheScriptKeepingItsFramesAndStatus) {
+  const struct {
+    std::string call;
+    int status;
+  } cases[] = {{"os.exit(4)", 4},
+               {"os.exit(false)", 1},
+               {"os.exit()", 0},
+               {"print(pcall(os.exit, 3)) frame()", 3}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.call);
+    TempDir dir;
+    dir.write("exits.lua", "screen(4, 4) frame(3)\n" + c.call + "\nframe(5)\n");
+    const Outcome run = kroplay(dir, "exits.lua");
+    EXPECT_EQ(c.status, run.status) << run.err;
+    EXPECT_EQ("", run.out);  // not even pcall returns
+    EXPECT_EQ("kroplay: wrote exits.gif (3 frames, 4x4)\n", run.err);
+    EXPECT_EQ(3u, read_back(dir.file("exits.gif")).frames.size());
+  }
+}
+
+TEST(KroplayScript, PrintGoesToStderrWhenStdoutCarriesFrames) {
+  TempDir dir;
+  dir.write(
+      "talks.lua",
+      "screen(2, 2) frame()\nprint('a', 1, nil)\nio.write('b\\n')\nio.stdout:write('c\\n')\n");
+  const Outcome plain = kroplay(dir, "talks.lua");
+  EXPECT_EQ("a\t1\tnil\nb\nc\n", plain.out);
+  const Outcome hashed = kroplay(dir, "talks.lua --hash");
+  EXPECT_EQ(0u, hashed.out.find("frame 0 ")) << hashed.out;
+  EXPECT_EQ(1, std::count(hashed.out.begin(), hashed.out.end(), '\n')) << hashed.out;
+  EXPECT_EQ(0u, hashed.err.find("a\t1\tnil\nb\nc\n")) << hashed.err;
+  const Outcome piped = shell(dir, "$K talks.lua -o - > piped.gif");
+  EXPECT_EQ(0u, piped.err.find("a\t1\tnil\nb\nc\n")) << piped.err;
+  EXPECT_EQ(1u, read_back(dir.file("piped.gif")).frames.size());
+}
+
+TEST(KroplayScript, LoadBackgroundFindsPicturesBesideTheScript) {
+  TempDir dir;
+  ASSERT_EQ(0, mkdir(dir.file("art").c_str(), 0755));
+  kroplay::Palette palette = kroplay::default_palette();
+  const std::vector<uint8_t> picture = {1, 2, 3, 4, 5, 6};
+  {
+    kroplay::GifWriter writer(dir.file("art/pic.gif"), 2);
+    writer.add_frame(picture.data(), 3, 2, palette);
+    writer.finish();
+  }
+  dir.write("art/show.lua", "screen(3, 2) load_background('pic.gif') frame()\n");
+  const Outcome run = kroplay(dir, "art/show.lua");  // from the folder above
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(picture, read_back(dir.file("show.gif")).frames[0].indices);
 }
 
 }  // namespace
