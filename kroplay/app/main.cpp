@@ -3,6 +3,7 @@
 // chosen frames into a PNG).
 #include <gif_lib.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -66,9 +67,18 @@ void check_selection(const Options &options, int64_t frames) {
                     std::to_string(frames - 1) + "; nothing written");
 }
 
-int play(const Options &options) {
-  const std::string output =
-      options.output.empty() ? default_output(options.script) : options.output;
+// Why `output` must not be written, or "".
+std::string output_refusal(const Options &options, const std::string &output) {
+  if (!options.script.empty() && same_file(options.script, output))
+    return (options.output.empty() ? "the output " + output + " would be"
+                                   : "-o " + output + " is") +
+           " the script itself; choose another output";
+  if (is_standard_output(output) && isatty(STDOUT_FILENO) == 1)
+    return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
+  return "";
+}
+
+int play(const Options &options, const std::string &output) {
   const int delay = gif_delay(options.fps);
   if (delay * options.fps != 100 && !is_png_output(output))
     std::fprintf(stderr,
@@ -78,9 +88,11 @@ int play(const Options &options) {
 
   const RunLimits limits(options.max_frames, options.timeout);
   HostRuntime runtime(options.width, options.height, options.null_imports);
+  // Before the output: opening a FIFO waits for a reader, and an interrupt
+  // then says so.
+  Progress progress(stderr, Progress::stderr_is_terminal());
   const std::unique_ptr<FrameOutput> out =
       open_frame_output(output, delay, std::max(options.scale, 1), options.columns);
-  Progress progress(stderr, Progress::stderr_is_terminal());
   Recorder recorder(*out, options.hash ? stdout : nullptr, progress);
   recorder.select(options.frames);
   recorder.set_limits(&limits);
@@ -151,14 +163,14 @@ int main(int argc, char **argv) {
     }
   }
 
-  if (!options.script.empty() && !options.output.empty() &&
-      same_file(options.script, options.output))
-    return fail(kExitBadUsage, "-o " + options.output +
-                                   " is the script itself; choose another output (see kroplay "
-                                   "--help)");
+  // The preview writes only what -o names.
+  const std::string output =
+      options.output.empty() && !options.window ? default_output(options.script) : options.output;
+  const std::string refusal = output_refusal(options, output);
+  if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, on_fatal_signal);
-  // A script that calls os.exit leaves through exit(), past every destructor.
+  // Whatever leaves through exit(), past every destructor, still removes it.
   std::atexit(remove_temp_file_at_exit);
 
   try {
@@ -169,7 +181,7 @@ int main(int argc, char **argv) {
       run_window(options);
       return kExitDone;
     }
-    return play(options);
+    return play(options, output);
   } catch (const ScriptError &e) {
     return fail(kExitScriptFailed, e.what());
   } catch (const OutputError &e) {

@@ -447,6 +447,13 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
+  // A GIF is not sent to a terminal.
+  const Outcome to_terminal = kroplay(
+      dir, "-qec \"'" KROPLAY_PATH "' " + script("lines.lua") + " -o -\" /dev/null", "script");
+  EXPECT_NE(std::string::npos,
+            to_terminal.out.find("kroplay: -o - would write a GIF to the terminal"))
+      << to_terminal.out;
+  EXPECT_EQ(std::string::npos, to_terminal.out.find("GIF89a"));
   // An error clears the counter line before it is printed.
   TempDir failing;
   failing.write("late.lua", "frame(3)\nerror('late')\n");
@@ -651,6 +658,15 @@ TEST(KroplayOutput, RefusesToWriteOverTheScript) {
               run.err);
   }
   EXPECT_EQ(kSizesScript, slurp(dir.file("sizes.lua")));
+  // The default output, the script's name with .gif, is checked too.
+  dir.write("named.gif", kSizesScript);
+  const Outcome run = kroplay(dir, "named.gif");
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ(
+      "kroplay: the output named.gif would be the script itself; choose another output (see "
+      "kroplay --help)\n",
+      run.err);
+  EXPECT_EQ(kSizesScript, slurp(dir.file("named.gif")));
 }
 
 TEST(KroplayOutput, LimitsStopRunawayScriptsWithNothingWritten) {
