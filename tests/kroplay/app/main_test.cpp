@@ -4,16 +4,20 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/palettes.h"
@@ -607,6 +611,21 @@ TEST(KroplayOutput, FramesChoosesWhatGoesOutAndRefusesARangePastTheEnd) {
   EXPECT_EQ(std::vector<std::string>{"sizes.lua"}, empty.entries());
 }
 
+TEST(KroplayOutput, APngTooLargeForEveryFrameIsRefusedWithAHint) {
+  TempDir dir;
+  dir.write("big.lua", "screen(4096, 4096) FILL(5) frame(5)\n");
+  const Outcome all = kroplay(dir, "big.lua -o all.png");
+  EXPECT_EQ(1, all.status);
+  EXPECT_EQ(
+      "kroplay: cannot write 'all.png': a PNG of 5 frames of 4096x4096 would hold more than "
+      "67108864 pixels; choose fewer frames with --frames A..B\n",
+      all.err);
+  EXPECT_EQ(std::vector<std::string>{"big.lua"}, dir.entries());
+  const Outcome four = kroplay(dir, "big.lua -o four.png --frames 1..4");
+  ASSERT_EQ(0, four.status) << four.err;
+  EXPECT_EQ("kroplay: wrote four.png (4 frames as a 2x2 sheet, 8192x8192)\n", four.err);
+}
+
 TEST(KroplayOutput, ASymbolicLinkIsFollowedAndKept) {
   TempDir dir;
   dir.write("sizes.lua", kSizesScript);
@@ -636,6 +655,31 @@ TEST(KroplayOutput, DevicesFifosAndStandardOutputAreWrittenDirectly) {
   struct stat info;
   ASSERT_EQ(0, stat(dir.file("fifo").c_str(), &info));
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  // A Unix socket: kroplay connects and sends the GIF; this test reads it.
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = dir.file("socket");
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socket_path.c_str(), socket_path.size() + 1);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 1));
+  std::string received;
+  std::thread reader([&] {
+    const int connection = accept(listener, nullptr, nullptr);
+    char buffer[4096];
+    for (ssize_t got; connection >= 0 && (got = read(connection, buffer, sizeof buffer)) > 0;)
+      received.append(buffer, static_cast<size_t>(got));
+    if (connection >= 0) close(connection);
+  });
+  const Outcome to_socket = kroplay(dir, "sizes.lua -o socket");
+  if (to_socket.status != 0) shutdown(listener, SHUT_RDWR);  // ends the accept
+  reader.join();
+  close(listener);
+  ASSERT_EQ(0, to_socket.status) << to_socket.err;
+  dir.write("from_socket.gif", received);
+  EXPECT_EQ(8u, read_back(dir.file("from_socket.gif")).frames.size());
 
   if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
   ASSERT_EQ(0, mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)));
