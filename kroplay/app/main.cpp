@@ -63,8 +63,8 @@ void check_selection(const Options &options, int64_t frames) {
   if (options.frames.last != options.frames.first)
     range += ".." + std::to_string(options.frames.last);
   throw OutputError("--frames " + range + " is past the end: the run composed " +
-                    std::to_string(frames) + " frames, the last is frame " +
-                    std::to_string(frames - 1) + "; nothing written");
+                    std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
+                    ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
 }
 
 // Why `output` must not be written, or "".
