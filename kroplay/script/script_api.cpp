@@ -188,8 +188,9 @@ struct ScriptApi::Bindings {
     if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
   }
 
-  // The stop os.exit raises. A script that catches it with pcall meets it
-  // again at its next instruction, through the hook.
+  // The stop os.exit raises. A script that catches it with pcall, or a
+  // coroutine's resume, meets it again at its next instruction, through the
+  // hook (hooks are per thread: the caller's and the main one).
   static int raise_exit(lua_State *lua) {
     lua_pushliteral(lua, "os.exit");
     return lua_error(lua);
@@ -204,6 +205,7 @@ struct ScriptApi::Bindings {
       status = static_cast<int>(luaL_optinteger(lua, 1, 0));
     api.exit_status_ = status;
     lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
+    lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
     return raise_exit(lua);
   }
 
@@ -321,9 +323,12 @@ void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
 void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
   print_out_ = out;
   before_print_ = std::move(before);
-  if (out != stderr) return;
   // io.write writes to the default output; io.stdout is what scripts name.
-  lua_getglobal(lua_, "io");
+  if (out != stderr) return;
+  if (lua_getglobal(lua_, "io") != LUA_TTABLE) {
+    lua_pop(lua_, 1);
+    return;
+  }
   lua_getfield(lua_, -1, "stderr");
   lua_setfield(lua_, -2, "stdout");
   lua_getfield(lua_, -1, "output");

@@ -746,7 +746,8 @@ TEST(KroplayScript, OsExitEndsTheScriptKeepingItsFramesAndStatus) {
   } cases[] = {{"os.exit(4)", 4},
                {"os.exit(false)", 1},
                {"os.exit()", 0},
-               {"print(pcall(os.exit, 3)) frame()", 3}};
+               {"print(pcall(os.exit, 3)) frame()", 3},
+               {"print(coroutine.resume(coroutine.create(function() os.exit(7) end)))", 7}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.call);
     TempDir dir;
