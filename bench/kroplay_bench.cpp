@@ -1,8 +1,15 @@
 // kroplay's frame rate: a Lua script that tunes an effect and composes a
 // frame, the plug-in's hook, and the GIF encoding of the changed rectangle,
 // as in a real run. "compose only" drops the encoding, to show its share.
+// GifSize records the scripts in bench/recordings and the built-in demo and
+// reports each file's size, beside what `gifsicle -O3` makes of the same
+// file when gifsicle is installed.
 #include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "kroplay/host/host_runtime.h"
@@ -10,6 +17,7 @@
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
+#include "kroplay/script/demo_script.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -74,9 +82,62 @@ void RippleComposeOnly(benchmark::State &state) {
   run(state, "START_RIPPLE", false);
 }
 
+double file_kilobytes(const std::string &path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? static_cast<double>(info.st_size) / 1000.0 : 0.0;
+}
+
+// Runs the recording `name` (the demo, or bench/recordings/NAME.lua) as
+// kroplay does, into `path`.
+void record(const std::string &name, const std::string &path) {
+  const PluginLibrary plugin(WAVEFX_MODULE_PATH);
+  HostRuntime runtime(320, 200, false);
+  const auto gif = open_frame_output(path, 2, 1, 0);
+  Progress progress(stderr, false);
+  Recorder recorder(*gif, nullptr, progress);
+  ScriptApi script(runtime, recorder);
+  if (name == "demo")
+    script.load_source(demo_script(), "demo.lua");
+  else
+    script.load_file(std::string(WAVEFX_RECORDINGS_DIR "/") + name + ".lua");
+  runtime.start(plugin.entry_points());
+  script.bind_plugin_functions();
+  script.run();
+  runtime.finish();
+  gif->finish();
+}
+
+void GifSize(benchmark::State &state, const char *name) {
+  const std::string path = "/tmp/kroplay-size-" + std::to_string(getpid()) + "-" + name + ".gif";
+  for (auto _ : state) record(name, path);
+  const double kilobytes = file_kilobytes(path);
+  state.counters["KB"] = kilobytes;
+  if (std::system("command -v gifsicle >/dev/null 2>&1") == 0) {
+    const std::string optimised = path + ".O3.gif";
+    if (std::system(("gifsicle -O3 '" + path + "' -o '" + optimised + "'").c_str()) == 0) {
+      const double gifsicle = file_kilobytes(optimised);
+      state.counters["gifsicle_O3_KB"] = gifsicle;
+      state.counters["ratio"] = kilobytes / gifsicle;
+    }
+    std::remove(optimised.c_str());
+  }
+  std::remove(path.c_str());
+}
+
 BENCHMARK(Ripple)->Args({320, 200})->Args({640, 480})->Unit(benchmark::kMillisecond);
 BENCHMARK(Distortion)->Args({320, 200})->Args({640, 480})->Unit(benchmark::kMillisecond);
 BENCHMARK(RippleComposeOnly)->Args({320, 200})->Args({640, 480})->Unit(benchmark::kMillisecond);
+
+#define KROPLAY_GIF_SIZE(name) \
+  BENCHMARK_CAPTURE(GifSize, name, #name)->Iterations(1)->Unit(benchmark::kMillisecond)
+KROPLAY_GIF_SIZE(demo);
+KROPLAY_GIF_SIZE(title);
+KROPLAY_GIF_SIZE(waves);
+KROPLAY_GIF_SIZE(palette_cycle);
+KROPLAY_GIF_SIZE(both_effects);
+KROPLAY_GIF_SIZE(picture_ripple);
+KROPLAY_GIF_SIZE(distortion_ramp);
+KROPLAY_GIF_SIZE(long_run);
 
 }  // namespace
 

@@ -27,7 +27,7 @@
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
 #include "kroplay/record/run_limits.h"
-#include "kroplay/script/demo_script.h"
+#include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -87,32 +87,23 @@ int play(const Options &options, const std::string &output) {
                  options.fps, delay, 100.0 / delay);
 
   const RunLimits limits(options.max_frames, options.timeout);
-  HostRuntime runtime(options.width, options.height, options.null_imports);
   // Before the output: opening a FIFO waits for a reader, and an interrupt
   // then says so.
   Progress progress(stderr, Progress::stderr_is_terminal());
-  const std::unique_ptr<FrameOutput> out =
-      open_frame_output(output, delay, std::max(options.scale, 1), options.columns);
-  Recorder recorder(*out, options.hash ? stdout : nullptr, progress);
-  recorder.select(options.frames);
-  recorder.set_limits(&limits);
-  ScriptApi script(runtime, recorder);
+  ScriptRun run(
+      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
+      open_frame_output(output, delay, std::max(options.scale, 1), options.columns));
   // With machine output on stdout, the script's own output goes to stderr.
   const bool stdout_is_data = options.hash || is_standard_output(output);
-  script.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
+  run.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
+  FrameOutput &out = *run.output();
+  Recorder recorder(out, options.hash ? stdout : nullptr, progress);
+  recorder.select(options.frames);
+  recorder.set_limits(&limits);
   // The clock is also read while a script loops without composing frames.
   if (options.timeout > 0)
-    script.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  if (options.script.empty())
-    script.load_source(demo_script(), "demo.lua");
-  else
-    script.load_file(options.script);
-
-  const PluginLibrary plugin(plugin_path(options));
-  runtime.start(plugin.entry_points());
-  script.bind_plugin_functions();
-  script.run();
-  runtime.finish();
+    run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
+  run.run(recorder);
   progress.finish();
 
   if (options.hash && (std::fflush(stdout) != 0 || std::ferror(stdout)))
@@ -120,13 +111,13 @@ int play(const Options &options, const std::string &output) {
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
                  output_name(output).c_str());
-    return script.exit_status().value_or(kExitDone);
+    return run.exit_status().value_or(kExitDone);
   }
   check_selection(options, recorder.frames());
-  out->finish();
+  out.finish();
   std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
-               out->summary().c_str());
-  return script.exit_status().value_or(kExitDone);
+               out.summary().c_str());
+  return run.exit_status().value_or(kExitDone);
 }
 
 // Errors are one line, even when a script's own error message is not.

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "kroplay/host/palettes.h"
+
 namespace kroplay {
 
 struct Rect {
@@ -15,6 +17,11 @@ struct Rect {
 // The smallest rectangle holding every pixel where the `width` x `height`
 // bitmaps `before` and `after` differ; empty if they are equal.
 Rect changed_rect(const uint8_t *before, const uint8_t *after, int32_t width, int32_t height);
+
+// The same for what the bitmaps show through their palettes: with equal
+// palettes, where the indices differ; otherwise where the colours differ.
+Rect changed_rect(const uint8_t *before, const Palette &before_palette, const uint8_t *after,
+                  const Palette &after_palette, int32_t width, int32_t height);
 
 }  // namespace kroplay
 

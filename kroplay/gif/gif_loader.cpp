@@ -1,6 +1,9 @@
 #include "kroplay/gif/gif_loader.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +13,7 @@
 #include <stdexcept>
 
 #include "kroplay/gif/gif_writer.h"
+#include "kroplay/host/quoted.h"
 
 namespace kroplay {
 namespace {
@@ -18,42 +22,60 @@ struct GifCloser {
   void operator()(GifFileType *gif) const { DGifCloseFile(gif, nullptr); }
 };
 
+// giflib's reason for a failed read; it gives none (code 0) for some cut
+// or broken files.
+std::string read_error(int code) {
+  return code == 0 ? "truncated or malformed file" : gif_error_text(code);
+}
+
 // Larger first frames are refused rather than decoded.
 constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 }  // namespace
 
-LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
-  const std::string name = "'" + path + "'";
-  // giflib's own message for a missing file does not say why.
-  if (std::FILE *probe = std::fopen(path.c_str(), "rb")) {
-    std::fclose(probe);
-  } else {
-    throw std::runtime_error("cannot read " + name + ": " + std::strerror(errno));
-  }
-  int error = 0;
-  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileName(path.c_str(), &error));
-  if (!gif) throw std::runtime_error("cannot read " + name + ": " + gif_error_text(error));
+LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height,
+                                     const std::string &folder) {
+  const std::string name = quoted(path);
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
+  // Without blocking: a FIFO nobody writes to is refused at once, like
+  // any other file that is not a regular one.
+  const std::string file =
+      folder.empty() || path.empty() || path[0] == '/' ? path : folder + "/" + path;
+  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw fail(std::strerror(errno));
+  struct stat info;
+  std::string refusal;
+  if (fstat(fd, &info) != 0)
+    refusal = std::strerror(errno);
+  else if (!S_ISREG(info.st_mode))
+    refusal = "not a regular file";
+  else if (info.st_size > kMaxPictureBytes)
+    refusal = "larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB";
+  if (!refusal.empty()) {
+    close(fd);
+    throw fail(refusal);
+  }
+  int error = 0;
+  // giflib takes the descriptor, and closes it also when it fails.
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpenFileHandle(fd, &error));
+  if (!gif) throw fail(read_error(error));
 
   // Skip extensions up to the first image.
   GifRecordType record;
   do {
-    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(gif_error_text(gif->Error));
+    if (DGifGetRecordType(gif.get(), &record) != GIF_OK) throw fail(read_error(gif->Error));
     if (record == EXTENSION_RECORD_TYPE) {
       int code;
       GifByteType *block;
-      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
-        throw fail(gif_error_text(gif->Error));
+      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) throw fail(read_error(gif->Error));
       while (block != nullptr)
-        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
-          throw fail(gif_error_text(gif->Error));
+        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) throw fail(read_error(gif->Error));
     }
     if (record == TERMINATE_RECORD_TYPE) throw fail("it holds no image");
   } while (record != IMAGE_DESC_RECORD_TYPE);
-  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(gif_error_text(gif->Error));
+  if (DGifGetImageDesc(gif.get()) != GIF_OK) throw fail(read_error(gif->Error));
 
   const GifImageDesc &desc = gif->Image;
   const ColorMapObject *map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
@@ -74,7 +96,7 @@ LoadedBackground load_gif_background(const std::string &path, int32_t width, int
   for (int y : rows)
     if (DGifGetLine(gif.get(), image.data() + static_cast<size_t>(y) * desc.Width, desc.Width) !=
         GIF_OK)
-      throw fail(gif_error_text(gif->Error));
+      throw fail(read_error(gif->Error));
 
   LoadedBackground result;
   const int colors = std::min(map->ColorCount, kPaletteEntries);

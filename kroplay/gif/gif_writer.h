@@ -1,9 +1,12 @@
 // Streams frames into an animated GIF: native size, the host's palette as
 // the colour table (no re-quantisation), looping forever. After the first
-// frame only the rectangle that changed is encoded; a frame whose palette
-// differs from the first frame's carries its own colour table. Frames may
-// change size: such a frame is written whole at the top left corner, and the
-// GIF's screen is the largest size of all.
+// frame only the rectangle that changed is encoded, each frame drawn over
+// the last, in whichever of a few encodings is smallest (see
+// frame_encoder.h). A frame that shows the same as the one before is not
+// written: the earlier one is shown longer, so the file may hold fewer
+// frames than were added. Frames may change size: such a frame is written
+// whole at the top left corner, and the GIF's screen is the largest size of
+// all.
 #ifndef KROPLAY_GIF_WRITER_H
 #define KROPLAY_GIF_WRITER_H
 
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "kroplay/gif/frame_diff.h"
+#include "kroplay/gif/frame_encoder.h"
 #include "kroplay/host/palettes.h"
 #include "kroplay/output/output_file.h"
 
@@ -33,35 +37,49 @@ class GifWriter {
   GifWriter(const GifWriter &) = delete;
   GifWriter &operator=(const GifWriter &) = delete;
 
-  // Appends a frame. Throws OutputError.
+  // Appends a frame. It is written once the next frame differs from it, or
+  // by finish(). Throws OutputError.
   void add_frame(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette);
   // Completes the file and moves it to `path`. Needs at least one frame.
   // Throws OutputError.
   void finish();
 
+  // Frames added; the file may hold fewer.
   int64_t frame_count() const { return frames_; }
   // The GIF's screen: the largest frame size so far.
   int32_t screen_width() const { return screen_width_; }
   int32_t screen_height() const { return screen_height_; }
 
  private:
-  void begin(int32_t width, int32_t height, const Palette &palette);
-  void set_size(int32_t width, int32_t height);
-  void patch_screen_size();
-  void put_image(const uint8_t *pixels, const Rect &rect, const Palette &palette);
+  void begin(int32_t width, int32_t height);
+  void check_size(int32_t width, int32_t height) const;
+  void hold(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette,
+            const Rect &rect, bool over_shown);
+  void write_held();
+  void put_image(const EncodedImage &image, int delay);
+  void finish_header();
   void check(int status, const char *step);
 
   OutputFile file_;
   int delay_;
   GifFileType *gif_ = nullptr;
-  int32_t width_ = 0, height_ = 0;  // of the last frame
-  int32_t first_width_ = 0, first_height_ = 0;
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest
   int64_t frames_ = 0;
-  Palette global_palette_{};
-  Palette previous_palette_{};
-  std::vector<uint8_t> previous_;
-  std::vector<uint8_t> line_;
+  ColourSlots global_colours_;
+  int global_bits_ = 0;  // the global table's entries that frames index: 2^global_bits_
+  // The frame added last, not yet written: shown for held_delay_, and
+  // differing from the frame on screen within held_rect_ (all of it, at a
+  // new size or when nothing was on screen).
+  std::vector<uint8_t> held_;
+  Palette held_palette_{};
+  int32_t held_width_ = 0, held_height_ = 0;
+  int64_t held_delay_ = 0;
+  Rect held_rect_;
+  bool held_over_shown_ = false;
+  // The frame written last, as it is on screen.
+  std::vector<uint8_t> shown_;
+  Palette shown_palette_{};
+  FrameEncoder encoder_;
 };
 
 }  // namespace kroplay

@@ -15,6 +15,12 @@ constexpr int kPaletteEntries = 256;
 // Entry i is the bytes red, green, blue at 3i, 3i+1, 3i+2.
 using Palette = std::array<uint8_t, 3 * kPaletteEntries>;
 
+// Entry `index` as one number, 0xRRGGBB, so colours compare in one step.
+inline uint32_t colour_at(const Palette &palette, int index) {
+  return uint32_t{palette[3 * index]} << 16 | uint32_t{palette[3 * index + 1]} << 8 |
+         palette[3 * index + 2];
+}
+
 // Names of the built-in palettes; the first is the one a host starts with.
 const std::vector<std::string> &palette_names();
 

@@ -7,7 +7,7 @@
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
 #include "kroplay/record/frame_hash.h"
-#include "kroplay/script/demo_script.h"
+#include "kroplay/record/script_run.h"
 
 namespace kroplay {
 namespace {
@@ -19,20 +19,6 @@ std::string base_name(const std::string &script) {
   std::string name = default_output(script);  // "<base>.gif"
   return name.substr(0, name.size() - 4);
 }
-
-// Calls kroend when a run stops early, as a host does before it unloads
-// a plug-in; a failure then changes nothing, the run is over anyway.
-struct EndCall {
-  HostRuntime &runtime;
-  bool armed = true;
-  ~EndCall() {
-    if (!armed) return;
-    try {
-      runtime.finish();
-    } catch (const std::exception &) {
-    }
-  }
-};
 
 }  // namespace
 
@@ -70,31 +56,34 @@ void PreviewSession::run_once() {
   error_.clear();
   ended_ = false;
   step_ = false;
-  gif_.reset();
+  gif_ = nullptr;
   update_title();
+  // Destroyed last: the output is completed (on a quit) while the plug-in
+  // is still loaded.
+  std::unique_ptr<ScriptRun> run;
+  struct ForgetOutput {
+    FrameOutput *&gif;
+    ~ForgetOutput() { gif = nullptr; }
+  } forget{gif_};
   try {
+    std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
-      gif_ = std::make_unique<GifWriter>(options_.output, gif_delay(options_.fps));
-    HostRuntime runtime(options_.width, options_.height, options_.null_imports);
-    ScriptApi script(runtime, *this);
+      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0);
+    // A fresh load each run, so the plug-in starts from its initial state.
+    run =
+        std::make_unique<ScriptRun>(RunSetup{options_.script, plugin_path(options_), options_.width,
+                                             options_.height, options_.null_imports},
+                                    std::move(output));
+    // Hash lines on stdout: the script's print goes to stderr.
+    if (options_.hash) run->set_print_stream(stderr, nullptr);
+    gif_ = run->output();
     // A script busy without frames still answers the window and a save.
-    script.set_watchdog(
+    run->set_watchdog(
         [this] {
           if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
         },
         10000);
-    if (options_.script.empty())
-      script.load_source(demo_script(), "demo.lua");
-    else
-      script.load_file(options_.script);
-    // A fresh load each run, so the plug-in starts from its initial state.
-    const PluginLibrary plugin(plugin_path(options_));
-    runtime.start(plugin.entry_points());
-    EndCall end{runtime};
-    script.bind_plugin_functions();
-    script.run();
-    end.armed = false;
-    runtime.finish();
+    run->run(*this);
   } catch (const Stop &stop) {
     if (stop.quit) finish_gif();
     throw;
@@ -122,7 +111,7 @@ void PreviewSession::finish_gif() {
   } catch (const std::exception &e) {
     message(one_line(e.what()));
   }
-  gif_.reset();
+  gif_ = nullptr;
 }
 
 void PreviewSession::hold() {

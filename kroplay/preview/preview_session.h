@@ -18,6 +18,7 @@
 #include "kroplay/preview/effect_tracker.h"
 #include "kroplay/preview/file_watcher.h"
 #include "kroplay/preview/preview_display.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
@@ -72,7 +73,7 @@ class PreviewSession : public FrameSink {
   EffectTracker tracker_;
   int64_t frames_ = 0;
   Clock::time_point deadline_{};  // when the next frame may be composed
-  std::unique_ptr<GifWriter> gif_;
+  FrameOutput *gif_ = nullptr;    // the current run's output, if any
   std::string error_;
   bool ended_ = false;
 

@@ -1,12 +1,18 @@
 #include "kroplay/preview/window_mode.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
+#include "kroplay/cli/exit_status.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/output/temp_file.h"
 #include "kroplay/preview/preview_session.h"
 #include "kroplay/preview/preview_window.h"
+#include "kroplay/preview/responsive_run.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
@@ -25,8 +31,22 @@ void run_window(const Options &options) {
   }
 
   PreviewWindow window(options.width, options.height, options.scale);
-  PreviewSession session(options, window, stderr, stdout);
-  session.run();
+  ResponsiveLimits limits;
+  if (options.quit_after > 0)
+    limits.quit_at = std::chrono::steady_clock::now() + std::chrono::seconds(options.quit_after);
+  limits.abandon = [] {
+    static const char kNote[] = "kroplay: the script does not stop; quitting without it\n";
+    remove_pending_temp_file();
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kNote, sizeof kNote - 1);
+    _exit(kExitDone);
+  };
+  run_responsive(
+      window,
+      [&](PreviewDisplay &display) {
+        PreviewSession session(options, display, stderr, stdout);
+        session.run();
+      },
+      limits);
 }
 
 }  // namespace kroplay

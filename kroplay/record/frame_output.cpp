@@ -33,6 +33,7 @@ class GifOutput : public FrameOutput {
     gif_.add_frame(scaled_.data(), width * scale_, height * scale_, palette);
   }
   void finish() override { gif_.finish(); }
+  int64_t frame_count() const override { return gif_.frame_count(); }
   std::string summary() const override {
     return frames_text(gif_.frame_count()) + ", " + std::to_string(gif_.screen_width()) + "x" +
            std::to_string(gif_.screen_height());
@@ -54,6 +55,7 @@ class PngOutput : public FrameOutput {
     sheet_.add_frame(pixels, width, height, palette);
   }
   void finish() override { sheet_.finish(); }
+  int64_t frame_count() const override { return sheet_.frame_count(); }
   std::string summary() const override {
     const std::string size =
         std::to_string(sheet_.image_width()) + "x" + std::to_string(sheet_.image_height());

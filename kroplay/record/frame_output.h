@@ -19,6 +19,8 @@ class FrameOutput {
                          const Palette &palette) = 0;
   // Completes the output and moves it into place. Throws OutputError.
   virtual void finish() = 0;
+  // Frames taken so far.
+  virtual int64_t frame_count() const = 0;
   // What was written, for the closing line: "5 frames, 6x4".
   virtual std::string summary() const = 0;
 };

@@ -9,7 +9,9 @@
 
 #include "kroplay/gif/gif_loader.h"
 #include "kroplay/host/host_runtime.h"
+#include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
+#include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
 // functions below, nothing with a destructor is alive when a Lua error is
@@ -19,8 +21,11 @@
 namespace kroplay {
 namespace {
 
-ScriptApi &api_of(lua_State *lua) {
-  return *static_cast<ScriptApi *>(lua_touserdata(lua, lua_upvalueindex(1)));
+// The ScriptApi lives in the state's extra space (which every coroutine
+// copies), out of reach of the debug library; kroplay's functions keep no
+// pointer in an upvalue a script could replace.
+ScriptApi *&api_slot(lua_State *lua) {
+  return *static_cast<ScriptApi **>(lua_getextraspace(lua));
 }
 
 void check_count(lua_State *lua, const char *name, int min, int max) {
@@ -55,11 +60,17 @@ int32_t integer_in(lua_State *lua, const char *name, int index, int32_t low, int
   return value;
 }
 
+// Argument `index` as a string without zero bytes (which would end it
+// early in C), or a Lua error.
 const char *string(lua_State *lua, const char *name, int index, const char *what) {
   if (lua_type(lua, index) != LUA_TSTRING)
     luaL_error(lua, "%s: argument %d must be %s, got %s", name, index, what,
                luaL_typename(lua, index));
-  return lua_tostring(lua, index);
+  size_t length = 0;
+  const char *text = lua_tolstring(lua, index, &length);
+  if (std::strlen(text) != length)
+    luaL_error(lua, "%s: argument %d contains a zero byte", name, index);
+  return text;
 }
 
 // Keeps error messages to one line of text whatever the script raised.
@@ -69,6 +80,9 @@ int message_handler(lua_State *lua) {
   lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
   return 1;
 }
+
+// Bytes of a script's error message that kroplay keeps.
+constexpr size_t kMessageBytes = 1000;
 
 std::string describe(const std::exception_ptr &error) {
   try {
@@ -95,16 +109,36 @@ bool ScriptApi::guard(Body &&body) {
 }
 
 struct ScriptApi::Bindings {
+  // Raises the fatal error again. With a watchdog, the hook then fires at
+  // every instruction of this coroutine and raises it each time, so a
+  // script's pcall holds it back for one instruction at most.
   static int raise_fatal(lua_State *lua, ScriptApi &api) {
+    if (api.watchdog_) lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
     return luaL_error(lua, "%s", api.fatal_message_.c_str());
   }
 
+  // The API for a call of `name`, or a Lua error once the run has ended or
+  // a fatal error has stopped it.
+  static ScriptApi &enter(lua_State *lua, const char *name) {
+    ScriptApi &api = *api_slot(lua);
+    if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
+    if (api.fatal_) raise_fatal(lua, api);
+    if (api.exit_status_) raise_exit(lua);
+    return api;
+  }
+
   static int plugin_function(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
-    const size_t index = static_cast<size_t>(lua_tointeger(lua, lua_upvalueindex(2)));
-    const ScriptFunction &f = api.runtime_.functions()[index];
+    ScriptApi &api = *api_slot(lua);
+    // The function's number, its one upvalue: the debug library can change it.
+    const int upvalue = lua_upvalueindex(1);
+    const auto &functions = api.runtime_.functions();
+    if (!lua_isinteger(lua, upvalue) || lua_tointeger(lua, upvalue) < 0 ||
+        static_cast<lua_Unsigned>(lua_tointeger(lua, upvalue)) >= functions.size())
+      return luaL_error(lua, "a plug-in function's binding was changed");
+    const size_t index = static_cast<size_t>(lua_tointeger(lua, upvalue));
+    const ScriptFunction &f = functions[index];
     const char *name = f.name.c_str();
+    enter(lua, name);
     check_count(lua, name, f.parameter_count, f.parameter_count);
     int32_t arguments[HostRuntime::kMaxParameters];
     for (int i = 0; i < f.parameter_count; ++i) arguments[i] = integer(lua, name, i + 1);
@@ -119,8 +153,7 @@ struct ScriptApi::Bindings {
   }
 
   static int frame(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
+    ScriptApi &api = enter(lua, "frame");
     check_count(lua, "frame", 0, 1);
     const int32_t n = lua_gettop(lua) == 0 ? 1 : integer_in(lua, "frame", 1, 0, INT32_MAX);
     const bool ok = api.guard([&] {
@@ -133,8 +166,7 @@ struct ScriptApi::Bindings {
   }
 
   static int screen(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
-    if (api.fatal_) return raise_fatal(lua, api);
+    ScriptApi &api = enter(lua, "screen");
     check_count(lua, "screen", 2, 2);
     const int32_t w = integer(lua, "screen", 1), h = integer(lua, "screen", 2);
     if (!valid_screen_size(w, h))
@@ -144,7 +176,7 @@ struct ScriptApi::Bindings {
   }
 
   static int color(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "color");
     check_count(lua, "color", 4, 4);
     const int32_t i = integer_in(lua, "color", 1, 0, 255);
     for (int c = 0; c < 3; ++c)
@@ -154,7 +186,7 @@ struct ScriptApi::Bindings {
   }
 
   static int palette(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "palette");
     check_count(lua, "palette", 1, 1);
     const char *name = string(lua, "palette", 1, "a palette name");
     if (!api.pick_palette(name)) return luaL_error(lua, "palette: %s", api.error_message_.c_str());
@@ -162,7 +194,7 @@ struct ScriptApi::Bindings {
   }
 
   static int load_background(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, "load_background");
     check_count(lua, "load_background", 1, 1);
     const char *path = string(lua, "load_background", 1, "a file name");
     if (!api.load_background(path))
@@ -171,7 +203,7 @@ struct ScriptApi::Bindings {
   }
 
   static int read_pixel(lua_State *lua, const char *name, bool background) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = enter(lua, name);
     check_count(lua, name, 2, 2);
     const int32_t x = integer(lua, name, 1), y = integer(lua, name, 2);
     const int32_t w = api.runtime_.width(), h = api.runtime_.height();
@@ -183,21 +215,22 @@ struct ScriptApi::Bindings {
     return 1;
   }
   static void watchdog(lua_State *lua, lua_Debug *) {
-    ScriptApi &api = **static_cast<ScriptApi **>(lua_getextraspace(lua));
+    ScriptApi &api = *api_slot(lua);
     if (api.exit_status_) raise_exit(lua);
     if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
   }
 
   // The stop os.exit raises. A script that catches it with pcall, or a
   // coroutine's resume, meets it again at its next instruction, through the
-  // hook (hooks are per thread: the caller's and the main one).
+  // hook (hooks are per thread: the caller's and the main one), and at its
+  // next call of a host or plug-in function.
   static int raise_exit(lua_State *lua) {
     lua_pushliteral(lua, "os.exit");
     return lua_error(lua);
   }
 
   static int os_exit(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = *api_slot(lua);
     int status = 0;
     if (lua_isboolean(lua, 1))
       status = lua_toboolean(lua, 1) ? 0 : 1;
@@ -205,12 +238,12 @@ struct ScriptApi::Bindings {
       status = static_cast<int>(luaL_optinteger(lua, 1, 0));
     api.exit_status_ = status;
     lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
-    lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
+    if (api.lua_ != nullptr) lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
     return raise_exit(lua);
   }
 
   static int print(lua_State *lua) {
-    ScriptApi &api = api_of(lua);
+    ScriptApi &api = *api_slot(lua);
     if (api.before_print_) api.before_print_();
     const int n = lua_gettop(lua);
     for (int i = 1; i <= n; ++i) {
@@ -223,6 +256,10 @@ struct ScriptApi::Bindings {
     std::fputc('\n', api.print_out_);
     std::fflush(api.print_out_);
     return 0;
+  }
+
+  static int refuse_sethook(lua_State *lua) {
+    return luaL_error(lua, "debug.sethook: kroplay keeps the hook to stay responsive");
   }
 
   static int pixel(lua_State *lua) { return read_pixel(lua, "pixel", false); }
@@ -238,7 +275,9 @@ const std::vector<std::string> &ScriptApi::host_function_names() {
 ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
     : lua_(luaL_newstate()), runtime_(runtime), sink_(sink) {
   if (lua_ == nullptr) throw std::bad_alloc();
+  api_slot(lua_) = this;
   luaL_openlibs(lua_);
+  allow_text_chunks_only(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
       {"frame", Bindings::frame},
       {"screen", Bindings::screen},
@@ -247,25 +286,24 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
       {"load_background", Bindings::load_background},
       {"pixel", Bindings::pixel},
       {"background_pixel", Bindings::background_pixel}};
-  for (const auto &f : functions) {
-    lua_pushlightuserdata(lua_, this);
-    lua_pushcclosure(lua_, f.second, 1);
-    lua_setglobal(lua_, f.first);
-  }
-  lua_pushlightuserdata(lua_, this);
-  lua_pushcclosure(lua_, Bindings::print, 1);
-  lua_setglobal(lua_, "print");
+  for (const auto &f : functions) lua_register(lua_, f.first, f.second);
+  lua_register(lua_, "print", Bindings::print);
   // os.exit ends the script, not kroplay, so that its frames are kept.
   lua_getglobal(lua_, "os");
-  lua_pushlightuserdata(lua_, this);
-  lua_pushcclosure(lua_, Bindings::os_exit, 1);
+  lua_pushcfunction(lua_, Bindings::os_exit);
   lua_setfield(lua_, -2, "exit");
   lua_pop(lua_, 1);
-  *static_cast<ScriptApi **>(lua_getextraspace(lua_)) = this;
 }
 
 ScriptApi::~ScriptApi() {
+  close();
+}
+
+void ScriptApi::close() {
+  if (lua_ == nullptr) return;
+  ended_ = true;
   lua_close(lua_);
+  lua_ = nullptr;
 }
 
 void ScriptApi::load_status(int status) {
@@ -277,13 +315,20 @@ void ScriptApi::load_status(int status) {
 }
 
 void ScriptApi::load_file(const std::string &path) {
-  load_status(luaL_loadfile(lua_, path.c_str()));
+  const int status = luaL_loadfilex(lua_, path.c_str(), kTextOnly);
+  // Lua's refusal of a binary chunk does not name the file.
+  if (status == LUA_ERRSYNTAX && std::strncmp(lua_tostring(lua_, -1), "attempt to load", 15) == 0) {
+    lua_pushfstring(lua_, "%s: %s", path.c_str(), lua_tostring(lua_, -1));
+    lua_remove(lua_, -2);
+  }
+  load_status(status);
   const size_t slash = path.find_last_of('/');
   base_folder_ = slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
-  load_status(luaL_loadbuffer(lua_, source.data(), source.size(), ("=" + chunk_name).c_str()));
+  load_status(
+      luaL_loadbufferx(lua_, source.data(), source.size(), ("=" + chunk_name).c_str(), kTextOnly));
 }
 
 void ScriptApi::bind_plugin_functions() {
@@ -293,9 +338,8 @@ void ScriptApi::bind_plugin_functions() {
     if (std::find(hosts.begin(), hosts.end(), functions[i].name) != hosts.end())
       throw ContractError("the plug-in registered '" + functions[i].name +
                           "', which is one of kroplay's own script functions");
-    lua_pushlightuserdata(lua_, this);
     lua_pushinteger(lua_, static_cast<lua_Integer>(i));
-    lua_pushcclosure(lua_, Bindings::plugin_function, 2);
+    lua_pushcclosure(lua_, Bindings::plugin_function, 1);
     lua_setglobal(lua_, functions[i].name.c_str());
   }
 }
@@ -307,8 +351,12 @@ void ScriptApi::run() {
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
   if (status != LUA_OK && !exit_status_) {
-    const char *message = lua_tostring(lua_, -1);
-    const std::string text = message != nullptr ? message : "the script failed";
+    size_t length = 0;
+    const char *message = lua_tolstring(lua_, -1, &length);
+    // A huge message is cut to its start and length.
+    const std::string text = message != nullptr
+                                 ? shortened(std::string_view(message, length), kMessageBytes)
+                                 : "the script failed";
     lua_settop(lua_, 0);
     throw ScriptError(text);
   }
@@ -317,7 +365,15 @@ void ScriptApi::run() {
 
 void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
   watchdog_ = std::move(check);
+  // Coroutines inherit the hook from the thread that creates them; no
+  // script can remove or replace it.
   lua_sethook(lua_, Bindings::watchdog, LUA_MASKCOUNT, instructions);
+  lua_getglobal(lua_, "debug");
+  if (lua_istable(lua_, -1)) {
+    lua_pushcfunction(lua_, Bindings::refuse_sethook);
+    lua_setfield(lua_, -2, "sethook");
+  }
+  lua_pop(lua_, 1);
 }
 
 void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
@@ -339,7 +395,7 @@ void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
 
 bool ScriptApi::pick_palette(const char *name) {
   if (builtin_palette(name, runtime_.palette())) return true;
-  error_message_ = "no built-in palette '" + std::string(name) + "' (there are";
+  error_message_ = "no built-in palette " + quoted(name) + " (there are";
   for (const std::string &known : palette_names()) error_message_ += " " + known;
   error_message_ += ")";
   return false;
@@ -347,9 +403,8 @@ bool ScriptApi::pick_palette(const char *name) {
 
 bool ScriptApi::load_background(const char *path) {
   try {
-    const std::string file =
-        path[0] == '/' || base_folder_.empty() ? path : base_folder_ + "/" + path;
-    const LoadedBackground loaded = load_gif_background(file, runtime_.width(), runtime_.height());
+    const LoadedBackground loaded =
+        load_gif_background(path, runtime_.width(), runtime_.height(), base_folder_);
     std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
     std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
     return true;

@@ -70,10 +70,20 @@ class ScriptApi {
   // Runs the loaded script to its end. Throws ScriptError, or rethrows the
   // fatal error that stopped it.
   void run();
+  // Ends the run and closes the Lua state, running every pending finalizer;
+  // from then on host and plug-in functions raise "NAME: the run has ended".
+  // Closing again does nothing.
+  void close();
+  // The error that stopped the script, if any (also one raised by the
+  // watchdog while closing).
+  std::exception_ptr fatal() const { return fatal_; }
   // Calls `check` every `instructions` Lua instructions while the script
-  // runs, so that a host can look after its window even while a script
-  // computes without composing frames. An exception from `check` is fatal,
-  // like one from the frame sink.
+  // runs (and while finalizers run at the end), so that a host can look
+  // after its window even while a script computes without composing
+  // frames. An exception from `check` is fatal, like one from the frame
+  // sink, and cannot be swallowed: once it is raised, the hook raises it
+  // again at every instruction and every host or plug-in call raises it
+  // too. debug.sethook then refuses to work, so no script removes the hook.
   void set_watchdog(std::function<void()> check, int instructions);
 
   // print writes to `out` (stdout at first), after calling `before` (if
@@ -103,6 +113,7 @@ class ScriptApi {
   std::string fatal_message_;
   std::string error_message_;  // reason for the last refused host call
   std::function<void()> watchdog_;
+  bool ended_ = false;
   std::string base_folder_;  // of relative paths; empty: the working folder
   std::optional<int> exit_status_;
   std::FILE *print_out_ = stdout;

@@ -27,6 +27,37 @@ bool is_loop_forever(const SavedImage &image) {
   return false;
 }
 
+// The LZW minimum code size of each image, read from the file's blocks
+// (giflib does not report it).
+std::vector<int> image_code_sizes(const std::string &path) {
+  std::vector<int> sizes;
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return sizes;
+  std::vector<uint8_t> d;
+  for (int c; (c = std::fgetc(f)) != EOF;) d.push_back(static_cast<uint8_t>(c));
+  std::fclose(f);
+  auto table_size = [](uint8_t flags) { return (flags & 0x80) ? 3 * (2 << (flags & 7)) : 0; };
+  auto skip_blocks = [&](size_t i) {
+    while (i < d.size() && d[i] != 0) i += d[i] + 1;
+    return i + 1;
+  };
+  if (d.size() < 13) return sizes;
+  size_t i = 13 + table_size(d[10]);
+  while (i < d.size() && d[i] != 0x3b) {
+    if (d[i] == 0x21) {
+      i = skip_blocks(i + 2);
+    } else if (d[i] == 0x2c && i + 10 < d.size()) {
+      i += 10 + table_size(d[i + 9]);
+      if (i >= d.size()) break;
+      sizes.push_back(d[i]);
+      i = skip_blocks(i + 1);
+    } else {
+      break;
+    }
+  }
+  return sizes;
+}
+
 }  // namespace
 
 std::string read_gif(const std::string &path, ReadGif &out) {
@@ -68,6 +99,7 @@ std::string read_gif(const std::string &path, ReadGif &out) {
     if (DGifSavedExtensionToGCB(gif, n, &control) == GIF_OK) {
       frame.delay = control.DelayTime;
       frame.disposal = control.DisposalMode;
+      frame.transparent = control.TransparentColor;
     }
     const ColorMapObject *map = frame.own_colour_table ? image.ImageDesc.ColorMap : gif->SColorMap;
     if (map == nullptr) {
@@ -79,17 +111,86 @@ std::string read_gif(const std::string &path, ReadGif &out) {
       problem = "frame outside the screen";
       break;
     }
-    for (int y = 0; y < frame.height; ++y)
-      for (int x = 0; x < frame.width; ++x) {
-        const uint8_t index = image.RasterBits[static_cast<size_t>(y) * frame.width + x];
-        const size_t at = static_cast<size_t>(frame.top + y) * out.width + (frame.left + x);
-        indices[at] = index;
-        for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
+    const std::vector<uint8_t> indices_before = indices, rgb_before = rgb;
+    auto each_pixel = [&](auto action) {
+      for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+          action(static_cast<size_t>(y) * frame.width + x,
+                 static_cast<size_t>(frame.top + y) * out.width + (frame.left + x));
+    };
+    each_pixel([&](size_t from, size_t at) {
+      const uint8_t index = image.RasterBits[from];
+      if (index == frame.transparent) {
+        ++frame.transparent_pixels;
+        return;
       }
+      indices[at] = index;
+      for (int c = 0; c < 3; ++c) rgb[3 * at + c] = frame.palette[3 * index + c];
+    });
     frame.indices = indices;
     frame.rgb = rgb;
+    if (frame.disposal == DISPOSE_BACKGROUND) {
+      const int background = gif->SBackGroundColor;
+      each_pixel([&](size_t, size_t at) {
+        indices[at] = static_cast<uint8_t>(background);
+        for (int c = 0; c < 3; ++c) rgb[3 * at + c] = out.global_palette[3 * background + c];
+      });
+    } else if (frame.disposal == DISPOSE_PREVIOUS) {
+      indices = indices_before;
+      rgb = rgb_before;
+    }
     out.frames.push_back(std::move(frame));
   }
   DGifCloseFile(gif, nullptr);
+  const std::vector<int> code_sizes = image_code_sizes(path);
+  for (size_t n = 0; n < out.frames.size() && n < code_sizes.size(); ++n)
+    out.frames[n].code_size = code_sizes[n];
   return problem;
+}
+
+std::string compare_playback(const ReadGif &gif, const std::vector<ShownFrame> &frames, int delay) {
+  long gif_time = 0;
+  for (const ReadFrame &f : gif.frames) gif_time += f.delay;
+  const long expected_time = static_cast<long>(frames.size()) * delay;
+  if (gif_time != expected_time)
+    return "plays " + std::to_string(gif_time) + " hundredths, not " +
+           std::to_string(expected_time);
+  size_t shown = 0;
+  long shown_until = gif.frames.empty() ? 0 : gif.frames[0].delay;
+  for (long t = 0; t < expected_time; ++t) {
+    while (t >= shown_until) shown_until += gif.frames[++shown].delay;
+    const ShownFrame &expected = frames[static_cast<size_t>(t / delay)];
+    const std::vector<uint8_t> &screen = gif.frames[shown].rgb;
+    for (int y = 0; y < expected.height; ++y)
+      for (int x = 0; x < expected.width; ++x) {
+        const uint8_t index = (*expected.pixels)[static_cast<size_t>(y) * expected.width + x];
+        const size_t at = 3 * (static_cast<size_t>(y) * gif.width + x);
+        for (int c = 0; c < 3; ++c)
+          if (screen[at + c] != (*expected.palette)[3 * index + c])
+            return "at " + std::to_string(t) + "/100 s (frame " + std::to_string(t / delay) +
+                   ", GIF frame " + std::to_string(shown) + ") pixel (" + std::to_string(x) + ", " +
+                   std::to_string(y) + ") differs";
+      }
+  }
+  return "";
+}
+
+std::string write_plain_gif(const std::string &path, const std::vector<uint8_t> &pixels, int width,
+                            int height, const std::array<uint8_t, 768> &palette) {
+  int error = 0;
+  GifFileType *gif = EGifOpenFileName(path.c_str(), false, &error);
+  if (gif == nullptr) return std::string("cannot create: ") + GifErrorString(error);
+  ColorMapObject *map = GifMakeMapObject(256, nullptr);
+  for (int i = 0; i < 256; ++i)
+    map->Colors[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
+  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK &&
+            EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+  GifFreeMapObject(map);
+  std::vector<GifPixelType> line(static_cast<size_t>(width));
+  for (int y = 0; y < height && ok; ++y) {
+    std::copy(pixels.begin() + y * width, pixels.begin() + (y + 1) * width, line.begin());
+    ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
+  }
+  const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
+  return ok && closed ? "" : "cannot write " + path;
 }

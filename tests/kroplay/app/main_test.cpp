@@ -169,17 +169,25 @@ std::vector<Step> random_steps(uint32_t seed, int32_t width, int32_t height) {
   return steps;
 }
 
-void expect_frames(const ReadGif &gif, const std::vector<std::vector<uint8_t>> &expected) {
-  ASSERT_EQ(expected.size(), gif.frames.size());
-  for (size_t i = 0; i < expected.size(); ++i)
-    ASSERT_EQ(expected[i], gif.frames[i].indices) << "frame " << i;
+// Compares what `gif` shows at every hundredth of a second with `frames`
+// in `palette`, 2/100 s apart (kroplay's default), each `width` x `height`
+// or of its size in `sizes`.
+void expect_playback(const ReadGif &gif, const std::vector<std::vector<uint8_t>> &frames,
+                     const kroplay::Palette &palette, int32_t width, int32_t height,
+                     const std::vector<std::pair<int32_t, int32_t>> *sizes = nullptr) {
+  std::vector<ShownFrame> shown;
+  for (size_t i = 0; i < frames.size(); ++i)
+    shown.push_back({&frames[i], sizes ? (*sizes)[i].first : width,
+                     sizes ? (*sizes)[i].second : height, &palette});
+  EXPECT_EQ("", compare_playback(gif, shown, 2));
 }
 
 // FNV-1a 64 over the frame's indices, then its palette.
-std::string hash_line(size_t n, const ReadFrame &frame) {
+std::string hash_line(size_t n, const std::vector<uint8_t> &indices,
+                      const kroplay::Palette &palette) {
   uint64_t hash = 0xcbf29ce484222325ull;
-  for (uint8_t b : frame.indices) hash = (hash ^ b) * 0x100000001b3ull;
-  for (uint8_t b : frame.palette) hash = (hash ^ b) * 0x100000001b3ull;
+  for (uint8_t b : indices) hash = (hash ^ b) * 0x100000001b3ull;
+  for (uint8_t b : palette) hash = (hash ^ b) * 0x100000001b3ull;
   char line[64];
   std::snprintf(line, sizeof line, "frame %zu %016llx\n", n, static_cast<unsigned long long>(hash));
   return line;
@@ -199,8 +207,7 @@ TEST(Kroplay, RandomScriptsMatchTheReferenceModelFrameByFrame) {
     EXPECT_EQ(h, gif.height);
     EXPECT_TRUE(gif.loops_forever);
     EXPECT_EQ("GIF89a", gif.version);
-    EXPECT_EQ(kroplay::default_palette(), gif.global_palette);
-    expect_frames(gif, model_frames(steps, w, h));
+    expect_playback(gif, model_frames(steps, w, h), kroplay::default_palette(), w, h);
   }
 }
 
@@ -230,14 +237,7 @@ TEST(Kroplay, ResizingBetweenFramesKeepsEveryFrameAtTheTopLeft) {
   EXPECT_EQ(16, gif.height);
   std::vector<std::pair<int32_t, int32_t>> sizes;
   const auto expected = model_frames(steps, 320, 200, &sizes);
-  ASSERT_EQ(expected.size(), gif.frames.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    const auto [w, h] = sizes[i];
-    std::vector<uint8_t> top_left;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) top_left.push_back(gif.frames[i].indices[y * gif.width + x]);
-    EXPECT_EQ(expected[i], top_left) << "frame " << i;
-  }
+  expect_playback(gif, expected, kroplay::default_palette(), 0, 0, &sizes);
 }
 
 TEST(Kroplay, HandCheckedFramesAndPalette) {
@@ -248,17 +248,23 @@ TEST(Kroplay, HandCheckedFramesAndPalette) {
   const ReadGif gif = read_back(dir.file("out.gif"));
   EXPECT_EQ(6, gif.width);
   EXPECT_EQ(4, gif.height);
-  EXPECT_EQ(10, gif.global_palette[27]);
-  EXPECT_EQ(20, gif.global_palette[28]);
-  EXPECT_EQ(30, gif.global_palette[29]);
   const std::vector<uint8_t> background = {1, 1, 1, 7, 1, 1, 1, 1, 1, 7, 1, 1,
                                            5, 5, 5, 7, 5, 5, 9, 9, 9, 7, 9, 9};
   const std::vector<uint8_t> distorted = {1, 1, 1, 7, 1, 1, 0, 0, 0, 0, 0, 1,
                                           0, 5, 5, 5, 7, 5, 9, 0, 0, 0, 0, 0};
   const std::vector<uint8_t> rippled = {1, 1, 1, 7, 1, 1, 9, 9, 9, 7, 9, 9,
                                         9, 9, 9, 7, 9, 9, 1, 1, 1, 7, 1, 1};
-  expect_frames(gif, {background, distorted, rippled, distorted, distorted});
-  for (const ReadFrame &f : gif.frames) EXPECT_EQ(4, f.delay);
+  // Index 9 is set at the start, index 1 before the last frame.
+  kroplay::Palette palette = kroplay::default_palette(), last_palette;
+  palette[27] = 10, palette[28] = 20, palette[29] = 30;
+  last_palette = palette;
+  last_palette[3] = 200, last_palette[4] = 100, last_palette[5] = 50;
+  const std::vector<uint8_t> *frames[] = {&background, &distorted, &rippled, &distorted,
+                                          &distorted};
+  std::vector<ShownFrame> shown;
+  for (int i = 0; i < 5; ++i) shown.push_back({frames[i], 6, 4, i < 4 ? &palette : &last_palette});
+  EXPECT_EQ("", compare_playback(gif, shown, 4));
+  ASSERT_EQ(5u, gif.frames.size());
   // Index 1 is the default maroon, then the colour set before the last frame.
   const std::vector<uint8_t> maroon = {128, 0, 0}, orange = {200, 100, 50};
   EXPECT_EQ(maroon, std::vector<uint8_t>(gif.frames[3].rgb.begin(), gif.frames[3].rgb.begin() + 3));
@@ -271,11 +277,7 @@ TEST(Kroplay, LoadsABackgroundGifCutOrPaddedToTheScreen) {
   for (size_t i = 0; i < palette.size(); ++i) palette[i] = static_cast<uint8_t>(255 - i % 256);
   std::vector<uint8_t> picture(6 * 4);
   for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<uint8_t>(10 + i);
-  {
-    kroplay::GifWriter writer(dir.file("bg.gif"), 2);
-    writer.add_frame(picture.data(), 6, 4, palette);
-    writer.finish();
-  }
+  ASSERT_EQ("", write_plain_gif(dir.file("bg.gif"), picture, 6, 4, palette));
   dir.write("load.lua",
             "screen(8, 3)\nload_background('bg.gif')\n"
             "assert(background_pixel(5, 2) == 27 and background_pixel(6, 0) == 0)\nframe()\n");
@@ -286,19 +288,22 @@ TEST(Kroplay, LoadsABackgroundGifCutOrPaddedToTheScreen) {
   std::vector<uint8_t> expected(8 * 3, 0);  // padded with the GIF's background colour 0
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 6; ++x) expected[y * 8 + x] = picture[y * 6 + x];
-  EXPECT_EQ(expected, gif.frames[0].indices);
-  EXPECT_EQ(palette, gif.global_palette);
+  expect_playback(gif, {expected}, palette, 8, 3);
 }
 
 TEST(Kroplay, ScriptApiRefusesBadCallsWithNamedErrors) {
   TempDir dir;
-  const Outcome run = kroplay(dir, script("api_errors.lua"));
+  const Outcome run = kroplay(dir, script("api_errors.lua") + " --hash");
   EXPECT_EQ(0, run.status) << run.err;
   const ReadGif gif = read_back(dir.file("api_errors.gif"));
   ASSERT_EQ(1u, gif.frames.size());
-  std::array<uint8_t, 768> grey;
+  // One frame in the grey palette, where index i is the colour (i, i, i):
+  // its hash from the indices those colours give, and that palette.
+  kroplay::Palette grey;
   for (size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<uint8_t>(i / 3);
-  EXPECT_EQ(grey, gif.global_palette);
+  std::vector<uint8_t> indices;
+  for (size_t i = 0; i < gif.frames[0].rgb.size(); i += 3) indices.push_back(gif.frames[0].rgb[i]);
+  EXPECT_EQ(hash_line(0, indices, grey), run.out);
 }
 
 TEST(Kroplay, HashLinesAreStableFollowTheFramesAndSeeEffectChanges) {
@@ -317,9 +322,10 @@ TEST(Kroplay, HashLinesAreStableFollowTheFramesAndSeeEffectChanges) {
   const Outcome other = kroplay(dir, "b.lua --hash");
   ASSERT_EQ(0, first.status) << first.err;
   EXPECT_EQ(first.out, second.out);
-  const ReadGif gif = read_back(dir.file("a.gif"));
+  const std::vector<std::vector<uint8_t>> frames = model_frames(steps, 40, 30);
   std::string expected;
-  for (size_t i = 0; i < gif.frames.size(); ++i) expected += hash_line(i, gif.frames[i]);
+  for (size_t i = 0; i < frames.size(); ++i)
+    expected += hash_line(i, frames[i], kroplay::default_palette());
   EXPECT_EQ(expected, first.out);
   // The same frames up to the last, which the distortion changes.
   const size_t last = first.out.rfind("frame ");
@@ -339,7 +345,8 @@ TEST(Kroplay, NullImportsAreNullAndTheRealPluginStillWorks) {
   const std::vector<Step> steps = random_steps(5, 64, 48);
   dir.write("s.lua", lua_of(steps));
   ASSERT_EQ(0, kroplay(dir, "s.lua --null-imports").status);
-  expect_frames(read_back(dir.file("s.gif")), model_frames(steps, 64, 48));
+  expect_playback(read_back(dir.file("s.gif")), model_frames(steps, 64, 48),
+                  kroplay::default_palette(), 64, 48);
 }
 
 TEST(Kroplay, BuiltInDemoAndDefaults) {
@@ -352,11 +359,15 @@ TEST(Kroplay, BuiltInDemoAndDefaults) {
   const ReadGif gif = read_back(dir.file("demo.gif"));
   EXPECT_EQ(320, gif.width);
   EXPECT_EQ(200, gif.height);
-  EXPECT_GE(gif.frames.size(), 450u);
-  EXPECT_LE(gif.frames.size(), 550u);
-  EXPECT_EQ(gif.frames.size(),
-            static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n')));
-  for (const ReadFrame &f : gif.frames) ASSERT_EQ(2, f.delay);
+  // One hash line per frame of the script, each frame 2/100 s; the file
+  // holds fewer where frames repeat.
+  const long frames = std::count(run.out.begin(), run.out.end(), '\n');
+  EXPECT_GE(frames, 450);
+  EXPECT_LE(frames, 550);
+  long duration = 0;
+  for (const ReadFrame &f : gif.frames) duration += f.delay;
+  EXPECT_EQ(2 * frames, duration);
+  EXPECT_LT(gif.frames.size(), static_cast<size_t>(frames));
   // The demo shipped in examples/ is the one built in.
   const Outcome shipped = kroplay(dir, "--hash '" KROPLAY_EXAMPLES_DIR "/demo.lua'");
   EXPECT_EQ(run.out, shipped.out);
@@ -501,6 +512,25 @@ ReadPng read_png_back(const std::string &path) {
   return png;
 }
 
+// An indexed PNG's pixels as colours, through its PLTE.
+ReadPng as_rgb(const ReadPng &png) {
+  ReadPng rgb = png;
+  rgb.indexed = false;
+  rgb.pixels.clear();
+  for (uint8_t index : png.pixels)
+    rgb.pixels.insert(rgb.pixels.end(), png.palette.begin() + 3 * index,
+                      png.palette.begin() + 3 * index + 3);
+  return rgb;
+}
+
+// The hash line --hash prints for frame `n`, made from a PNG's indices and
+// PLTE: equal only if the PNG holds the host's own indices and palette.
+std::string png_hash_line(size_t n, const ReadPng &png) {
+  kroplay::Palette palette{};
+  std::copy(png.palette.begin(), png.palette.end(), palette.begin());
+  return hash_line(n, png.pixels, palette);
+}
+
 // A w x h block of a sheet's pixels (bytes each) starting at (left, top).
 std::vector<uint8_t> block(const ReadPng &png, int left, int top, int w, int h, int bytes) {
   std::vector<uint8_t> out;
@@ -513,10 +543,12 @@ std::vector<uint8_t> block(const ReadPng &png, int left, int top, int w, int h, 
 TEST(KroplayOutput, PngFrameAndSheetHoldTheGifsFrames) {
   TempDir dir;
   dir.write("sizes.lua", kSizesScript);
-  ASSERT_EQ(0, kroplay(dir, "sizes.lua").status);
+  const Outcome hashed = kroplay(dir, "sizes.lua --hash");
+  ASSERT_EQ(0, hashed.status) << hashed.err;
   const ReadGif gif = read_back(dir.file("sizes.gif"));
   ASSERT_EQ(8u, gif.frames.size());
 
+  // The host's indices and palette exactly (the hash), showing the GIF's colours.
   const Outcome one = kroplay(dir, "sizes.lua -o one.png --frames 3");
   ASSERT_EQ(0, one.status) << one.err;
   EXPECT_EQ("kroplay: wrote one.png (1 frame, 6x4)\n", one.err);
@@ -525,27 +557,31 @@ TEST(KroplayOutput, PngFrameAndSheetHoldTheGifsFrames) {
   EXPECT_EQ(8, single.bit_depth);
   EXPECT_EQ(6, single.width);
   EXPECT_EQ(4, single.height);
-  EXPECT_EQ(native(gif, 3), single.pixels);
-  EXPECT_EQ(std::vector<uint8_t>(gif.frames[3].palette.begin(), gif.frames[3].palette.end()),
-            single.palette);
+  EXPECT_NE(std::string::npos, hashed.out.find(png_hash_line(3, single))) << hashed.out;
+  EXPECT_EQ(native(gif, 3, true), as_rgb(single).pixels);
 
-  // Frames 3, 4 (6x4) and 5, 6 (4x5) in cells of 6x5, three to a row.
+  // Frames 3, 4 (6x4) and 5, 6 (4x5) in cells of 6x5, three to a row; the
+  // rest of each cell, and the two empty cells, colour 0.
   ASSERT_EQ(0, kroplay(dir, "sizes.lua -o sheet.png --frames 3..6 --columns 3").status);
   const ReadPng sheet = read_png_back(dir.file("sheet.png"));
   EXPECT_TRUE(sheet.indexed);
   ASSERT_EQ(18, sheet.width);
   ASSERT_EQ(10, sheet.height);
+  const ReadPng sheet_rgb = as_rgb(sheet);
   for (int cell = 0; cell < 6; ++cell) {
     SCOPED_TRACE(cell);
     const int left = cell % 3 * 6, top = cell / 3 * 5;
-    std::vector<uint8_t> expected(30, 0);
+    const auto [w, h] = cell < 4 ? kSizes[3 + cell] : std::pair<int, int>{0, 0};
     if (cell < 4) {
-      const auto [w, h] = kSizes[3 + cell];
-      const std::vector<uint8_t> frame = native(gif, 3 + cell);
-      for (int y = 0; y < h; ++y)
-        std::copy(frame.begin() + y * w, frame.begin() + (y + 1) * w, expected.begin() + y * 6);
+      EXPECT_EQ(native(gif, 3 + cell, true), block(sheet_rgb, left, top, w, h, 3));
     }
-    EXPECT_EQ(expected, block(sheet, left, top, 6, 5, 1));
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        if (x >= w || y >= h) {
+          ASSERT_EQ(0, sheet.pixels[(top + y) * 18 + left + x]) << x << "," << y;
+        }
+      }
+    }
   }
 
   // Frames 6 and 7 differ in palette: an RGB sheet, each in its colours.
@@ -564,6 +600,7 @@ TEST(KroplayOutput, ScaleRepeatsEveryPixelInGifAndPng) {
   ASSERT_EQ(0, kroplay(dir, "sizes.lua").status);
   ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 3 -o big.gif").status);
   ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 2 --frames 4 -o big.png").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --frames 4 -o small.png").status);
   const ReadGif gif = read_back(dir.file("sizes.gif"));
   const ReadGif big = read_back(dir.file("big.gif"));
   ASSERT_EQ(gif.frames.size(), big.frames.size());
@@ -572,15 +609,17 @@ TEST(KroplayOutput, ScaleRepeatsEveryPixelInGifAndPng) {
   for (size_t f = 0; f < gif.frames.size(); ++f)
     for (int y = 0; y < big.height; ++y)
       for (int x = 0; x < big.width; ++x)
-        ASSERT_EQ(gif.frames[f].indices[y / 3 * gif.width + x / 3],
-                  big.frames[f].indices[y * big.width + x])
-            << "frame " << f << " at " << x << "," << y;
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(gif.frames[f].rgb[3 * (y / 3 * gif.width + x / 3) + c],
+                    big.frames[f].rgb[3 * (y * big.width + x) + c])
+              << "frame " << f << " at " << x << "," << y;
+  const ReadPng small = read_png_back(dir.file("small.png"));
   const ReadPng png = read_png_back(dir.file("big.png"));
   ASSERT_EQ(12, png.width);
   ASSERT_EQ(8, png.height);
-  const std::vector<uint8_t> frame = native(gif, 4);
+  EXPECT_EQ(small.palette, png.palette);
   for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 12; ++x) ASSERT_EQ(frame[y / 2 * 6 + x / 2], png.pixels[y * 12 + x]);
+    for (int x = 0; x < 12; ++x) ASSERT_EQ(small.pixels[y / 2 * 6 + x / 2], png.pixels[y * 12 + x]);
 }
 
 TEST(KroplayOutput, FramesChoosesWhatGoesOutAndRefusesARangePastTheEnd) {
@@ -594,11 +633,11 @@ TEST(KroplayOutput, FramesChoosesWhatGoesOutAndRefusesARangePastTheEnd) {
   const ReadGif gif = read_back(dir.file("sizes.gif"));
   const ReadGif part = read_back(dir.file("some.gif"));
   ASSERT_EQ(3u, part.frames.size());
-  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(native(gif, 2 + i), part.frames[i].indices);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(native(gif, 2 + i, true), part.frames[i].rgb);
   ASSERT_EQ(0, last.status) << last.err;
   const ReadGif one = read_back(dir.file("last.gif"));
   ASSERT_EQ(1u, one.frames.size());
-  EXPECT_EQ(native(gif, 7), one.frames[0].indices);
+  EXPECT_EQ(native(gif, 7, true), one.frames[0].rgb);
 
   TempDir empty;
   empty.write("sizes.lua", kSizesScript);
@@ -751,7 +790,8 @@ TEST(KroplayScript, OsExitEndsTheScriptKeepingItsFramesAndStatus) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.call);
     TempDir dir;
-    dir.write("exits.lua", "screen(4, 4) frame(3)\n" + c.call + "\nframe(5)\n");
+    dir.write("exits.lua",
+              "screen(4, 4) for i = 1, 3 do FILL(i) frame() end\n" + c.call + "\nframe(5)\n");
     const Outcome run = kroplay(dir, "exits.lua");
     EXPECT_EQ(c.status, run.status) << run.err;
     EXPECT_EQ("", run.out);  // not even pcall returns
@@ -789,7 +829,106 @@ TEST(KroplayScript, LoadBackgroundFindsPicturesBesideTheScript) {
   dir.write("art/show.lua", "screen(3, 2) load_background('pic.gif') frame()\n");
   const Outcome run = kroplay(dir, "art/show.lua");  // from the folder above
   ASSERT_EQ(0, run.status) << run.err;
-  EXPECT_EQ(picture, read_back(dir.file("show.gif")).frames[0].indices);
+  std::vector<uint8_t> colours;
+  for (uint8_t index : picture)
+    colours.insert(colours.end(), palette.begin() + 3 * index, palette.begin() + 3 * index + 3);
+  EXPECT_EQ(colours, read_back(dir.file("show.gif")).frames[0].rgb);
+}
+
+TEST(Kroplay, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("finalizers_after_end.lua") + " -o out.gif");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ("kroplay: wrote out.gif (1 frame, 320x200)\n", run.err);
+  EXPECT_EQ(1u, read_back(dir.file("out.gif")).frames.size());
+  EXPECT_EQ(
+      "STOP_RIPPLE: false STOP_RIPPLE: the run has ended\n"
+      "frame: false frame: the run has ended\n"
+      "color: false color: the run has ended\n",
+      slurp(dir.file("finalizer.txt")));
+
+  // A script that fails, or is stopped by a breach, unwinds through
+  // finalizers that call the plug-in and compose frames; nothing is left.
+  const struct {
+    std::string text, arguments, message;
+    int status;
+  } failing[] = {
+      {"setmetatable({}, {__gc = function() STOP_RIPPLE() frame() end})\n"
+       "FILL(1)\nframe(2)\nerror('boom')\n",
+       "", "f.lua:4: boom", 1},
+      {"setmetatable({}, {__gc = function() ADD(1, 2) frame() end})\n"
+       "frame(2)\nADD(2, 3)\n",
+       plugin("pops_too_few"), "ADD broke the stack contract", 3},
+  };
+  for (const auto &c : failing) {
+    SCOPED_TRACE(c.text);
+    TempDir work;
+    work.write("f.lua", c.text);
+    const Outcome failed = kroplay(work, "f.lua -o out.gif " + c.arguments);
+    std::remove(work.file("f.lua").c_str());
+    expect_failure(failed, work, c.status, c.message);
+  }
+}
+
+TEST(Kroplay, BinaryChunksAreRefusedEverywhere) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("binary_chunks.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(std::vector<std::string>{"binary_chunks.gif"}, dir.entries());
+
+  // A precompiled script.
+  TempDir chunks;
+  chunks.write("make.lua",
+               "local f = io.open('chunk.luac', 'wb')\n"
+               "f:write(string.dump(load('FILL(3) frame()')))\nf:close()\n");
+  ASSERT_EQ(0, kroplay(chunks, "make.lua").status);
+  TempDir work;
+  expect_failure(kroplay(work, "'" + chunks.file("chunk.luac") + "'"), work, 1,
+                 chunks.file("chunk.luac") + ": attempt to load a binary chunk");
+}
+
+TEST(Kroplay, DebugLibraryCannotForgeKroplaysFunctions) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("debug_upvalues.lua"));
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(1u, read_back(dir.file("debug_upvalues.gif")).frames.size());
+}
+
+TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
+  TempDir dir;
+  kroplay::Palette palette{};
+  palette[3] = 77;
+  const std::vector<uint8_t> picture(4, 1);
+  {
+    kroplay::GifWriter writer(dir.file("bg.gif"), 2);
+    writer.add_frame(picture.data(), 2, 2, palette);
+    writer.finish();
+  }
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  ASSERT_EQ(0, mkdir(dir.file("folder").c_str(), 0700));
+  dir.write("big.gif", "");
+  ASSERT_EQ(0, truncate(dir.file("big.gif").c_str(), (int64_t{64} << 20) + 1));
+  // Beside the files it names, which a script finds in its own folder.
+  dir.write("background_limits.lua", slurp(kScripts + "/background_limits.lua"));
+  // A FIFO nobody writes to would block for ever: `timeout` ends that.
+  const Outcome run = kroplay(dir, "20 '" KROPLAY_PATH "' background_limits.lua", "timeout");
+  ASSERT_EQ(0, run.status) << run.err;
+  // The picture and its colours reached the background: the first pixel
+  // shows the picture's colour 1.
+  const ReadGif gif = read_back(dir.file("background_limits.gif"));
+  ASSERT_FALSE(gif.frames.empty());
+  EXPECT_EQ((std::vector<uint8_t>{77, 0, 0}),
+            std::vector<uint8_t>(gif.frames[0].rgb.begin(), gif.frames[0].rgb.begin() + 3));
+}
+
+TEST(Kroplay, LongStringsAreQuotedShortened) {
+  TempDir dir;
+  const Outcome run = kroplay(dir, script("long_strings.lua"));
+  EXPECT_EQ(1, run.status);
+  EXPECT_LT(run.err.size(), 1500u);
+  EXPECT_NE(std::string::npos, run.err.find("long_strings.lua:8: xxx")) << run.err.substr(0, 300);
+  EXPECT_NE(std::string::npos, run.err.find("xxx... (100000")) << run.err.substr(0, 300);
+  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
 }
 
 }  // namespace

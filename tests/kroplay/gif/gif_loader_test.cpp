@@ -103,4 +103,32 @@ TEST(GifLoader, UnreadableFilesAreNamedWithTheReason) {
   std::remove(text.c_str());
 }
 
+TEST(GifLoader, TruncatedPicturesSayWhatIsWrong) {
+  const std::string path = write_gif({0, 0, 6, 5, false, false});
+  std::FILE *f = std::fopen(path.c_str(), "rb");
+  std::vector<char> bytes(4096);
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+  std::fclose(f);
+  // Every cut before the first frame's end fails, each with giflib's reason
+  // or, where giflib gives none (error code 0), a plain one.
+  int plain = 0;
+  for (size_t length = 6; length < bytes.size() / 2; ++length) {
+    f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, length, f);
+    std::fclose(f);
+    std::string message = "(loaded)";
+    try {
+      kroplay::load_gif_background(path, 6, 5);
+    } catch (const std::runtime_error &e) {
+      message = e.what();
+    }
+    SCOPED_TRACE(length);
+    EXPECT_EQ(0u, message.find("cannot read '" + path + "': ")) << message;
+    EXPECT_EQ(std::string::npos, message.find("giflib error")) << message;
+    plain += message.find("truncated or malformed file") != std::string::npos;
+  }
+  std::remove(path.c_str());
+  EXPECT_GT(plain, 0);
+}
+
 }  // namespace

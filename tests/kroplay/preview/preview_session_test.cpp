@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
 
+#include "kroplay/preview/responsive_run.h"
 #include "support/gif_reading.h"
 
 namespace {
@@ -169,8 +172,11 @@ TEST_F(PreviewSessionTest, PausesStepsOneFrameAndSavesTheFrameOnScreen) {
   ReadGif gif;
   ASSERT_EQ(read_gif(dir_ + "/" + saved, gif), "");
   ASSERT_EQ(gif.frames.size(), 1u);
-  EXPECT_EQ(gif.frames[0].indices, display.shown[last].pixels);
-  EXPECT_EQ(gif.frames[0].palette, display.shown[last].palette);
+  const Shown &on_screen = display.shown[last];
+  EXPECT_EQ(compare_playback(
+                gif, {{&on_screen.pixels, on_screen.width, on_screen.height, &on_screen.palette}},
+                gif_delay(options_.fps)),
+            "");
   EXPECT_NE(display.shown[last].pixels, display.shown[last - 1].pixels);
 }
 
@@ -244,7 +250,9 @@ TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
   });
   ReadGif gif;
   ASSERT_EQ(read_gif(options_.output, gif), "");
-  EXPECT_EQ(gif.frames.size(), 3u);
+  // Three equal frames: one, shown three times as long.
+  ASSERT_EQ(gif.frames.size(), 1u);
+  EXPECT_EQ(gif.frames[0].delay, 3 * gif_delay(options_.fps));
   std::rewind(hashes);
   char line[64];
   int lines = 0;
@@ -271,6 +279,143 @@ TEST_F(PreviewSessionTest, AScriptBusyWithoutFramesStillReloadsWhenSaved) {
   EXPECT_EQ(session.runs(), 2);
   ASSERT_EQ(display.shown.size(), 1u);
   EXPECT_EQ(display.shown[0].pixels, std::vector<uint8_t>(16 * 8, 4));
+}
+
+TEST_F(PreviewSessionTest, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
+  // Run 1 ends, run 2 is cut short by a save, run 3 fails.
+  write_script(
+      "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+      "FILL(2)\nframe(2)\n");
+  options_.output = dir_ + "/out.gif";
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int stage = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    const bool ended = display.title().find("ended") != std::string::npos;
+    if (stage == 0 && ended) {
+      stage = 1;
+      write_script(
+          "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+          "FILL(2)\nwhile true do frame() end\n");
+      return std::nullopt;
+    }
+    if (stage == 1 && display.shown.size() == 6) {
+      stage = 2;
+      write_script(
+          "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
+          "FILL(2)\nerror('boom')\n");
+      return std::nullopt;
+    }
+    if (session.runs() == 3 && display.title().find("error:") != std::string::npos)
+      return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_EQ(session.runs(), 3);
+  for (const Shown &frame : display.shown)  // none from a finalizer
+    EXPECT_EQ(frame.pixels, std::vector<uint8_t>(16 * 8, 2));
+  ReadGif gif;
+  ASSERT_EQ(read_gif(options_.output, gif), "");
+  // The run that ended: two frames (identical, so the file may merge them).
+  int shown = 0;
+  for (const ReadFrame &frame : gif.frames) shown += frame.delay;
+  EXPECT_EQ(shown, 2 * kroplay::gif_delay(options_.fps));
+  std::system(("ls -A '" + dir_ + "' > '" + dir_ + ".ls'").c_str());
+  std::ifstream listing(dir_ + ".ls");
+  std::stringstream names;
+  names << listing.rdbuf();
+  std::remove((dir_ + ".ls").c_str());
+  EXPECT_EQ(names.str(), "live.lua\nout.gif\n");  // no temporary file left
+}
+
+// How a preview run as kroplay runs it (the session on a worker thread,
+// the window's events handled by the caller) ended.
+enum class Quit { kGracefully, kAbandoned, kLate, kNever };
+
+// Runs the preview in a child process; the user presses Q once, `quit_ms`
+// after the start (never if negative). The session must end within
+// `within_ms` of that press (or of the start, for --quit-after): by itself
+// (kGracefully), or by being abandoned after the grace period.
+Quit quit_outcome(const Options &options, int quit_ms, int within_ms) {
+  const pid_t child = fork();
+  if (child == 0) {
+    ScriptedDisplay window;
+    std::FILE *messages = std::tmpfile();
+    const Clock::time_point start = Clock::now();
+    Clock::time_point pressed = start;
+    bool asked = false;
+    window.user = [&]() -> std::optional<PreviewAction> {
+      if (asked || quit_ms < 0 || Clock::now() - start < std::chrono::milliseconds(quit_ms))
+        return std::nullopt;
+      asked = true;
+      pressed = Clock::now();
+      return PreviewAction::kQuit;
+    };
+    auto in_time = [&] { return Clock::now() - pressed <= std::chrono::milliseconds(within_ms); };
+    ResponsiveLimits limits;
+    if (options.quit_after > 0) limits.quit_at = start + std::chrono::seconds(options.quit_after);
+    limits.abandon = [&] { _exit(in_time() ? 2 : 1); };
+    run_responsive(
+        window,
+        [&](PreviewDisplay &display) {
+          PreviewSession session(options, display, messages, nullptr);
+          session.run();
+        },
+        limits);
+    _exit(in_time() ? 0 : 1);
+  }
+  for (int i = 0; i < 1000; ++i) {
+    int status = 0;
+    if (waitpid(child, &status, WNOHANG) == child) {
+      const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      return code == 0 ? Quit::kGracefully : code == 2 ? Quit::kAbandoned : Quit::kLate;
+    }
+    usleep(10000);
+  }
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return Quit::kNever;
+}
+
+TEST_F(PreviewSessionTest, QuitEndsThePreviewWhateverTheScriptDoes) {
+  const struct {
+    const char *script;
+    Quit how;
+  } cases[] = {
+      // The quit error swallowed again and again.
+      {"while true do pcall(function() while true do end end) end\n", Quit::kGracefully},
+      // The hook removed (or replaced), in the main thread and a coroutine.
+      {"pcall(debug.sethook)\npcall(debug.sethook, print, 'l')\n"
+       "while true do pcall(function() while true do end end) end\n",
+       Quit::kGracefully},
+      {"coroutine.wrap(function()\n  pcall(debug.sethook)\n"
+       "  while true do pcall(function() while true do end end) end\nend)()\n",
+       Quit::kGracefully},
+      {"while true do pcall(function()\n"
+       "  local x <close> = setmetatable({}, {__close = function()\n"
+       "    while true do pcall(function() while true do end end) end end})\n"
+       "  while true do end\nend) end\n",
+       Quit::kGracefully},
+      // Lua runs these with hooks off: only abandoning them ends the preview.
+      {"local loop = function() while true do end end\nwhile true do xpcall(loop, loop) end\n",
+       Quit::kAbandoned},
+      {"local mt = {}\nmt.__gc = function() setmetatable({}, mt) while true do end end\n"
+       "setmetatable({}, mt)\nwhile true do collectgarbage() end\n",
+       Quit::kAbandoned},
+      {"setmetatable({}, {__gc = function() while true do end end})\nframe()\n", Quit::kAbandoned},
+      {"local s = ('a'):rep(40)\nwhile true do s:find(('a-'):rep(30) .. 'b') end\n",
+       Quit::kAbandoned},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.script);
+    write_script(c.script);
+    EXPECT_EQ(quit_outcome(options_, 300, 1000), c.how);
+  }
+  // --quit-after alike, with no key pressed.
+  write_script(cases[1].script);
+  options_.quit_after = 1;
+  EXPECT_EQ(quit_outcome(options_, -1, 2000), Quit::kGracefully);
+  write_script(cases[5].script);
+  EXPECT_EQ(quit_outcome(options_, -1, 2000), Quit::kAbandoned);
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 #     after screen() changes the size, the window follows, scaled alike;
 #   window_test.sh reload KROPLAY SCRIPTS_DIR
 #     saving the script shows the new script's frames; a broken save leaves
-#     the last good frame on screen and the window open.
+#     the last good frame on screen and the window open;
+#   window_test.sh quit KROPLAY SCRIPTS_DIR
+#     --quit-after ends the preview within a second whatever the script
+#     does: swallowing the quit, removing the hook, looping in a finalizer
+#     (where Lua runs no hook), leaving no output file behind.
 # Exits 77 (skipped) when Xvfb, ImageMagick or the window build is missing.
 set -u
 mode=$1 kroplay=$2 scripts=$3
@@ -35,18 +39,33 @@ wait_for() {
   fail "no '$pattern' (x$count) on stderr after 15 s"
 }
 
+# The image of `gif` on screen while the script's frame `index` shows, at
+# index x 2/100 s (kroplay's default 50 fps): a GIF holds one image for a
+# run of equal frames.
+image_at() {
+  local gif=$1 index=$2 elapsed=0 image=0
+  for delay in $(identify -format '%T\n' "$gif"); do
+    elapsed=$((elapsed + delay))
+    [ "$elapsed" -gt $((index * 2)) ] && break
+    image=$((image + 1))
+  done
+  echo "$image"
+}
+
 # The window is found on the black X screen by trimming, so the frames
 # checked here keep colour 0 and black palette entries off their borders.
-# Checks that the window on the X screen shows frame `index` of `gif`
-# scaled by `scale`, pixel for pixel; returns 1 if it shows something else.
+# Checks that the window on the X screen shows the script's frame `index`
+# as `gif` shows it, scaled by `scale`, pixel for pixel; returns 1 if it
+# shows something else.
 window_shows() {
   local gif=$1 index=$2 scale=$3
   import -window root shot.png || fail "cannot take a screenshot"
-  local geometry
+  local geometry image
   geometry=$(convert shot.png -trim -format '%wx%h%O' info:)
   convert "$gif" -coalesce "frame-%d.png"
-  [ -f "frame-$index.png" ] || fail "$gif has no frame $index"
-  convert "frame-$index.png" -sample "$((scale * 100))%" want.png
+  image=$(image_at "$gif" "$index")
+  [ -f "frame-$image.png" ] || fail "$gif has no image for frame $index"
+  convert "frame-$image.png" -sample "$((scale * 100))%" want.png
   local size
   size=$(convert want.png -format '%wx%h' info:)
   [ "${geometry%%+*}" = "$size" ] || fail "the window is ${geometry%%+*} on the screen, not $size"
@@ -57,8 +76,8 @@ window_shows() {
   [ "$differing" = 0 ]
 }
 
-if [ "$mode" = screenshot ] || [ "$mode" = reload ]; then
-  for tool in xvfb-run Xvfb xauth import convert compare; do
+if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ]; then
+  for tool in xvfb-run Xvfb xauth import convert compare identify; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
   done
   if DISPLAY= SDL_VIDEODRIVER=dummy "$kroplay" --window --plugin /nonexistent/plugin.so 2>&1 |
@@ -155,8 +174,41 @@ LUA
     wait "$window"
     ;;
 
+  inner-quit)
+    cat >deaf.lua <<'LUA'
+FILL(40)
+frame()
+pcall(debug.sethook)
+while true do pcall(function() while true do end end) end
+LUA
+    cat >finalizer.lua <<'LUA'
+setmetatable({}, {__gc = function() while true do end end})
+FILL(40)
+frame(3)
+LUA
+    printf 'FILL(40)\nframe()\n' >calm.lua
+    # Each must end within a second of when a calm script's preview ends
+    # (which also counts kroplay's start-up).
+    for script in calm deaf finalizer; do
+      start=$(date +%s%N)
+      timeout 20 "$kroplay" --window $script.lua --size 32x20 --quit-after 1 -o $script.gif \
+        2>win.err
+      status=$?
+      elapsed=$((($(date +%s%N) - start) / 1000000))
+      echo "$script.lua: exit status $status after $elapsed ms"
+      [ "$status" = 0 ] || fail "$script.lua: --quit-after 1 ended with status $status"
+      [ "$script" = calm ] && calm=$elapsed
+      [ "$elapsed" -lt $((calm + 1000)) ] ||
+        fail "$script.lua: --quit-after 1 took $elapsed ms, $calm ms for calm.lua"
+    done
+    # The finalizer never lets the run end: its output is not written.
+    grep -q "the script does not stop; quitting without it" win.err || fail "no note on stderr"
+    [ -z "$(ls finalizer.gif* 2>/dev/null)" ] || fail "finalizer.lua left $(ls finalizer.gif*)"
+    [ -f deaf.gif ] || fail "the quit run of deaf.lua wrote no GIF"
+    ;;
+
   *)
-    echo "usage: $0 screenshot|reload KROPLAY SCRIPTS_DIR" >&2
+    echo "usage: $0 screenshot|reload|quit KROPLAY SCRIPTS_DIR" >&2
     exit 2
     ;;
 esac

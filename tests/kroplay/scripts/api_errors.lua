@@ -33,8 +33,8 @@ fails("color: argument 4 must be from 0 to 255, got -1", color, 0, 0, 0, -1)
 fails("palette: no built-in palette 'nope' (there are default grey fire ocean rainbow)",
       palette, "nope")
 fails("palette: argument 1 must be a palette name, got number", palette, 3)
--- A relative path is looked for beside the script, and the message says where.
-fails("scripts/missing.gif': No such file or directory", load_background, "missing.gif")
+fails("load_background: cannot read 'missing.gif': No such file or directory",
+      load_background, "missing.gif")
 fails("pixel: (320, 0) is outside the 320x200 screen", pixel, 320, 0)
 fails("background_pixel: (0, -1) is outside the 320x200 screen", background_pixel, 0, -1)
 palette("grey")
