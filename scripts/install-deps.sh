@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   liblua5.4-dev libgif-dev gifsicle libpng-dev
   clang libclang-rt-14-dev
-  libsdl2-dev xvfb xauth imagemagick
+  libsdl2-dev xvfb xauth imagemagick xdotool
 )
 
 missing=()

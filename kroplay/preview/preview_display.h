@@ -1,5 +1,6 @@
 // What the live preview needs from a window: show a frame through a palette,
-// set the title, and hand over the user's requests. The SDL window is one;
+// set the title, copy text to the clipboard, and hand over the user's
+// requests. The SDL window is one;
 // the tests drive the preview through a scripted stand-in.
 #ifndef KROPLAY_PREVIEW_DISPLAY_H
 #define KROPLAY_PREVIEW_DISPLAY_H
@@ -18,7 +19,27 @@ class DisplayError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class PreviewAction { kQuit, kTogglePause, kStep, kRestart, kSave };
+enum class PreviewAction {
+  kQuit,
+  kTogglePause,
+  kStep,
+  kRestart,
+  kSave,
+  // Live tuning of the effect on screen (see Tuning).
+  kPickSpeed,
+  kPickFrequency,
+  kPickAmplitude,
+  kNextParameter,
+  kUp,       // +1
+  kDown,     // -1
+  kUpTen,    // +10
+  kDownTen,  // -10
+  kDouble,
+  kHalve,
+  kSwitchEffect,
+  kCopyCall,    // the call that reproduces the effect, to the clipboard
+  kToggleKeys,  // the key list in the title
+};
 
 class PreviewDisplay {
  public:
@@ -27,6 +48,8 @@ class PreviewDisplay {
   virtual void show(const uint8_t *pixels, int32_t width, int32_t height,
                     const Palette &palette) = 0;
   virtual void set_title(const std::string &title) = 0;
+  // Puts `text` on the clipboard, if there is one.
+  virtual void copy_text(const std::string &text) = 0;
   // Waits up to `timeout_ms` (0: not at all) for the user's next request;
   // false if none came.
   virtual bool next_action(int timeout_ms, PreviewAction &action) = 0;

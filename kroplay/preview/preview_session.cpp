@@ -15,6 +15,12 @@ namespace {
 // Longest wait for the user between checks of the script file and clock.
 constexpr int kPollMs = 20;
 
+// The key list the title shows on request (H or F1).
+constexpr const char *kKeys =
+    "keys: 1 2 3 or Tab pick speed, frequency, amplitude; Up/Down +-1, with Shift +-10, "
+    "with Ctrl double/halve; E other effect; C copy the call; space pause; Right step; "
+    "R restart; S save frame; Q quit; H hide keys";
+
 std::string base_name(const std::string &script) {
   std::string name = default_output(script);  // "<base>.gif"
   return name.substr(0, name.size() - 4);
@@ -23,11 +29,12 @@ std::string base_name(const std::string &script) {
 }  // namespace
 
 PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
-                               std::FILE *hash_out)
+                               std::FILE *out)
     : options_(options),
       display_(display),
       messages_(messages),
-      hash_out_(options.hash ? hash_out : nullptr),
+      out_(out),
+      hash_out_(options.hash ? out : nullptr),
       name_(options.script.empty() ? "demo"
                                    : options.script.substr(options.script.find_last_of('/') + 1)),
       period_(std::chrono::duration_cast<Clock::duration>(
@@ -57,14 +64,19 @@ void PreviewSession::run_once() {
   ended_ = false;
   step_ = false;
   gif_ = nullptr;
+  pending_.clear();
   update_title();
   // Destroyed last: the output is completed (on a quit) while the plug-in
   // is still loaded.
   std::unique_ptr<ScriptRun> run;
-  struct ForgetOutput {
+  struct ForgetRun {
     FrameOutput *&gif;
-    ~ForgetOutput() { gif = nullptr; }
-  } forget{gif_};
+    ScriptRun *&running;
+    ~ForgetRun() {
+      gif = nullptr;
+      running = nullptr;
+    }
+  } forget{gif_, running_};
   try {
     std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
@@ -83,7 +95,9 @@ void PreviewSession::run_once() {
           if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
         },
         10000);
+    running_ = run.get();
     run->run(*this);
+    running_ = nullptr;
   } catch (const Stop &stop) {
     if (stop.quit) finish_gif();
     throw;
@@ -143,6 +157,7 @@ void PreviewSession::function_called(const std::string &name, const int32_t *arg
 
 void PreviewSession::wait_for_slot() {
   pump(0);
+  apply_tuning();
   for (;;) {
     const Clock::time_point now = Clock::now();
     if (paused_) {
@@ -151,11 +166,13 @@ void PreviewSession::wait_for_slot() {
         return;
       }
       pump(kPollMs);
+      apply_tuning();
       continue;
     }
     if (now >= deadline_) break;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - now);
     pump(static_cast<int>(std::clamp<int64_t>(left.count(), 1, kPollMs)));
+    apply_tuning();
   }
   deadline_ = std::max(deadline_ + period_, Clock::now());
 }
@@ -187,6 +204,81 @@ void PreviewSession::handle(PreviewAction action) {
     case PreviewAction::kSave:
       save_frame();
       break;
+    default:
+      tune(action);
+      break;
+  }
+}
+
+void PreviewSession::tune(PreviewAction action) {
+  // While the script runs, the keys act in order between frames, each on
+  // what the ones before made.
+  if (running_ != nullptr && action != PreviewAction::kToggleKeys) {
+    pending_.push_back(action);
+    return;
+  }
+  act(action);
+  update_title();
+}
+
+void PreviewSession::act(PreviewAction action) {
+  switch (action) {
+    case PreviewAction::kPickSpeed:
+      tuning_.pick(kSpeed);
+      break;
+    case PreviewAction::kPickFrequency:
+      tuning_.pick(kFrequency);
+      break;
+    case PreviewAction::kPickAmplitude:
+      tuning_.pick(kAmplitude);
+      break;
+    case PreviewAction::kNextParameter:
+      tuning_.next_parameter();
+      break;
+    case PreviewAction::kSwitchEffect:
+      if (!tuning_.switch_effect(tracker_)) message("E switches effects only while both are on");
+      break;
+    case PreviewAction::kCopyCall:
+      copy_call();
+      break;
+    case PreviewAction::kToggleKeys:
+      show_keys_ = !show_keys_;
+      break;
+    default:  // a step
+      if (running_ == nullptr) {
+        message("nothing to tune: the script is not running (R restarts it)");
+      } else if (const std::optional<TuningCall> call = tuning_.change(action, tracker_)) {
+        int32_t result = 0;
+        if (!running_->call(call->name, call->arguments, 2, result))
+          message("cannot tune: the plug-in has no " + call->name);
+      } else {
+        message("nothing to tune: no effect is on");
+      }
+      break;
+  }
+}
+
+void PreviewSession::apply_tuning() {
+  if (pending_.empty()) return;
+  std::vector<PreviewAction> actions;
+  actions.swap(pending_);
+  for (const PreviewAction action : actions) act(action);
+  update_title();
+}
+
+void PreviewSession::copy_call() {
+  const std::optional<Effect> effect = tuning_.effect(tracker_);
+  if (!effect) {
+    message("no effect on screen to copy");
+    return;
+  }
+  const std::string line = tracker_.reproducing_call(*effect);
+  display_.copy_text(line);
+  if (hash_out_ != nullptr) {
+    message("copied " + line);
+  } else {
+    std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
   }
 }
 
@@ -232,10 +324,14 @@ void PreviewSession::update_title() {
   if (!error_.empty()) {
     title += " - error: " + error_;
   } else {
-    title += " - " + tracker_.describe();
+    const std::optional<Effect> tuned = tuning_.effect(tracker_);
+    title += " - " + tracker_.describe(tuned.value_or(Effect::kRipple));
+    if (tuned && running_ != nullptr)
+      title += std::string(" - tuning ") + Tuning::name(tuning_.parameter());
     if (ended_) title += " - ended";
   }
   if (paused_) title += " - paused";
+  title += show_keys_ ? std::string(" - ") + kKeys : std::string(" - H: keys");
   display_.set_title(title);
 }
 

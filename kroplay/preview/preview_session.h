@@ -2,7 +2,9 @@
 // again in real time, one frame per slot of 1/fps, and shows each composed
 // frame on a PreviewDisplay. Pauses, steps, restarts, saves frames and quits
 // on the user's requests; restarts when the script file is saved; keeps the
-// last good frame on screen when a script fails and waits for a fix.
+// last good frame on screen when a script fails and waits for a fix. Keys
+// tune the effect on screen through the plug-in's own CHANGE_ functions,
+// called between frames as the script would call them.
 #ifndef KROPLAY_PREVIEW_SESSION_H
 #define KROPLAY_PREVIEW_SESSION_H
 
@@ -18,7 +20,9 @@
 #include "kroplay/preview/effect_tracker.h"
 #include "kroplay/preview/file_watcher.h"
 #include "kroplay/preview/preview_display.h"
+#include "kroplay/preview/tuning.h"
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
@@ -26,9 +30,10 @@ namespace kroplay {
 class PreviewSession : public FrameSink {
  public:
   // One-line messages (script ended, errors, restarts, saved frames) go to
-  // `messages`; with options.hash, one hash line per frame to `hash_out`.
+  // `messages`; with options.hash, one hash line per frame to `out`, and
+  // without it the copied calls.
   PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
-                 std::FILE *hash_out);
+                 std::FILE *out);
   ~PreviewSession() override;
 
   // Runs until the user quits (or --quit-after passes). Throws DisplayError.
@@ -54,6 +59,10 @@ class PreviewSession : public FrameSink {
   void handle(PreviewAction action);
   void check_file_and_clock();
   void save_frame();
+  void tune(PreviewAction action);  // the tuning keys: now, or queued while the script runs
+  void act(PreviewAction action);
+  void apply_tuning();  // between frames: the queued keys
+  void copy_call();
   void report_error(std::string message);
   void message(const std::string &text);
   void update_title();
@@ -61,8 +70,9 @@ class PreviewSession : public FrameSink {
   const Options &options_;
   PreviewDisplay &display_;
   std::FILE *messages_;
-  std::FILE *hash_out_;
-  std::string name_;  // the script's file name, for titles and messages
+  std::FILE *out_;
+  std::FILE *hash_out_;  // out_ with options.hash, else null
+  std::string name_;     // the script's file name, for titles and messages
   std::unique_ptr<FileWatcher> watcher_;
   Clock::duration period_;
   Clock::time_point quit_at_ = Clock::time_point::max();
@@ -72,13 +82,17 @@ class PreviewSession : public FrameSink {
   int runs_ = 0;
   EffectTracker tracker_;
   int64_t frames_ = 0;
-  Clock::time_point deadline_{};  // when the next frame may be composed
-  FrameOutput *gif_ = nullptr;    // the current run's output, if any
+  Clock::time_point deadline_{};        // when the next frame may be composed
+  FrameOutput *gif_ = nullptr;          // the current run's output, if any
+  ScriptRun *running_ = nullptr;        // while the script runs
+  std::vector<PreviewAction> pending_;  // tuning keys not yet acted on
   std::string error_;
   bool ended_ = false;
 
   bool paused_ = false;
   bool step_ = false;
+  Tuning tuning_;
+  bool show_keys_ = false;
 
   // The frame on screen.
   std::vector<uint8_t> shown_;

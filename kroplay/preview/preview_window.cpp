@@ -126,6 +126,11 @@ void PreviewWindow::set_title(const std::string &title) {
   SDL_SetWindowTitle(window_, title.c_str());
 }
 
+void PreviewWindow::copy_text(const std::string &text) {
+  // Without a clipboard the text is lost; the session prints it as well.
+  SDL_SetClipboardText(text.c_str());
+}
+
 bool PreviewWindow::next_action(int timeout_ms, PreviewAction &action) {
   SDL_Event event;
   // One wait at most; then whatever else is queued, until a request.
@@ -156,9 +161,43 @@ bool PreviewWindow::request(const SDL_Event &event, PreviewAction &action) {
       return false;
   }
   const SDL_Keycode key = event.key.keysym.sym;
-  // Holding the right arrow steps on; the other keys act once per press.
-  if (event.key.repeat != 0 && key != SDLK_RIGHT) return false;
+  const bool shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+  const bool ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
+  // Holding the right arrow steps on and holding up or down keeps
+  // changing; the other keys act once per press.
+  if (event.key.repeat != 0 && key != SDLK_RIGHT && key != SDLK_UP && key != SDLK_DOWN)
+    return false;
   switch (key) {
+    case SDLK_UP:
+      action = ctrl ? PreviewAction::kDouble : shift ? PreviewAction::kUpTen : PreviewAction::kUp;
+      return true;
+    case SDLK_DOWN:
+      action = ctrl    ? PreviewAction::kHalve
+               : shift ? PreviewAction::kDownTen
+                       : PreviewAction::kDown;
+      return true;
+    case SDLK_1:
+      action = PreviewAction::kPickSpeed;
+      return true;
+    case SDLK_2:
+      action = PreviewAction::kPickFrequency;
+      return true;
+    case SDLK_3:
+      action = PreviewAction::kPickAmplitude;
+      return true;
+    case SDLK_TAB:
+      action = PreviewAction::kNextParameter;
+      return true;
+    case SDLK_e:
+      action = PreviewAction::kSwitchEffect;
+      return true;
+    case SDLK_c:
+      action = PreviewAction::kCopyCall;
+      return true;
+    case SDLK_h:
+    case SDLK_F1:
+      action = PreviewAction::kToggleKeys;
+      return true;
     case SDLK_SPACE:
       action = PreviewAction::kTogglePause;
       return true;

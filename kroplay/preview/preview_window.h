@@ -1,6 +1,7 @@
 // The live preview's SDL window: the screen scaled by a whole factor, each
 // frame expanded through the palette into a streaming ARGB texture (SDL
-// converts no 8-bit indexed pixels), keys turned into preview requests.
+// converts no 8-bit indexed pixels), keys turned into preview requests, the
+// clipboard.
 #ifndef KROPLAY_PREVIEW_WINDOW_H
 #define KROPLAY_PREVIEW_WINDOW_H
 
@@ -28,6 +29,7 @@ class PreviewWindow : public PreviewDisplay {
 
   void show(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette) override;
   void set_title(const std::string &title) override;
+  void copy_text(const std::string &text) override;
   bool next_action(int timeout_ms, PreviewAction &action) override;
 
   int scale() const { return scale_; }

@@ -36,6 +36,12 @@ class ForwardingDisplay : public PreviewDisplay {
     title_ = title;
     title_waiting_ = true;
   }
+  void copy_text(const std::string &text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    throw_if_failed();
+    copied_ = text;
+    copy_waiting_ = true;
+  }
   bool next_action(int timeout_ms, PreviewAction &action) override {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait_for(lock, std::chrono::milliseconds(std::max(timeout_ms, 0)),
@@ -55,17 +61,19 @@ class ForwardingDisplay : public PreviewDisplay {
   }
   void deliver(PreviewDisplay &window) {
     std::vector<uint8_t> frame;
-    std::string title;
-    bool show_frame, set_title;
+    std::string title, copied;
+    bool show_frame, set_title, copy;
     int32_t width, height;
     Palette palette;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       show_frame = frame_waiting_;
       set_title = title_waiting_;
-      frame_waiting_ = title_waiting_ = false;
+      copy = copy_waiting_;
+      frame_waiting_ = title_waiting_ = copy_waiting_ = false;
       if (show_frame) frame.swap(frame_);
       if (set_title) title.swap(title_);
+      if (copy) copied.swap(copied_);
       width = width_;
       height = height_;
       palette = palette_;
@@ -73,6 +81,7 @@ class ForwardingDisplay : public PreviewDisplay {
     try {
       if (show_frame) window.show(frame.data(), width, height, palette);
       if (set_title) window.set_title(title);
+      if (copy) window.copy_text(copied);
     } catch (const DisplayError &) {
       std::lock_guard<std::mutex> lock(mutex_);
       failure_ = std::current_exception();
@@ -95,6 +104,8 @@ class ForwardingDisplay : public PreviewDisplay {
   bool frame_waiting_ = false;
   std::string title_;
   bool title_waiting_ = false;
+  std::string copied_;
+  bool copy_waiting_ = false;
 };
 
 }  // namespace

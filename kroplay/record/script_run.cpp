@@ -48,6 +48,11 @@ void ScriptRun::run(FrameSink &sink) {
   end(true);
 }
 
+bool ScriptRun::call(const std::string &name, const int32_t *arguments, int count,
+                     int32_t &result) {
+  return started_ && script_ && script_->call(name, arguments, count, result);
+}
+
 void ScriptRun::end(bool report) {
   if (started_) {
     started_ = false;

@@ -53,6 +53,10 @@ class ScriptRun {
   // or the sink's or watchdog's exception).
   void run(FrameSink &sink);
 
+  // While run() runs, from the frame sink: calls a plug-in function as the
+  // script would (see ScriptApi::call); false outside a run.
+  bool call(const std::string &name, const int32_t *arguments, int count, int32_t &result);
+
   FrameOutput *output() { return output_.get(); }
   // The status the script asked for with os.exit, if it called it.
   std::optional<int> exit_status() const { return script_ ? script_->exit_status() : std::nullopt; }

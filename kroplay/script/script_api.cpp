@@ -143,10 +143,7 @@ struct ScriptApi::Bindings {
     int32_t arguments[HostRuntime::kMaxParameters];
     for (int i = 0; i < f.parameter_count; ++i) arguments[i] = integer(lua, name, i + 1);
     int32_t result = 0;
-    if (!api.guard([&] {
-          result = api.runtime_.call(index, arguments);
-          api.sink_.function_called(f.name, arguments, f.parameter_count);
-        }))
+    if (!api.guard([&] { result = api.call_registered(index, arguments); }))
       return raise_fatal(lua, api);
     lua_pushinteger(lua, result);
     return 1;
@@ -342,6 +339,25 @@ void ScriptApi::bind_plugin_functions() {
     lua_pushcclosure(lua_, Bindings::plugin_function, 1);
     lua_setglobal(lua_, functions[i].name.c_str());
   }
+}
+
+int32_t ScriptApi::call_registered(size_t index, const int32_t *arguments) {
+  const ScriptFunction &f = runtime_.functions()[index];
+  const int32_t result = runtime_.call(index, arguments);
+  sink_.function_called(f.name, arguments, f.parameter_count);
+  return result;
+}
+
+bool ScriptApi::call(const std::string &name, const int32_t *arguments, int count,
+                     int32_t &result) {
+  if (ended_ || fatal_) return false;
+  const auto &functions = runtime_.functions();
+  for (size_t i = 0; i < functions.size(); ++i) {
+    if (functions[i].name != name || functions[i].parameter_count != count) continue;
+    result = call_registered(i, arguments);
+    return true;
+  }
+  return false;
 }
 
 void ScriptApi::run() {

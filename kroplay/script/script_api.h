@@ -74,6 +74,13 @@ class ScriptApi {
   // from then on host and plug-in functions raise "NAME: the run has ended".
   // Closing again does nothing.
   void close();
+  // Calls the plug-in function `name` taking `count` arguments the way a
+  // script call does (the frame sink hears of it too), for a host acting
+  // between frames; false, calling nothing, if the plug-in registered no
+  // such function or the run has ended or stopped. A breach of the
+  // contract throws ContractError, which stops the script like any fatal
+  // error when thrown from the frame sink.
+  bool call(const std::string &name, const int32_t *arguments, int count, int32_t &result);
   // The error that stopped the script, if any (also one raised by the
   // watchdog while closing).
   std::exception_ptr fatal() const { return fatal_; }
@@ -102,6 +109,9 @@ class ScriptApi {
   // Runs `body`; an exception becomes the fatal error. False if it threw.
   template <typename Body>
   bool guard(Body &&body);
+
+  // Calls functions()[index] and tells the frame sink. Throws ContractError.
+  int32_t call_registered(size_t index, const int32_t *arguments);
 
   bool pick_palette(const char *name);
   bool load_background(const char *path);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -63,24 +64,75 @@ TEST(EffectTracker, FollowsRandomSessionsExactlyAsThePlugInWould) {
   }
 }
 
-TEST(EffectTracker, DescribesTheAppliedEffect) {
+TEST(EffectTracker, DescribesTheTunedEffectAsTheCallThatReproducesIt) {
+  using kroplay::Effect;
   EffectTracker tracker;
-  EXPECT_EQ(tracker.describe(), "no effect");
+  EXPECT_EQ(tracker.describe(Effect::kRipple), "no effect");
   const int32_t start[] = {5, 10, 20};
   tracker.function_called("START_DISTORT", start, 3);
   for (int i = 0; i < 3; ++i) tracker.frame_composed();
-  EXPECT_EQ(tracker.describe(), "distortion: speed 0.05, frequency 0.10, amplitude 20, phase 0.15");
+  EXPECT_EQ(tracker.describe(Effect::kDistortion), "START_DISTORT(5, 10, 20), phase 0.15");
   const int32_t ripple[] = {-30, 250, 7};
   tracker.function_called("START_RIPPLE", ripple, 3);
   tracker.frame_composed();
-  EXPECT_EQ(tracker.describe(),
-            "ripple: speed -0.30, frequency 2.50, amplitude 7, phase -0.30 (distortion waits)");
+  EXPECT_EQ(tracker.describe(Effect::kRipple),
+            "START_RIPPLE(-30, 250, 7), phase -0.30 (distortion waits)");
+  EXPECT_EQ(tracker.describe(Effect::kDistortion),
+            "START_DISTORT(5, 10, 20), phase 0.15 (waits for the ripple)");
+  // CHANGE_ scales 12 as START_ does, 10 not: that one is set again.
+  const int32_t changes[][2] = {{12, 1}, {9, 2}, {10, 0}, {99, 3}};
+  for (const auto &change : changes) tracker.function_called("CHANGE_RVAL", change, 2);
+  EXPECT_EQ(tracker.reproducing_call(Effect::kRipple),
+            "START_RIPPLE(10, 12, 9) CHANGE_RVAL(10, 0)");
   tracker.function_called("STOP_RIPPLE", nullptr, 0);
   tracker.frame_composed();
-  EXPECT_EQ(tracker.describe(), "distortion: speed 0.05, frequency 0.10, amplitude 20, phase 0.20");
+  EXPECT_EQ(tracker.describe(Effect::kDistortion), "START_DISTORT(5, 10, 20), phase 0.20");
   // A call with the wrong argument count is not one the plug-in would run.
   tracker.function_called("STOP_DISTORT", start, 1);
   EXPECT_TRUE(tracker.distortion().on);
+}
+
+// The calls of a reproducing line, run on a fresh tracker.
+EffectTracker replay(const std::string &line) {
+  EffectTracker tracker;
+  char name[16];
+  int32_t a[3];
+  int used = 0;
+  for (const char *at = line.c_str(); *at != '\0'; at += used) {
+    if (std::sscanf(at, " %15[A-Z_](%d, %d, %d)%n", name, &a[0], &a[1], &a[2], &used) == 4) {
+      tracker.function_called(name, a, 3);
+    } else if (std::sscanf(at, " %15[A-Z_](%d, %d)%n", name, &a[0], &a[1], &used) == 3) {
+      tracker.function_called(name, a, 2);
+    } else {
+      ADD_FAILURE() << "cannot read '" << at << "' in " << line;
+      break;
+    }
+  }
+  return tracker;
+}
+
+TEST(EffectTracker, TheReproducingCallSetsExactlyTheParametersOfRandomSessions) {
+  using kroplay::Effect;
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int32_t> value(-700, 700);
+  for (int session = 0; session < 200; ++session) {
+    EffectTracker tracker;
+    const int32_t start[] = {value(random), value(random), value(random)};
+    tracker.function_called(session % 2 ? "START_RIPPLE" : "START_DISTORT", start, 3);
+    for (int step = 0; step < 4; ++step) {
+      const int32_t change[] = {value(random), static_cast<int32_t>(random() % 3)};
+      tracker.function_called(session % 2 ? "CHANGE_RVAL" : "CHANGE_DVAL", change, 2);
+    }
+    const Effect effect = session % 2 ? Effect::kRipple : Effect::kDistortion;
+    const std::string line = tracker.reproducing_call(effect);
+    SCOPED_TRACE(line);
+    const EffectTracker replayed = replay(line);
+    const EffectState &want = tracker.state(effect), &got = replayed.state(effect);
+    EXPECT_TRUE(same_bits(got.speed, want.speed));
+    EXPECT_TRUE(same_bits(got.frequency, want.frequency));
+    EXPECT_EQ(got.amplitude, want.amplitude);
+    if (testing::Test::HasFailure()) return;
+  }
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ class ScriptedDisplay : public PreviewDisplay {
  public:
   std::vector<Shown> shown;
   std::vector<std::string> titles;
+  std::vector<std::string> copied;
   std::function<std::optional<PreviewAction>()> user;
 
   void show(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette) override {
@@ -41,6 +42,7 @@ class ScriptedDisplay : public PreviewDisplay {
         {std::vector<uint8_t>(pixels, pixels + width * height), width, height, palette});
   }
   void set_title(const std::string &title) override { titles.push_back(title); }
+  void copy_text(const std::string &text) override { copied.push_back(text); }
   bool next_action(int timeout_ms, PreviewAction &action) override {
     const std::optional<PreviewAction> next = user();
     if (next) {
@@ -165,7 +167,7 @@ TEST_F(PreviewSessionTest, PausesStepsOneFrameAndSavesTheFrameOnScreen) {
   const size_t last = display.shown.size() - 1;
   EXPECT_EQ(display.title(),
             "kroplay - live.lua - frame " + std::to_string(last) +
-                " - ripple: speed 0.05, frequency 0.10, amplitude 20, phase 0.25 - paused");
+                " - START_RIPPLE(5, 10, 20), phase 0.25 - tuning speed - paused - H: keys");
 
   const std::string saved = "live-frame" + std::to_string(last) + ".gif";
   EXPECT_NE(messages().find("saved " + saved), std::string::npos) << messages();
@@ -260,6 +262,150 @@ TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
   std::fclose(hashes);
   EXPECT_EQ(lines, 3);
   EXPECT_EQ(access((dir_ + "/live.gif").c_str(), F_OK), -1);
+}
+
+// The hashes in `file`'s "frame N HASH" lines, in order.
+std::vector<std::string> hashes_in(std::FILE *file) {
+  std::rewind(file);
+  std::vector<std::string> hashes;
+  char line[128], hash[64];
+  long number;
+  while (std::fgets(line, sizeof line, file) != nullptr)
+    if (std::sscanf(line, "frame %ld %63s", &number, hash) == 2) hashes.emplace_back(hash);
+  return hashes;
+}
+
+// Stripes a ripple or a distortion moves on the 16x8 screen.
+const char *kStripes = "for y = 0, HOW_HIGH() - 1 do PUT_HLINE(y, 16 + 9 * y) end\n";
+
+// Tuning keys pressed while paused act between the frame on screen and the
+// next; each press list is followed by one step.
+struct TunedRun {
+  std::vector<std::string> hashes;  // every frame's
+  std::vector<size_t> tuned_after;  // the frame each press list followed
+};
+
+class PreviewTuningTest : public PreviewSessionTest {
+ protected:
+  // The frame hashes of a recording run of `script` on the same screen.
+  std::vector<std::string> recorded_hashes(const std::string &script) {
+    const std::string path = dir_ + "/reference.lua";
+    std::ofstream(path) << script;
+    const std::string command = "'" KROPLAY_PATH "' --hash --size 16x8 -o '" + dir_ +
+                                "/reference.gif' '" + path + "' 2>/dev/null";
+    std::FILE *pipe = popen(command.c_str(), "r");
+    std::FILE *copy = std::tmpfile();
+    for (int c; (c = std::fgetc(pipe)) != EOF;) std::fputc(c, copy);
+    EXPECT_EQ(pclose(pipe), 0) << command;
+    std::vector<std::string> hashes = hashes_in(copy);
+    std::fclose(copy);
+    return hashes;
+  }
+
+  TunedRun run_tuned(PreviewSession &session, ScriptedDisplay &display, std::FILE *hashes,
+                     const std::vector<std::vector<PreviewAction>> &presses, size_t frames_after) {
+    TunedRun tuned;
+    std::vector<PreviewAction> queue;
+    size_t next = 0, stepped_from = 0;
+    int idle_polls = 0;
+    bool paused = false;
+    run(session, display, [&]() -> std::optional<PreviewAction> {
+      if (!queue.empty()) {
+        const PreviewAction action = queue.front();
+        queue.erase(queue.begin());
+        return action;
+      }
+      if (!paused) {
+        if (display.shown.size() < 2) return std::nullopt;
+        paused = true;
+        return PreviewAction::kTogglePause;
+      }
+      // Settled: paused, and the step (if any) has shown its frame.
+      if (display.shown.size() < stepped_from + 1 || ++idle_polls < 20) return std::nullopt;
+      idle_polls = 0;
+      if (next == presses.size() + frames_after) return PreviewAction::kQuit;
+      stepped_from = display.shown.size();
+      if (next < presses.size()) {
+        tuned.tuned_after.push_back(display.shown.size() - 1);
+        queue = presses[next];
+      }
+      ++next;
+      queue.push_back(PreviewAction::kStep);
+      return std::nullopt;
+    });
+    tuned.hashes = hashes_in(hashes);
+    return tuned;
+  }
+};
+
+TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) {
+  using A = PreviewAction;
+  write_script(std::string(kStripes) +
+               "START_DISTORT(4, 7, 3)\nSTART_RIPPLE(5, 10, 20)\nwhile true do frame() end\n");
+  options_.hash = true;
+  std::FILE *hashes = std::tmpfile();
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, hashes);
+  const TunedRun tuned = run_tuned(session, display, hashes,
+                                   {{A::kUp},
+                                    {A::kPickFrequency, A::kUpTen},
+                                    {A::kPickAmplitude, A::kDouble},
+                                    {A::kHalve, A::kDown},
+                                    {A::kDownTen},
+                                    {A::kNextParameter, A::kHalve},
+                                    {A::kSwitchEffect, A::kPickSpeed, A::kUp}},
+                                   2);
+  std::fclose(hashes);
+  // The same calls, made by a script after the same frames.
+  const char *calls[] = {"CHANGE_RVAL(6, 0)",  "CHANGE_RVAL(20, 1)",
+                         "CHANGE_RVAL(40, 2)", "CHANGE_RVAL(20, 2) CHANGE_RVAL(19, 2)",
+                         "CHANGE_RVAL(9, 2)",  "CHANGE_RVAL(3, 0)",
+                         "CHANGE_DVAL(5, 0)"};
+  ASSERT_EQ(tuned.tuned_after.size(), 7u);
+  std::string reference =
+      std::string(kStripes) + "START_DISTORT(4, 7, 3)\nSTART_RIPPLE(5, 10, 20)\n";
+  size_t frames = 0;
+  for (size_t i = 0; i < 7; ++i) {
+    reference += "frame(" + std::to_string(tuned.tuned_after[i] + 1 - frames) + ")\n";
+    frames = tuned.tuned_after[i] + 1;
+    reference += std::string(calls[i]) + "\n";
+  }
+  reference += "frame(" + std::to_string(tuned.hashes.size() - frames) + ")\n";
+  EXPECT_EQ(tuned.hashes, recorded_hashes(reference)) << reference;
+  // The tuned distortion waits for the ripple; the title says so.
+  const std::string &title = display.title();
+  EXPECT_NE(title.find(" - START_DISTORT(5, 7, 3) CHANGE_DVAL(5, 0), phase 0.00 (waits for the "
+                       "ripple) - tuning speed - "),
+            std::string::npos)
+      << title;
+}
+
+TEST_F(PreviewTuningTest, TheCopiedCallPastedIntoAScriptReproducesTheFrames) {
+  using A = PreviewAction;
+  // A speed of 0 keeps the phase at 0 until the keys set one, so the copied
+  // START_ call, which restarts the phase, takes up exactly there.
+  write_script(std::string(kStripes) + "START_RIPPLE(0, 10, 20)\nwhile true do frame() end\n");
+  options_.hash = true;
+  std::FILE *hashes = std::tmpfile();
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, hashes);
+  const TunedRun tuned = run_tuned(session, display, hashes,
+                                   {{A::kPickFrequency, A::kUp, A::kPickAmplitude, A::kDownTen,
+                                     A::kPickSpeed, A::kUpTen, A::kCopyCall}},
+                                   6);
+  std::fclose(hashes);
+  ASSERT_EQ(display.copied.size(), 1u);
+  const std::string &line = display.copied[0];
+  EXPECT_EQ(line, "START_RIPPLE(10, 11, 10) CHANGE_RVAL(10, 0)");
+  EXPECT_NE(messages().find("kroplay: copied " + line + "\n"), std::string::npos) << messages();
+  EXPECT_NE(display.title().find(" - " + line + ", phase "), std::string::npos) << display.title();
+  ASSERT_EQ(tuned.tuned_after.size(), 1u);
+  const std::vector<std::string> after_the_copy(
+      tuned.hashes.begin() + static_cast<long>(tuned.tuned_after[0]) + 1, tuned.hashes.end());
+  ASSERT_GE(after_the_copy.size(), 6u);
+  const std::vector<std::string> pasted = recorded_hashes(
+      std::string(kStripes) + line + "\nframe(" + std::to_string(after_the_copy.size()) + ")\n");
+  EXPECT_EQ(after_the_copy, pasted);
 }
 
 }  // namespace

@@ -19,10 +19,11 @@ class PreviewWindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { setenv("SDL_VIDEODRIVER", "dummy", 1); }
 
-  static void press(SDL_Keycode key, bool repeat = false) {
+  static void press(SDL_Keycode key, bool repeat = false, Uint16 modifiers = KMOD_NONE) {
     SDL_Event event{};
     event.type = SDL_KEYDOWN;
     event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
     event.key.repeat = repeat ? 1 : 0;
     ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
   }
@@ -43,6 +44,31 @@ TEST_F(PreviewWindowTest, KeysBecomeRequests) {
     press(key.first);
     ASSERT_TRUE(window.next_action(100, action)) << SDL_GetKeyName(key.first);
     EXPECT_EQ(action, key.second) << SDL_GetKeyName(key.first);
+  }
+  // The tuning keys; held arrows keep changing.
+  const struct {
+    SDL_Keycode key;
+    Uint16 modifiers;
+    bool repeat;
+    PreviewAction action;
+  } tuning[] = {{SDLK_1, KMOD_NONE, false, PreviewAction::kPickSpeed},
+                {SDLK_2, KMOD_NONE, false, PreviewAction::kPickFrequency},
+                {SDLK_3, KMOD_NONE, false, PreviewAction::kPickAmplitude},
+                {SDLK_TAB, KMOD_NONE, false, PreviewAction::kNextParameter},
+                {SDLK_UP, KMOD_NONE, true, PreviewAction::kUp},
+                {SDLK_DOWN, KMOD_NONE, false, PreviewAction::kDown},
+                {SDLK_UP, KMOD_LSHIFT, false, PreviewAction::kUpTen},
+                {SDLK_DOWN, KMOD_RSHIFT, true, PreviewAction::kDownTen},
+                {SDLK_UP, KMOD_LCTRL, false, PreviewAction::kDouble},
+                {SDLK_DOWN, KMOD_RCTRL | KMOD_LSHIFT, false, PreviewAction::kHalve},
+                {SDLK_e, KMOD_NONE, false, PreviewAction::kSwitchEffect},
+                {SDLK_c, KMOD_NONE, false, PreviewAction::kCopyCall},
+                {SDLK_h, KMOD_NONE, false, PreviewAction::kToggleKeys},
+                {SDLK_F1, KMOD_NONE, false, PreviewAction::kToggleKeys}};
+  for (const auto &key : tuning) {
+    press(key.key, key.repeat, key.modifiers);
+    ASSERT_TRUE(window.next_action(100, action)) << SDL_GetKeyName(key.key);
+    EXPECT_EQ(action, key.action) << SDL_GetKeyName(key.key) << " " << key.modifiers;
   }
   // A held right arrow keeps stepping; other held keys act once.
   press(SDLK_RIGHT, true);

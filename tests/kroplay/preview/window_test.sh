@@ -11,8 +11,12 @@
 #   window_test.sh quit KROPLAY SCRIPTS_DIR
 #     --quit-after ends the preview within a second whatever the script
 #     does: swallowing the quit, removing the hook, looping in a finalizer
-#     (where Lua runs no hook), leaving no output file behind.
-# Exits 77 (skipped) when Xvfb, ImageMagick or the window build is missing.
+#     (where Lua runs no hook), leaving no output file behind;
+#   window_test.sh tune KROPLAY SCRIPTS_DIR
+#     real key presses (xdotool) tune the ripple: the title shows the call
+#     that reproduces it, C prints that call, H shows the keys, Q quits.
+# Exits 77 (skipped) when Xvfb, ImageMagick, xdotool (tune) or the window
+# build is missing.
 set -u
 mode=$1 kroplay=$2 scripts=$3
 
@@ -76,8 +80,10 @@ window_shows() {
   [ "$differing" = 0 ]
 }
 
-if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ]; then
-  for tool in xvfb-run Xvfb xauth import convert compare identify; do
+if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ] || [ "$mode" = tune ]; then
+  tools=(xvfb-run Xvfb xauth import convert compare identify)
+  [ "$mode" = tune ] && tools+=(xdotool)
+  for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
   done
   if DISPLAY= SDL_VIDEODRIVER=dummy "$kroplay" --window --plugin /nonexistent/plugin.so 2>&1 |
@@ -207,8 +213,50 @@ LUA
     [ -f deaf.gif ] || fail "the quit run of deaf.lua wrote no GIF"
     ;;
 
+  inner-tune)
+    cat >tune.lua <<'LUA'
+for y = 0, HOW_HIGH() - 1 do PUT_HLINE(y, 16 + 4 * y) end
+START_RIPPLE(5, 10, 20)
+while true do frame() end
+LUA
+    "$kroplay" --window tune.lua --size 64x40 --scale 2 --quit-after 30 >win.out 2>win.err &
+    window=$!
+    id=
+    for _ in $(seq 100); do
+      id=$(xdotool search --name "^kroplay - tune.lua" 2>/dev/null | head -n 1)
+      [ -n "$id" ] && break
+      kill -0 "$window" 2>/dev/null || fail "kroplay ended before its window showed"
+      sleep 0.1
+    done
+    [ -n "$id" ] || fail "no window titled 'kroplay - tune.lua'"
+    xdotool windowfocus --sync "$id" || fail "cannot focus the window"
+    # Waits up to 10 s until the window's title contains `text`.
+    title_has() {
+      for _ in $(seq 100); do
+        title=$(xdotool getwindowname "$id")
+        case $title in *"$1"*) return 0 ;; esac
+        sleep 0.1
+      done
+      fail "the title never showed '$1'; it is: $title"
+    }
+    title_has "START_RIPPLE(5, 10, 20), phase"
+    # Amplitude, +10 (Shift), halved (Ctrl), +1: 20, 30, 15, 16.
+    xdotool key 3 shift+Up ctrl+Down Up
+    title_has "START_RIPPLE(5, 10, 16), phase"
+    title_has " - tuning amplitude - "
+    xdotool key c
+    wait_for "^START_RIPPLE(5, 10, 16)$" win.out 1
+    xdotool key h
+    title_has "keys: 1 2 3 or Tab pick"
+    echo "title: $title"
+    xdotool key q
+    wait "$window"
+    status=$?
+    [ "$status" = 0 ] || fail "kroplay --window exited with $status after Q"
+    ;;
+
   *)
-    echo "usage: $0 screenshot|reload|quit KROPLAY SCRIPTS_DIR" >&2
+    echo "usage: $0 screenshot|reload|quit|tune KROPLAY SCRIPTS_DIR" >&2
     exit 2
     ;;
 esac

@@ -1,0 +1,103 @@
+#!/bin/bash
+# The gallery: what each effect parameter does, over one test background.
+# Runs examples/gallery.lua through kroplay once per picture (the picture's
+# calls in GALLERY_CALL) and writes docs/gallery/NAME.gif and the page
+# docs/gallery.md.
+#   bash scripts/gallery.sh                  # builds kroplay into build/ if needed
+#   bash scripts/gallery.sh --hash KROPLAY   # "NAME frame N HASH" lines on stdout
+#                                            # instead (the test keeps them)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+size=160x100 fps=20
+
+# section|row|name|calls, three pictures a row.
+pictures=(
+  "Ripple|speed|ripple-speed-10|START_RIPPLE(10, 10, 4)"
+  "Ripple|speed|ripple-speed-20|START_RIPPLE(20, 10, 4)"
+  "Ripple|speed|ripple-speed-40|START_RIPPLE(40, 10, 4)"
+  "Ripple|frequency|ripple-frequency-5|START_RIPPLE(20, 5, 4)"
+  "Ripple|frequency|ripple-frequency-15|START_RIPPLE(20, 15, 4)"
+  "Ripple|frequency|ripple-frequency-30|START_RIPPLE(20, 30, 4)"
+  "Ripple|amplitude|ripple-amplitude-2|START_RIPPLE(20, 10, 2)"
+  "Ripple|amplitude|ripple-amplitude-6|START_RIPPLE(20, 10, 6)"
+  "Ripple|amplitude|ripple-amplitude-12|START_RIPPLE(20, 10, 12)"
+  "Distortion|speed|distortion-speed-10|START_DISTORT(10, 10, 8)"
+  "Distortion|speed|distortion-speed-20|START_DISTORT(20, 10, 8)"
+  "Distortion|speed|distortion-speed-40|START_DISTORT(40, 10, 8)"
+  "Distortion|frequency|distortion-frequency-5|START_DISTORT(20, 5, 8)"
+  "Distortion|frequency|distortion-frequency-15|START_DISTORT(20, 15, 8)"
+  "Distortion|frequency|distortion-frequency-30|START_DISTORT(20, 30, 8)"
+  "Distortion|amplitude|distortion-amplitude-4|START_DISTORT(20, 10, 4)"
+  "Distortion|amplitude|distortion-amplitude-12|START_DISTORT(20, 10, 12)"
+  "Distortion|amplitude|distortion-amplitude-24|START_DISTORT(20, 10, 24)"
+  "Negative values|ripple|ripple-negative-speed|START_RIPPLE(-20, 10, 4)"
+  "Negative values|ripple|ripple-negative-frequency|START_RIPPLE(20, -10, 4)"
+  "Negative values|ripple|ripple-negative-amplitude|START_RIPPLE(20, 10, -4)"
+  "Negative values|distortion|distortion-negative-speed|START_DISTORT(-20, 10, 8)"
+  "Negative values|distortion|distortion-negative-frequency|START_DISTORT(20, -10, 8)"
+  "Negative values|distortion|distortion-negative-amplitude|START_DISTORT(20, 10, -8)"
+  "Both effects|both|both|START_DISTORT(20, 10, 8) frame(12) START_RIPPLE(20, 10, 4) frame(12) STOP_RIPPLE()"
+)
+
+if [ "${1:-}" = --hash ]; then
+  kroplay=$2
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  for picture in "${pictures[@]}"; do
+    IFS='|' read -r _ _ name calls <<<"$picture"
+    GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size --hash \
+      -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/$name /" ||
+      { cat "$scratch/err" >&2; exit 1; }
+  done
+  exit 0
+fi
+
+kroplay=$root/build/kroplay
+if [ ! -x "$kroplay" ]; then
+  cmake --preset dev -S "$root" >/dev/null
+  cmake --build "$root/build" -j2 --target kroplay wavefx
+fi
+mkdir -p "$root/docs/gallery"
+page=$root/docs/gallery.md
+{
+  cat <<'TEXT'
+# Gallery
+
+What each parameter of the two effects does, over one test background, 160x100 at
+20 fps, looping over the frames that follow the calls shown. Regenerate every picture
+and this page with
+
+```sh
+bash scripts/gallery.sh
+```
+
+It runs [`examples/gallery.lua`](../examples/gallery.lua) through kroplay once per
+picture, with the calls in `GALLERY_CALL`. Speeds and frequencies are in hundredths of
+a radian (per frame and per row), amplitudes in rows (ripple) or pixels (distortion).
+Colour 0, black, is what the distortion uncovers at the edges.
+TEXT
+  section= row=
+  for picture in "${pictures[@]}"; do
+    IFS='|' read -r this_section this_row name calls <<<"$picture"
+    if [ "$this_section" != "$section" ]; then
+      [ -n "$row" ] && printf '|\n'
+      section=$this_section row=
+      printf '\n## %s\n\n|  |  |  |  |\n|---|---|---|---|\n' "$section"
+    fi
+    if [ "$this_row" != "$row" ]; then
+      [ -n "$row" ] && printf '|\n'
+      row=$this_row
+      printf '| %s ' "$row"
+    fi
+    GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size --fps $fps \
+      -o "$root/docs/gallery/$name.gif" 2>/dev/null
+    printf '| ![%s](gallery/%s.gif)<br>`%s` ' "$name" "$name" "$calls"
+  done
+  printf '|\n'
+  cat <<'TEXT'
+
+When both effects are on, the ripple wins: the distortion's phase waits while the
+ripple runs and goes on from there once it stops.
+TEXT
+} >"$page"
+echo "wrote $page and $(ls "$root/docs/gallery" | wc -l) pictures ($(du -sh "$root/docs/gallery" | cut -f1))"
