@@ -33,14 +33,17 @@ constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 }  // namespace
 
-LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
+LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height,
+                                     const std::string &folder) {
   const std::string name = quoted(path);
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
   // Without blocking: a FIFO nobody writes to is refused at once, like
   // any other file that is not a regular one.
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const std::string file =
+      folder.empty() || path.empty() || path[0] == '/' ? path : folder + "/" + path;
+  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) throw fail(std::strerror(errno));
   struct stat info;
   std::string refusal;
