@@ -36,7 +36,9 @@ namespace wavefx {
 //      Every term then stays below 1.02, as assumed.
 //  (b) Angle. x_i differs from theta_i by the two roundings that made it,
 //      each at most u times its rounded result: |x_i - theta_i| <= u *
-//      (|fl(i f)| + |x_i|); sin is 1-Lipschitz.
+//      (|fl(i f)| + |x_i|); sin is 1-Lipschitz. The frequency is a float (24
+//      significant bits), so i * f is exact below row 2^29 and only the sum
+//      rounds there.
 //  (c) The sine. |sine(x_i) - sin x_i| <= u/2, half an ulp of a value <= 1.
 // The row's decision is taken at fl(estimate -/+ bound), each end off by at
 // most u (1 + bound): kIntervalRounding covers u of that, and the factor
@@ -50,6 +52,7 @@ class RowSines {
   static constexpr double kAngleRoundingCoefficient = kUnitRoundoff;
   static constexpr double kRoundedSineError = 0.5 * kUnitRoundoff;
   static constexpr double kIntervalRounding = kUnitRoundoff;
+  static constexpr double kFirstRoundedProductRow = 0x1p29;
 
   // Estimates for a block of consecutive rows.
   struct Block {
@@ -81,8 +84,8 @@ class RowSines {
       out.angle[k] = product + phase_;
       const double n = steps + (k % kChains) + (k / kChains);
       const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
-      const double angle =
-          kAngleRoundingCoefficient * (std::fabs(product) + std::fabs(out.angle[k]));
+      const double rounded_product = row >= kFirstRoundedProductRow ? std::fabs(product) : 0.0;
+      const double angle = kAngleRoundingCoefficient * (rounded_product + std::fabs(out.angle[k]));
       out.bound[k] = (rotation + angle + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
     }
     row_ += rows;

@@ -162,22 +162,28 @@ struct Reduced {
   double error;    // bound on |r - (|x| - quadrant * pi/2 mod 2 pi)|
 };
 
-Reduced reduce_fast(double ax) {
-  if (ax <= kQuarterPiBelow) return {0, {ax, 0.0}, 0.0};
-  if (ax < 0x1p20) {
-    // k < 2^20 and each of the first three parts has 33 bits: k * part is
-    // exact; ax - k * part0 is exact (both multiples of ulp(ax), result
-    // below 1). Two exact sums, then two roundings below 2^-106 each and
-    // k * part3 off by 2^-150; the parts miss pi/2 by 2^-150 per unit of k.
-    const double k = (ax * kTwoOverPi + 0x1.8p52) - 0x1.8p52;
-    const double t = ax - k * kHalfPiParts[0];
-    const DoubleDouble s1 = two_sum(t, -(k * kHalfPiParts[1]));
-    const DoubleDouble s2 = two_sum(s1.hi, -(k * kHalfPiParts[2]));
-    const double low = (s1.lo + s2.lo) - k * kHalfPiParts[3];
-    return {static_cast<int>(static_cast<int64_t>(k) & 3), two_sum(s2.hi, low), 0x1p-103};
-  }
-  // Six words of 2/pi: fraction error below 2^-106 + 2^-160; the sum of the
-  // five exact word terms and the product by pi/2 add under 2^-103 |r|.
+// |x| < 2^20: k < 2^20 and each of the first three parts of pi/2 has 33
+// bits, so k * part is exact; ax - k * part0 is exact (both are multiples of
+// ulp(ax), the result is below 1). Two exact sums, then two roundings below
+// 2^-106 each and k * part3 off by 2^-150; the parts miss pi/2 by 2^-150
+// per unit of k. r.lo is left unnormalised (|r.lo| < 2^-51).
+Reduced reduce_cody_waite(double ax) {
+  const double k = (ax * kTwoOverPi + 0x1.8p52) - 0x1.8p52;
+  const double t = ax - k * kHalfPiParts[0];
+  const DoubleDouble s1 = two_sum(t, -(k * kHalfPiParts[1]));
+  const DoubleDouble s2 = two_sum(s1.hi, -(k * kHalfPiParts[2]));
+  const double low = (s1.lo + s2.lo) - k * kHalfPiParts[3];
+  return {static_cast<int>(static_cast<int64_t>(k) & 3), {s2.hi, low}, 0x1p-103};
+}
+
+// Larger |x|: six words of 2/pi give the fraction to within 2^-106 +
+// 2^-160; the sum of its five exact word terms and the product by pi/2 add
+// under 2^-103 |r|.
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+Reduced
+reduce_large(double ax) {
   uint32_t fraction[5];
   int quadrant = reduce_by_bits<6>(ax, fraction);
   const bool negative = round_quadrant(quadrant, fraction);
@@ -187,6 +193,12 @@ Reduced reduce_fast(double ax) {
     f = add(f, static_cast<double>(fraction[k]) * scale);
   DoubleDouble r = multiply(f, {kHalfPiHi, kHalfPiLo});
   return {quadrant, negative ? negate(r) : r, 0x1p-101};
+}
+
+Reduced reduce_fast(double ax) {
+  if (ax <= kQuarterPiBelow) return {0, {ax, 0.0}, 0.0};
+  if (ax < 0x1p20) return reduce_cody_waite(ax);
+  return reduce_large(ax);
 }
 
 // sin or cos of |x| as value.hi + value.lo, |x| >= 2^-27 finite, with
@@ -206,19 +218,27 @@ struct Estimate {
   double sign;  // the result is sign * (hi + lo)
 };
 
-Estimate estimate(double ax, int cosine_shift) {
+constexpr double kSigns[2] = {1.0, -1.0};
+
+// Without branches on the quadrant or the sign of r, which are random from
+// one angle to the next; inlined so that the result stays in registers.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline Estimate
+estimate(double ax, int cosine_shift) {
   const Reduced reduced = reduce_fast(ax);
   const int which = (reduced.quadrant + cosine_shift) & 3;  // sin, cos, -sin, -cos of r
   const int odd = which & 1;
-  const bool negative = reduced.r.hi < 0;  // sin(-r) = -sin r; cos(-r) = cos r
-  const double r_hi = negative ? -reduced.r.hi : reduced.r.hi;
-  const double r_lo = negative ? -reduced.r.lo : reduced.r.lo;
+  // |r| = r_hi + r_lo; sin(-r) = -sin r, cos(-r) = cos r.
+  const uint64_t sign_bit = bits_of(reduced.r.hi) & uint64_t{1} << 63;
+  const double r_hi = from_bits(bits_of(reduced.r.hi) ^ sign_bit);
+  const double r_lo = from_bits(bits_of(reduced.r.lo) ^ sign_bit);
   const int j = static_cast<int>(r_hi * kTableStepsPerUnit + 0.5);
   const DoubleDouble b = two_sum(r_hi - j * (1.0 / kTableStepsPerUnit), r_lo);  // exact
   const double *entry = kSinCosTable[j];
-  const double q_sign = odd ? -1.0 : 1.0;
   const double p_hi = entry[2 * odd], p_lo = entry[2 * odd + 1];
-  const double q_hi = q_sign * entry[2 - 2 * odd], q_lo = q_sign * entry[3 - 2 * odd];
+  const double q_hi = kSigns[odd] * entry[2 - 2 * odd], q_lo = kSigns[odd] * entry[3 - 2 * odd];
   const double b2 = b.hi * b.hi;
   const double sin_b_minus_b = b.hi * b2 * (kSin3 + b2 * (kSin5 + b2 * kSin7));
   const double cos_b_minus_1 = b2 * (kCos2 + b2 * (kCos4 + b2 * kCos6));
@@ -226,8 +246,8 @@ Estimate estimate(double ax, int cosine_shift) {
   const DoubleDouble sum = two_sum(p_hi, qb.hi);
   const double small = (q_hi * b.lo + q_lo * b.hi) + (p_hi * cos_b_minus_1 + q_hi * sin_b_minus_b);
   const double lo = sum.lo + (qb.lo + (p_lo + small));
-  const bool flip = (negative && !odd) != (which >= 2);
-  return {sum.hi, lo, 0x1p-68 * magnitude(sum.hi) + reduced.error, flip ? -1.0 : 1.0};
+  const int flip = (static_cast<int>(sign_bit >> 63) & (odd ^ 1)) ^ (which >> 1);
+  return {sum.hi, lo, 0x1p-68 * magnitude(sum.hi) + reduced.error, kSigns[flip]};
 }
 
 // ---- accurate path: fixed point, word 0 the integer part, word i of weight
