@@ -1,7 +1,8 @@
 #!/bin/bash
 # Cross-builds the benchmarks for 32-bit Windows into build-win32-bench/ and
-# runs the frame hook's under Wine: the same plug-in code as wavefx.dll
-# (SSE2, -O3), against one memcpy of the screen. Google Benchmark has no
+# runs them under Wine: the frame hook against one memcpy of the screen and
+# the plug-in's sine against mingw's sin, with the same plug-in code as
+# wavefx.dll (SSE2, -O3). Arguments go to both benchmark programs. Google Benchmark has no
 # mingw package: its Debian source package is fetched into the build folder
 # with a private apt configuration and cross-built there once.
 set -euo pipefail
@@ -42,3 +43,4 @@ wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 wine "$build/bench/compose_bench.exe" "$@" </dev/null
+wine "$build/bench/sine_bench.exe" "$@" </dev/null

@@ -82,7 +82,7 @@ class RowSines {
     for (int k = 0; k < rows; ++k, row += 1.0) {
       const double product = row * frequency_;
       out.angle[k] = product + phase_;
-      const double n = steps + (k % kChains) + (k / kChains);
+      const double n = steps + static_cast<double>((k & 3) + (k >> 2));
       const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
       const double rounded_product = row >= kFirstRoundedProductRow ? std::fabs(product) : 0.0;
       const double angle = kAngleRoundingCoefficient * (rounded_product + std::fabs(out.angle[k]));
