@@ -67,7 +67,7 @@ struct RowDecision {
 void decide_block(const RowSines::Block &block, int rows, double offset, double offset_step,
                   const RowDecision &decision, int32_t *decided) {
   for (int k = 0; k < rows; ++k, offset += offset_step) {
-    if (!decision.agree(offset, block.sine[k], block.bound[k], decided[k]))
+    if (!decision.agree(offset, block.sine[k], block.bound, decided[k]))
       decided[k] = decision(offset, sine(block.angle[k]));
   }
 }

@@ -42,7 +42,9 @@ namespace wavefx {
 //  (c) The sine. |sine(x_i) - sin x_i| <= u/2, half an ulp of a value <= 1.
 // The row's decision is taken at fl(estimate -/+ bound), each end off by at
 // most u (1 + bound): kIntervalRounding covers u of that, and the factor
-// 1 + 2^-40 the rest and the roundings in computing the bound itself.
+// 1 + 2^-40 the rest and the roundings in computing the bound itself. One
+// bound serves a whole block of rows: every term at its largest over the
+// block, which saves computing it row by row.
 class RowSines {
  public:
   static constexpr int kBlock = 64;
@@ -58,7 +60,7 @@ class RowSines {
   struct Block {
     double angle[kBlock];  // x_i exactly as the plain algorithm forms it
     double sine[kBlock];   // estimate of sine(angle)
-    double bound[kBlock];  // |sine - wavefx::sine(angle)| <= bound
+    double bound;          // |sine[k] - wavefx::sine(angle[k])| <= bound for every k
   };
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
@@ -77,17 +79,21 @@ class RowSines {
   // Every block but the last must have a multiple of kChains rows.
   void next_block(int rows, Block &out) {
     double row = static_cast<double>(row_);
-    // n_i = (i mod 4) + floor(i / 4); blocks start at multiples of 4.
-    double steps = static_cast<double>(row_ / kChains);
-    for (int k = 0; k < rows; ++k, row += 1.0) {
-      const double product = row * frequency_;
-      out.angle[k] = product + phase_;
-      const double n = steps + static_cast<double>((k & 3) + (k >> 2));
-      const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
-      const double rounded_product = row >= kFirstRoundedProductRow ? std::fabs(product) : 0.0;
-      const double angle = kAngleRoundingCoefficient * (rounded_product + std::fabs(out.angle[k]));
-      out.bound[k] = (rotation + angle + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
-    }
+    for (int k = 0; k < rows; ++k, row += 1.0) out.angle[k] = row * frequency_ + phase_;
+    // One bound for the whole block, each term at its largest there: n_i is
+    // at most floor(last / 4) + 3 rows from the block's first (which starts
+    // at a multiple of 4), and |x_i| and |fl(i f)| are monotone in i, so
+    // largest at an end of the block.
+    const int last = rows - 1;
+    const double last_row = static_cast<double>(row_ + last);
+    const double n = static_cast<double>(row_ / kChains + (last >> 2) + (last < 3 ? last : 3));
+    const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
+    const double rounded_product =
+        last_row >= kFirstRoundedProductRow ? std::fabs(last_row * frequency_) : 0.0;
+    const double first_angle = std::fabs(out.angle[0]), last_angle = std::fabs(out.angle[last]);
+    const double largest_angle = first_angle > last_angle ? first_angle : last_angle;
+    const double angle = kAngleRoundingCoefficient * (rounded_product + largest_angle);
+    out.bound = (rotation + angle + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
     row_ += rows;
     double c0 = cos_[0], c1 = cos_[1], c2 = cos_[2], c3 = cos_[3];
     double s0 = sin_[0], s1 = sin_[1], s2 = sin_[2], s3 = sin_[3];
