@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "effects/compose_frame.h"
+#include "effects/sine.h"
 #include "effects/wave_effect.h"
 #include "host/host_bindings.h"
 #include "support/straightforward_compose.h"
@@ -83,7 +84,7 @@ void BM_ComposeFrame(benchmark::State &state) {
     benchmark::DoNotOptimize(frame.data());
     straightforward.push_back(seconds([&] {
       straightforward_compose(plain_ripple, plain_distortion, width, height, frame.data(),
-                              background.data());
+                              background.data(), wavefx::sine);
     }));
     benchmark::DoNotOptimize(frame.data());
     // The floor for any hook that writes rows one by one: one memcpy per row.

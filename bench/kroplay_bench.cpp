@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
 #include "kroplay/script/demo_script.h"
@@ -53,9 +53,10 @@ void run(benchmark::State &state, const char *effect, bool encode) {
   const int32_t w = static_cast<int32_t>(state.range(0)), h = static_cast<int32_t>(state.range(1));
   const PluginLibrary plugin(WAVEFX_MODULE_PATH);
   HostRuntime runtime(w, h, false);
-  GifWriter gif("/tmp/kroplay-bench.gif", 2);  // never finished: removed at the end
+  // Never finished: removed at the end.
+  const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0);
   Progress progress(stderr, false);
-  Recorder recorder(gif, nullptr, progress);
+  Recorder recorder(*gif, nullptr, progress);
   DiscardFrames discard;
   ScriptApi script(runtime, encode ? static_cast<FrameSink &>(recorder) : discard);
   runtime.start(plugin.entry_points());
@@ -91,9 +92,9 @@ double file_kilobytes(const std::string &path) {
 void record(const std::string &name, const std::string &path) {
   const PluginLibrary plugin(WAVEFX_MODULE_PATH);
   HostRuntime runtime(320, 200, false);
-  GifWriter gif(path, 2);
+  const auto gif = open_frame_output(path, 2, 1, 0);
   Progress progress(stderr, false);
-  Recorder recorder(gif, nullptr, progress);
+  Recorder recorder(*gif, nullptr, progress);
   ScriptApi script(runtime, recorder);
   if (name == "demo")
     script.load_source(demo_script(), "demo.lua");
@@ -103,7 +104,7 @@ void record(const std::string &name, const std::string &path) {
   script.bind_plugin_functions();
   script.run();
   runtime.finish();
-  gif.finish();
+  gif->finish();
 }
 
 void GifSize(benchmark::State &state, const char *name) {

@@ -1,5 +1,5 @@
 -- The wavefx demo for kroplay: every one of the plug-in's eleven functions
--- in about ten seconds (500 frames at 50 fps). Run it with
+-- in about ten seconds (485 frames at 50 fps). Run it with
 --   build/kroplay examples/demo.lua
 -- It adapts to any screen size: try --size 640x400.
 

@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config file binutils
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
-  liblua5.4-dev libgif-dev gifsicle
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libmpfr-dev
+  liblua5.4-dev libgif-dev gifsicle libpng-dev
   clang libclang-rt-14-dev
   libsdl2-dev xvfb xauth imagemagick xdotool
 )

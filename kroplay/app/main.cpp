@@ -1,7 +1,11 @@
 // kroplay: loads a plug-in, runs a Lua script against it the way the game
-// runtime does, and records every composed frame into an animated GIF.
+// runtime does, and records every composed frame into an animated GIF (or
+// chosen frames into a PNG).
 #include <gif_lib.h>
+#include <png.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,14 +19,16 @@
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
-#include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/output/output_file.h"
+#include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
-#include "kroplay/output/temp_file.h"
 #include "kroplay/preview/window_mode.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
+#include "kroplay/record/run_limits.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
 
@@ -30,8 +36,10 @@ namespace {
 
 using namespace kroplay;
 
-// An interrupted run leaves no temporary file behind.
+// An interrupted run says where it stopped and leaves no temporary file
+// behind.
 void on_fatal_signal(int signal) {
+  report_interrupt(is_broken_pipe_signal(signal));
   remove_pending_temp_file();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
@@ -42,26 +50,61 @@ void remove_temp_file_at_exit() {
 }
 
 void print_version() {
-  std::printf("kroplay %s (%s, giflib %d.%d.%d)\n", KROPLAY_VERSION, LUA_RELEASE, GIFLIB_MAJOR,
-              GIFLIB_MINOR, GIFLIB_RELEASE);
+  std::printf("kroplay %s (%s, giflib %d.%d.%d, libpng %s)\n", KROPLAY_VERSION, LUA_RELEASE,
+              GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE, PNG_LIBPNG_VER_STRING);
 }
 
-int play(const Options &options) {
-  const std::string output =
-      options.output.empty() ? default_output(options.script) : options.output;
+// Instructions between two looks at the clock while a script computes
+// without composing frames.
+constexpr int kClockCheckInstructions = 100000;
+
+// After the run: --frames must lie within the frames composed.
+void check_selection(const Options &options, int64_t frames) {
+  if (options.frames.all || options.frames.last < frames) return;
+  std::string range = std::to_string(options.frames.first);
+  if (options.frames.last != options.frames.first)
+    range += ".." + std::to_string(options.frames.last);
+  throw OutputError("--frames " + range + " is past the end: the run composed " +
+                    std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
+                    ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
+}
+
+// Why `output` must not be written, or "".
+std::string output_refusal(const Options &options, const std::string &output) {
+  if (!options.script.empty() && same_file(options.script, output))
+    return (options.output.empty() ? "the output " + output + " would be"
+                                   : "-o " + output + " is") +
+           " the script itself; choose another output";
+  if (is_standard_output(output) && standard_output_is_terminal())
+    return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
+  return "";
+}
+
+int play(const Options &options, const std::string &output) {
   const int delay = gif_delay(options.fps);
-  if (delay * options.fps != 100)
+  if (delay * options.fps != 100 && !is_png_output(output))
     std::fprintf(stderr,
                  "kroplay: note: GIF delays are hundredths of a second; %d fps is written as "
                  "%d/100 s per frame (%.2f fps)\n",
                  options.fps, delay, 100.0 / delay);
 
-  ScriptRun run({options.script, plugin_path(options),
-                 options.width, options.height, options.null_imports},
-                std::make_unique<GifWriter>(output, delay));
-  GifWriter &gif = *run.output();
+  const RunLimits limits(options.max_frames, options.timeout);
+  // Before the output: opening a FIFO waits for a reader, and an interrupt
+  // then says so.
   Progress progress(stderr, Progress::stderr_is_terminal());
-  Recorder recorder(gif, options.hash ? stdout : nullptr, progress);
+  ScriptRun run(
+      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
+      open_frame_output(output, delay, std::max(options.scale, 1), options.columns));
+  // With machine output on stdout, the script's own output goes to stderr.
+  const bool stdout_is_data = options.hash || is_standard_output(output);
+  run.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
+  FrameOutput &out = *run.output();
+  Recorder recorder(out, options.hash ? stdout : nullptr, progress);
+  recorder.select(options.frames);
+  recorder.set_limits(&limits);
+  // The clock is also read while a script loops without composing frames.
+  if (options.timeout > 0)
+    run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
   run.run(recorder);
   progress.finish();
 
@@ -69,19 +112,20 @@ int play(const Options &options) {
     throw OutputError("cannot write the frame hashes to standard output");
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
-                 output.c_str());
-    return kExitDone;
+                 output_name(output).c_str());
+    return run.exit_status().value_or(kExitDone);
   }
-  gif.finish();
-  std::fprintf(stderr, "kroplay: wrote %s (%lld frame%s, %dx%d)\n", output.c_str(),
-               static_cast<long long>(recorder.frames()), recorder.frames() == 1 ? "" : "s",
-               gif.screen_width(), gif.screen_height());
-  return kExitDone;
+  check_selection(options, recorder.frames());
+  out.finish();
+  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
+               out.summary().c_str());
+  return run.exit_status().value_or(kExitDone);
 }
 
 // Errors are one line, even when a script's own error message is not.
 int fail(int code, const std::string &message) {
   std::fflush(stdout);
+  clear_progress_line();
   std::fprintf(stderr, "kroplay: %s\n", one_line(message).c_str());
   return code;
 }
@@ -112,8 +156,14 @@ int main(int argc, char **argv) {
     }
   }
 
+  // The preview writes only what -o names.
+  const std::string output =
+      options.output.empty() && !options.window ? default_output(options.script) : options.output;
+  const std::string refusal = output_refusal(options, output);
+  if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
+
   on_interrupt_signals(on_fatal_signal);
-  // A script that calls os.exit leaves through exit(), past every destructor.
+  // Whatever leaves through exit(), past every destructor, still removes it.
   std::atexit(remove_temp_file_at_exit);
 
   try {
@@ -124,7 +174,7 @@ int main(int argc, char **argv) {
       run_window(options);
       return kExitDone;
     }
-    return play(options);
+    return play(options, output);
   } catch (const ScriptError &e) {
     return fail(kExitScriptFailed, e.what());
   } catch (const OutputError &e) {

@@ -48,11 +48,48 @@ int parse_bounded(const std::string &option, const std::string &text, int low, i
   return static_cast<int>(value);
 }
 
+// "N" or "A..B", whole numbers from 0 with A <= B.
+FrameRange parse_frames(const std::string &text) {
+  FrameRange range;
+  range.all = false;
+  const size_t dots = text.find("..");
+  const bool parsed = dots == std::string::npos
+                          ? parse_number(text, range.first)
+                          : parse_number(text.substr(0, dots), range.first) &&
+                                parse_number(text.substr(dots + 2), range.last);
+  if (dots == std::string::npos) range.last = range.first;
+  if (!parsed)
+    throw UsageError("--frames wants N or FIRST..LAST, frames counted from 0, not '" + text + "'");
+  if (range.first > range.last) throw UsageError("--frames " + text + " ends before it starts");
+  return range;
+}
+
+// Options that make sense only together, checked once all are read.
+void check_combinations(const Options &options, bool have_script, bool scale_given) {
+  if (options.check &&
+      (have_script || !options.output.empty() || options.hash || options.null_imports ||
+       options.window || scale_given || !options.frames.all || options.columns != 0))
+    throw UsageError("--check runs no script; it takes only --plugin");
+  if (!options.window && options.quit_after != 0) throw UsageError("--quit-after needs --window");
+  if (!options.window && options.scale > 16)
+    throw UsageError("--scale wants a whole number from 1 to 16 for the output, not '" +
+                     std::to_string(options.scale) + "' (up to 64 with --window)");
+  if (options.columns != 0 && !is_png_output(options.output))
+    throw UsageError("--columns lays out a PNG sprite sheet; it needs -o FILE.png");
+  if (options.hash && options.output == "-")
+    throw UsageError("--hash and -o - would both write to standard output");
+  if (options.window && (is_png_output(options.output) || options.output == "-"))
+    throw UsageError("--window writes only a GIF file with -o, not " +
+                     std::string(options.output == "-" ? "standard output" : "a PNG"));
+  if (options.window && !options.frames.all)
+    throw UsageError("--frames chooses frames of a recording run; it does not go with --window");
+}
+
 }  // namespace
 
 Options parse_options(const std::vector<std::string> &arguments) {
   Options options;
-  bool have_script = false, options_ended = false;
+  bool have_script = false, options_ended = false, scale_given = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     std::string arg = arguments[i];
     if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -104,8 +141,17 @@ Options parse_options(const std::vector<std::string> &arguments) {
       options.window = true;
     } else if (arg == "--scale") {
       options.scale = parse_bounded(arg, take_value(), 1, 64);
+      scale_given = true;
     } else if (arg == "--quit-after") {
       options.quit_after = parse_bounded(arg, take_value(), 1, 86400);
+    } else if (arg == "--frames") {
+      options.frames = parse_frames(take_value());
+    } else if (arg == "--columns") {
+      options.columns = parse_bounded(arg, take_value(), 1, 65536);
+    } else if (arg == "--max-frames") {
+      options.max_frames = parse_bounded(arg, take_value(), 0, 1000000000);
+    } else if (arg == "--timeout") {
+      options.timeout = parse_bounded(arg, take_value(), 0, 31536000);
     } else if (arg == "--check") {
       no_value();
       options.check = true;
@@ -119,12 +165,7 @@ Options parse_options(const std::vector<std::string> &arguments) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
-  if (!options.window && (options.scale != 0 || options.quit_after != 0))
-    throw UsageError(std::string(options.scale != 0 ? "--scale" : "--quit-after") +
-                     " needs --window");
-  if (options.check && (have_script || !options.output.empty() || options.hash ||
-                        options.null_imports || options.window))
-    throw UsageError("--check runs no script; it takes only --plugin");
+  check_combinations(options, have_script, scale_given);
   return options;
 }
 
@@ -137,6 +178,13 @@ std::string default_output(const std::string &script) {
   return base + ".gif";
 }
 
+bool is_png_output(const std::string &output) {
+  if (output.size() < 4) return false;
+  std::string extension = output.substr(output.size() - 4);
+  for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return extension == ".png";
+}
+
 std::string plugin_path(const Options &options) {
   return options.plugin.empty() ? default_plugin_path() : options.plugin;
 }
@@ -146,16 +194,19 @@ int gif_delay(int fps) {
 }
 
 std::string usage() {
-  return "usage: kroplay [SCRIPT.lua] [-o OUT.gif] [--plugin PATH] [--size WxH] [--fps N]\n"
+  return "usage: kroplay [SCRIPT.lua] [-o OUT.gif|OUT.png|-] [--plugin PATH] [--size WxH]\n"
+         "               [--fps N] [--hash] [--null-imports] [--frames N|A..B] [--scale N]\n"
+         "               [--columns N] [--max-frames N] [--timeout SECS]\n"
+         "       kroplay --window [SCRIPT.lua] [--scale N] [--quit-after SECS] [...]\n"
          "       kroplay --check [--plugin PATH]\n"
-         "               [--hash] [--null-imports] [--window [--scale N] [--quit-after SECS]]\n"
          "\n"
          "Runs a Lua script against a plug-in the way the game runtime does and records\n"
-         "every composed frame into an animated GIF. Without a script, plays the\n"
-         "built-in demo.\n"
+         "every composed frame into an animated GIF (or a PNG). Without a script, plays\n"
+         "the built-in demo.\n"
          "\n"
-         "  -o, --output FILE  GIF to write (default: the script's name with .gif,\n"
-         "                     in the working folder; demo.gif for the demo)\n"
+         "  -o, --output FILE  output to write (default: the script's name with .gif,\n"
+         "                     in the working folder; demo.gif for the demo); a name\n"
+         "                     ending in .png writes a PNG; - writes the GIF to stdout\n"
          "  --plugin PATH      plug-in library (default: wavefx.so beside kroplay)\n"
          "  --size WxH         initial screen size (default 320x200)\n"
          "  --fps N            playback rate written into the GIF, 1..100 (default 50)\n"
@@ -163,6 +214,16 @@ std::string usage() {
          "                     64-bit hash of its palette indices and palette\n"
          "  --null-imports     answer null for the twenty host names the plug-in\n"
          "                     fetches but must never read\n"
+         "  --frames N|A..B    only frame N, or frames A to B (from 0, inclusive),\n"
+         "                     go into the output; the script still runs in full\n"
+         "  --scale N          output pixels per screen pixel, 1..16 (default 1);\n"
+         "                     with --window: window pixels per screen pixel, 1..64\n"
+         "                     (default: the largest that fits the display)\n"
+         "  --columns N        columns of a PNG sprite sheet (default: near-square)\n"
+         "  --max-frames N     stop a script that composes more than N frames\n"
+         "                     (default 100000; 0: no limit)\n"
+         "  --timeout SECS     stop a script that runs longer than SECS seconds\n"
+         "                     (default 600; 0: no limit)\n"
          "  --window           live preview: show the frames in a window in real time,\n"
          "                     restart when the script is saved (writes a GIF only\n"
          "                     with -o); keys: space pause, right arrow step, R restart,\n"
@@ -170,8 +231,6 @@ std::string usage() {
          "                     screen: 1 2 3 or Tab pick speed, frequency, amplitude,\n"
          "                     Up/Down +-1 (Shift +-10, Ctrl double/halve), E the other\n"
          "                     effect, C copy its START_ call, H or F1 list the keys\n"
-         "  --scale N          window pixels per screen pixel, 1..64 (default: the\n"
-         "                     largest that fits the display)\n"
          "  --quit-after SECS  close the window by itself after SECS seconds\n"
          "  --check            conformance run instead of a script: the plug-in's\n"
          "                     registration, imports, every function with boundary\n"
@@ -180,8 +239,9 @@ std::string usage() {
          "  -h, --help         show this help\n"
          "  --version          show the version\n"
          "\n"
-         "Exit status: 0 done, 1 script or file error, 2 bad command line,\n"
-         "3 plug-in cannot be loaded or breaks the host contract (or fails --check).\n";
+         "Exit status: 0 done (or the script's os.exit status), 1 script or file\n"
+         "error or a limit reached, 2 bad command line, 3 plug-in cannot be loaded\n"
+         "or breaks the host contract (or fails --check).\n";
 }
 
 }  // namespace kroplay

@@ -15,9 +15,17 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Which frames of a run go into the output, counted from 0, both ends
+// included.
+struct FrameRange {
+  bool all = true;  // every frame; first and last unused
+  int64_t first = 0;
+  int64_t last = 0;
+};
+
 struct Options {
   std::string script;  // empty: the built-in demo
-  std::string output;  // empty: the script's base name with .gif
+  std::string output;  // empty: the script's base name with .gif; "-": stdout
   std::string plugin;  // empty: the plug-in beside the executable
   int32_t width = 320;
   int32_t height = 200;
@@ -28,8 +36,14 @@ struct Options {
   bool help = false;
   bool version = false;
   bool window = false;  // live preview instead of a GIF
-  int scale = 0;        // window pixels per screen pixel; 0: the largest that fits
-  int quit_after = 0;   // seconds until the window closes by itself; 0: never
+  // With --window: window pixels per screen pixel (0: the largest that
+  // fits). Otherwise: output pixels per screen pixel (0: 1).
+  int scale = 0;
+  int quit_after = 0;  // seconds until the window closes by itself; 0: never
+  FrameRange frames;
+  int columns = 0;              // of a PNG sprite sheet; 0: near-square
+  int64_t max_frames = 100000;  // a recording run stops past this; 0: no limit
+  int timeout = 600;            // seconds a recording run may take; 0: no limit
 };
 
 // Parses the arguments after the program name. Options take their value as
@@ -39,6 +53,9 @@ Options parse_options(const std::vector<std::string> &arguments);
 // The output for `script` when no -o is given: its base name with the
 // extension replaced by .gif, in the working folder; "demo.gif" for none.
 std::string default_output(const std::string &script);
+
+// True if `output` ends in .png (any case): a PNG instead of a GIF.
+bool is_png_output(const std::string &output);
 
 // The plug-in to load: --plugin's, or the one beside the executable.
 std::string plugin_path(const Options &options);

@@ -31,14 +31,16 @@ constexpr int64_t kMaxImagePixels = int64_t{1} << 26;
 
 }  // namespace
 
-LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height) {
+LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height,
+                                     const std::string &folder) {
   const std::string name = quoted(path);
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
+  const std::string file = path_in_folder(folder, path);
   int64_t size = 0;
   std::string refusal;
-  const int fd = open_regular_file(path, size, refusal);
+  const int fd = open_regular_file(file, size, refusal);
   if (fd < 0) throw fail(refusal);
   if (size > kMaxPictureBytes) {
     close(fd);

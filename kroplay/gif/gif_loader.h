@@ -23,10 +23,12 @@ struct LoadedBackground {
 inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 
 // The first frame of the GIF at `path`, placed at its offset, cut or padded
-// (with the GIF's background colour) to `width` x `height`. Only a regular
+// (with the GIF's background colour) to `width` x `height`. A relative
+// `path` is found in `folder` (empty: the working folder). Only a regular
 // file of at most kMaxPictureBytes is read. Throws std::runtime_error with
-// a reason naming the file.
-LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height);
+// a reason naming the file as `path` gives it.
+LoadedBackground load_gif_background(const std::string &path, int32_t width, int32_t height,
+                                     const std::string &folder = "");
 
 }  // namespace kroplay
 

@@ -17,7 +17,7 @@
 #include "kroplay/gif/frame_diff.h"
 #include "kroplay/gif/frame_encoder.h"
 #include "kroplay/host/palettes.h"
-#include "kroplay/output/temp_file.h"
+#include "kroplay/output/output_file.h"
 
 struct GifFileType;
 
@@ -28,7 +28,7 @@ std::string gif_error_text(int error);
 
 class GifWriter {
  public:
-  // Creates the temporary file beside `path` at once, so an unwritable
+  // Opens the output `path` at once (see OutputFile), so an unwritable
   // output is found before any work. Frames are `delay` hundredths of a
   // second apart. Throws OutputError.
   GifWriter(const std::string &path, int delay);
@@ -60,7 +60,7 @@ class GifWriter {
   void finish_header();
   void check(int status, const char *step);
 
-  TempFile file_;
+  OutputFile file_;
   int delay_;
   GifFileType *gif_ = nullptr;
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest

@@ -1,5 +1,6 @@
 // Opening a picture file for reading only if it is a regular file, without
-// waiting on a FIFO nobody writes to: one implementation per platform
+// waiting on a FIFO nobody writes to, and where a relative path leads: one
+// implementation per platform
 // (regular_file_posix.cpp, regular_file_win32.cpp).
 #ifndef KROPLAY_REGULAR_FILE_H
 #define KROPLAY_REGULAR_FILE_H
@@ -13,6 +14,10 @@ namespace kroplay {
 // or -1 with `refusal` saying why (the system's error text, or "not a
 // regular file").
 int open_regular_file(const std::string &path, int64_t &size, std::string &refusal);
+
+// `path` as seen from `folder`: itself when absolute (or no folder given),
+// else joined to it.
+std::string path_in_folder(const std::string &folder, const std::string &path);
 
 }  // namespace kroplay
 

@@ -30,4 +30,8 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
   return fd;
 }
 
+std::string path_in_folder(const std::string &folder, const std::string &path) {
+  return folder.empty() || path.empty() || path[0] == '/' ? path : folder + "/" + path;
+}
+
 }  // namespace kroplay

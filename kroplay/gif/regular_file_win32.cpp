@@ -28,4 +28,12 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
   return fd;
 }
 
+// Absolute: from a drive's or the current drive's root (C:\x, \x, /x) or a
+// network path (\\server\x).
+std::string path_in_folder(const std::string &folder, const std::string &path) {
+  const bool absolute =
+      !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'));
+  return folder.empty() || path.empty() || absolute ? path : folder + "/" + path;
+}
+
 }  // namespace kroplay

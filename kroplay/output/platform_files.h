@@ -19,6 +19,10 @@ bool replace_file(const char *from, const char *to);
 // systems SIGHUP and SIGPIPE.
 void on_interrupt_signals(void (*handler)(int));
 
+// True for the signal a write to a closed pipe raises (SIGPIPE; Windows
+// has none).
+bool is_broken_pipe_signal(int signal);
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_PLATFORM_FILES_H

@@ -27,4 +27,8 @@ void on_interrupt_signals(void (*handler)(int)) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, handler);
 }
 
+bool is_broken_pipe_signal(int signal) {
+  return signal == SIGPIPE;
+}
+
 }  // namespace kroplay

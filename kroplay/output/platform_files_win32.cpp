@@ -39,4 +39,9 @@ void on_interrupt_signals(void (*handler)(int)) {
   for (int signal : {SIGINT, SIGTERM}) std::signal(signal, handler);
 }
 
+bool is_broken_pipe_signal(int signal) {
+  (void)signal;
+  return false;
+}
+
 }  // namespace kroplay

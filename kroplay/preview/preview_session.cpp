@@ -70,7 +70,7 @@ void PreviewSession::run_once() {
   // is still loaded.
   std::unique_ptr<ScriptRun> run;
   struct ForgetRun {
-    GifWriter *&gif;
+    FrameOutput *&gif;
     ScriptRun *&running;
     ~ForgetRun() {
       gif = nullptr;
@@ -78,14 +78,16 @@ void PreviewSession::run_once() {
     }
   } forget{gif_, running_};
   try {
-    std::unique_ptr<GifWriter> output;
+    std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
-      output = std::make_unique<GifWriter>(options_.output, gif_delay(options_.fps));
+      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0);
     // A fresh load each run, so the plug-in starts from its initial state.
     run =
         std::make_unique<ScriptRun>(RunSetup{options_.script, plugin_path(options_), options_.width,
                                              options_.height, options_.null_imports},
                                     std::move(output));
+    // Hash lines on stdout: the script's print goes to stderr.
+    if (options_.hash) run->set_print_stream(stderr, nullptr);
     gif_ = run->output();
     // A script busy without frames still answers the window and a save.
     run->set_watchdog(

@@ -21,6 +21,7 @@
 #include "kroplay/preview/file_watcher.h"
 #include "kroplay/preview/preview_display.h"
 #include "kroplay/preview/tuning.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
 
@@ -82,7 +83,7 @@ class PreviewSession : public FrameSink {
   EffectTracker tracker_;
   int64_t frames_ = 0;
   Clock::time_point deadline_{};        // when the next frame may be composed
-  GifWriter *gif_ = nullptr;            // the current run's output, if any
+  FrameOutput *gif_ = nullptr;          // the current run's output, if any
   ScriptRun *running_ = nullptr;        // while the script runs
   std::vector<PreviewAction> pending_;  // tuning keys not yet acted on
   std::string error_;

@@ -1,5 +1,7 @@
 // A frame counter on stderr for long renders, shown only on a terminal and
-// redrawn at most ten times a second.
+// redrawn at most ten times a second. Any other message on stderr clears it
+// first (clear_progress_line). While a run records, an interrupt can say at
+// which frame it came (report_interrupt).
 #ifndef KROPLAY_PROGRESS_H
 #define KROPLAY_PROGRESS_H
 
@@ -11,21 +13,32 @@ namespace kroplay {
 
 class Progress {
  public:
-  // Shows nothing unless `enabled`.
-  Progress(std::FILE *out, bool enabled) : out_(out), enabled_(enabled) {}
+  // Shows nothing unless `enabled`. Arms report_interrupt until finish().
+  Progress(std::FILE *out, bool enabled);
+  ~Progress();
+  Progress(const Progress &) = delete;
+  Progress &operator=(const Progress &) = delete;
   // True if stderr is a terminal.
   static bool stderr_is_terminal();
 
+  // `frames` have been composed so far.
   void update(int64_t frames);
-  // Clears the counter line.
+  // Clears the counter line; interrupts are no longer reported.
   void finish();
 
  private:
   std::FILE *out_;
   bool enabled_;
-  bool shown_ = false;
   std::chrono::steady_clock::time_point last_{};
 };
+
+// Clears the counter line from stderr if it is showing.
+void clear_progress_line();
+
+// While a Progress is recording: clears the counter line and writes
+// "kroplay: interrupted at frame N, nothing written" (or, for `broken_pipe`,
+// that the output pipe closed) to stderr. Safe in a signal handler.
+void report_interrupt(bool broken_pipe);
 
 }  // namespace kroplay
 

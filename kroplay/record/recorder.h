@@ -1,32 +1,47 @@
-// What happens to each composed frame in a kroplay run: appended to the GIF,
-// hashed onto stdout with --hash, counted on the progress line.
+// What happens to each composed frame in a kroplay run: checked against the
+// run's limits, passed to the output when selected, hashed onto stdout with
+// --hash, counted on the progress line.
 #ifndef KROPLAY_RECORDER_H
 #define KROPLAY_RECORDER_H
 
 #include <cstdint>
 #include <cstdio>
 
-#include "kroplay/gif/gif_writer.h"
+#include "kroplay/cli/options.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
+#include "kroplay/record/run_limits.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
 
 class Recorder : public FrameSink {
  public:
-  // `hash_out` null: no hash lines.
-  Recorder(GifWriter &gif, std::FILE *hash_out, Progress &progress)
-      : gif_(gif), hash_out_(hash_out), progress_(progress) {}
+  // `hash_out` null: no hash lines. Every frame goes to `output` unless
+  // select() says otherwise.
+  Recorder(FrameOutput &output, std::FILE *hash_out, Progress &progress)
+      : output_(output), hash_out_(hash_out), progress_(progress) {}
+
+  // Only the frames in `range` go to the output.
+  void select(const FrameRange &range) { range_ = range; }
+  // Checks every frame against `limits` (kept by the caller; null: none).
+  void set_limits(const RunLimits *limits) { limits_ = limits; }
 
   void frame_composed(const HostRuntime &runtime) override;
 
+  // Frames composed, selected or not.
   int64_t frames() const { return frames_; }
+  // Frames passed to the output.
+  int64_t frames_output() const { return frames_output_; }
 
  private:
-  GifWriter &gif_;
+  FrameOutput &output_;
   std::FILE *hash_out_;
   Progress &progress_;
+  FrameRange range_;
+  const RunLimits *limits_ = nullptr;
   int64_t frames_ = 0;
+  int64_t frames_output_ = 0;
 };
 
 }  // namespace kroplay

@@ -6,7 +6,7 @@
 
 namespace kroplay {
 
-ScriptRun::ScriptRun(RunSetup setup, std::unique_ptr<GifWriter> output)
+ScriptRun::ScriptRun(RunSetup setup, std::unique_ptr<FrameOutput> output)
     : setup_(std::move(setup)), output_(std::move(output)) {}
 
 ScriptRun::~ScriptRun() {
@@ -14,6 +14,11 @@ ScriptRun::~ScriptRun() {
     end(false);
   } catch (...) {
   }
+}
+
+void ScriptRun::set_print_stream(std::FILE *out, std::function<void()> before) {
+  print_out_ = out;
+  before_print_ = std::move(before);
 }
 
 void ScriptRun::set_watchdog(std::function<void()> check, int instructions) {
@@ -25,6 +30,7 @@ void ScriptRun::run(FrameSink &sink) {
   try {
     runtime_.emplace(setup_.width, setup_.height, setup_.null_imports);
     script_ = std::make_unique<ScriptApi>(*runtime_, sink);
+    script_->set_print_stream(print_out_, before_print_);
     if (watchdog_) script_->set_watchdog(watchdog_, watchdog_instructions_);
     if (setup_.script.empty())
       script_->load_source(demo_script(), "demo.lua");

@@ -11,14 +11,15 @@
 #define KROPLAY_SCRIPT_RUN_H
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/record/frame_output.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
@@ -34,13 +35,15 @@ class ScriptRun {
  public:
   // `output` (may be null) is kept until the run is destroyed: the frame
   // sink writes to it, the caller completes it with finish() after run().
-  ScriptRun(RunSetup setup, std::unique_ptr<GifWriter> output);
+  ScriptRun(RunSetup setup, std::unique_ptr<FrameOutput> output);
   // Closes the Lua state, removes an unfinished output, then unloads the
   // plug-in.
   ~ScriptRun();
   ScriptRun(const ScriptRun &) = delete;
   ScriptRun &operator=(const ScriptRun &) = delete;
 
+  // See ScriptApi::set_print_stream; applies to the next run().
+  void set_print_stream(std::FILE *out, std::function<void()> before);
   // See ScriptApi::set_watchdog; applies to the next run().
   void set_watchdog(std::function<void()> check, int instructions);
 
@@ -54,7 +57,9 @@ class ScriptRun {
   // script would (see ScriptApi::call); false outside a run.
   bool call(const std::string &name, const int32_t *arguments, int count, int32_t &result);
 
-  GifWriter *output() { return output_.get(); }
+  FrameOutput *output() { return output_.get(); }
+  // The status the script asked for with os.exit, if it called it.
+  std::optional<int> exit_status() const { return script_ ? script_->exit_status() : std::nullopt; }
 
  private:
   // kroend if kromain was called, then the Lua state closed. A failure of
@@ -62,13 +67,15 @@ class ScriptRun {
   void end(bool report);
 
   RunSetup setup_;
+  std::FILE *print_out_ = stdout;
+  std::function<void()> before_print_;
   std::function<void()> watchdog_;
   int watchdog_instructions_ = 0;
   bool started_ = false;  // kromain was called, kroend was not
   // Destroyed bottom up: the script, the output, the runtime, the plug-in.
   std::optional<PluginLibrary> plugin_;
   std::optional<HostRuntime> runtime_;
-  std::unique_ptr<GifWriter> output_;
+  std::unique_ptr<FrameOutput> output_;
   std::unique_ptr<ScriptApi> script_;
 };
 

@@ -123,6 +123,7 @@ struct ScriptApi::Bindings {
     ScriptApi &api = *api_slot(lua);
     if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
     if (api.fatal_) raise_fatal(lua, api);
+    if (api.exit_status_) raise_exit(lua);
     return api;
   }
 
@@ -212,7 +213,46 @@ struct ScriptApi::Bindings {
   }
   static void watchdog(lua_State *lua, lua_Debug *) {
     ScriptApi &api = *api_slot(lua);
-    if (api.fatal_ || !api.guard(api.watchdog_)) raise_fatal(lua, api);
+    if (api.exit_status_) raise_exit(lua);
+    if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
+  }
+
+  // The stop os.exit raises. A script that catches it with pcall, or a
+  // coroutine's resume, meets it again at its next instruction, through the
+  // hook (hooks are per thread: the caller's and the main one), and at its
+  // next call of a host or plug-in function.
+  static int raise_exit(lua_State *lua) {
+    lua_pushliteral(lua, "os.exit");
+    return lua_error(lua);
+  }
+
+  static int os_exit(lua_State *lua) {
+    ScriptApi &api = *api_slot(lua);
+    int status = 0;
+    if (lua_isboolean(lua, 1))
+      status = lua_toboolean(lua, 1) ? 0 : 1;
+    else
+      status = static_cast<int>(luaL_optinteger(lua, 1, 0));
+    api.exit_status_ = status;
+    lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
+    if (api.lua_ != nullptr) lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
+    return raise_exit(lua);
+  }
+
+  static int print(lua_State *lua) {
+    ScriptApi &api = *api_slot(lua);
+    if (api.before_print_) api.before_print_();
+    const int n = lua_gettop(lua);
+    for (int i = 1; i <= n; ++i) {
+      size_t length = 0;
+      const char *text = luaL_tolstring(lua, i, &length);
+      if (i > 1) std::fputc('\t', api.print_out_);
+      std::fwrite(text, 1, length, api.print_out_);
+      lua_pop(lua, 1);
+    }
+    std::fputc('\n', api.print_out_);
+    std::fflush(api.print_out_);
+    return 0;
   }
 
   static int refuse_sethook(lua_State *lua) {
@@ -244,6 +284,12 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
       {"pixel", Bindings::pixel},
       {"background_pixel", Bindings::background_pixel}};
   for (const auto &f : functions) lua_register(lua_, f.first, f.second);
+  lua_register(lua_, "print", Bindings::print);
+  // os.exit ends the script, not kroplay, so that its frames are kept.
+  lua_getglobal(lua_, "os");
+  lua_pushcfunction(lua_, Bindings::os_exit);
+  lua_setfield(lua_, -2, "exit");
+  lua_pop(lua_, 1);
 }
 
 ScriptApi::~ScriptApi() {
@@ -273,6 +319,8 @@ void ScriptApi::load_file(const std::string &path) {
     lua_remove(lua_, -2);
   }
   load_status(status);
+  const size_t slash = path.find_last_of('/');
+  base_folder_ = slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
@@ -318,7 +366,7 @@ void ScriptApi::run() {
   lua_insert(lua_, -2);
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
-  if (status != LUA_OK) {
+  if (status != LUA_OK && !exit_status_) {
     size_t length = 0;
     const char *message = lua_tolstring(lua_, -1, &length);
     // A huge message is cut to its start and length.
@@ -344,6 +392,23 @@ void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
   lua_pop(lua_, 1);
 }
 
+void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
+  print_out_ = out;
+  before_print_ = std::move(before);
+  // io.write writes to the default output; io.stdout is what scripts name.
+  if (out != stderr) return;
+  if (lua_getglobal(lua_, "io") != LUA_TTABLE) {
+    lua_pop(lua_, 1);
+    return;
+  }
+  lua_getfield(lua_, -1, "stderr");
+  lua_setfield(lua_, -2, "stdout");
+  lua_getfield(lua_, -1, "output");
+  lua_getfield(lua_, -2, "stderr");
+  lua_call(lua_, 1, 0);
+  lua_pop(lua_, 1);
+}
+
 bool ScriptApi::pick_palette(const char *name) {
   if (builtin_palette(name, runtime_.palette())) return true;
   error_message_ = "no built-in palette " + quoted(name) + " (there are";
@@ -354,7 +419,8 @@ bool ScriptApi::pick_palette(const char *name) {
 
 bool ScriptApi::load_background(const char *path) {
   try {
-    const LoadedBackground loaded = load_gif_background(path, runtime_.width(), runtime_.height());
+    const LoadedBackground loaded =
+        load_gif_background(path, runtime_.width(), runtime_.height(), base_folder_);
     std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
     std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
     return true;

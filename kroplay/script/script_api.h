@@ -9,12 +9,19 @@
 // contract, or a failure of the frame sink, is fatal instead: it stops the
 // script, every later host or plug-in call fails again, and run() rethrows
 // the original exception.
+//
+// Inside a script, os.exit(code) ends the script as if it had reached its
+// end (exit_status() then holds the code), print writes to the stream
+// chosen with set_print_stream, and load_background resolves a relative
+// path against the folder of the script file.
 #ifndef KROPLAY_SCRIPT_API_H
 #define KROPLAY_SCRIPT_API_H
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,7 +59,9 @@ class ScriptApi {
   ScriptApi(const ScriptApi &) = delete;
   ScriptApi &operator=(const ScriptApi &) = delete;
 
-  // Compiles the script without running it. Throws ScriptError.
+  // Compiles the script without running it; its folder becomes the base of
+  // relative paths (load_source leaves the working folder). Throws
+  // ScriptError.
   void load_file(const std::string &path);
   void load_source(std::string_view source, const std::string &chunk_name);
   // Makes each of the runtime's registered functions a Lua global. Throws
@@ -84,6 +93,14 @@ class ScriptApi {
   // too. debug.sethook then refuses to work, so no script removes the hook.
   void set_watchdog(std::function<void()> check, int instructions);
 
+  // print writes to `out` (stdout at first), after calling `before` (if
+  // set). With `out` stderr, io.write and io.stdout go there too, so that
+  // stdout carries only machine output.
+  void set_print_stream(std::FILE *out, std::function<void()> before);
+  // The status the script asked for with os.exit (true 0, false 1), if it
+  // called it.
+  std::optional<int> exit_status() const { return exit_status_; }
+
   static const std::vector<std::string> &host_function_names();
 
  private:
@@ -107,6 +124,10 @@ class ScriptApi {
   std::string error_message_;  // reason for the last refused host call
   std::function<void()> watchdog_;
   bool ended_ = false;
+  std::string base_folder_;  // of relative paths; empty: the working folder
+  std::optional<int> exit_status_;
+  std::FILE *print_out_ = stdout;
+  std::function<void()> before_print_;
 };
 
 }  // namespace kroplay

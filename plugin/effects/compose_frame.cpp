@@ -9,6 +9,7 @@
 
 #include "../host/host_bindings.h"
 #include "row_sines.h"
+#include "sine.h"
 #include "wave_effect.h"
 
 namespace wavefx {
@@ -55,16 +56,15 @@ struct RowDecision {
 
 // What a block of rows' sines decide, row offsets starting at `offset` and
 // moving by `offset_step`. Evaluated at both ends of each estimate's
-// interval: where the two agree, that is what std::sin would decide, since
-// rounding, truncation and clamping are all monotone in the sine. Where they
-// differ the row lies too near a truncation boundary for the estimate, and
-// std::sin decides it.
+// interval: where the two agree, that is what the correctly rounded sine
+// would decide, since rounding, truncation and clamping are all monotone in
+// the sine. Where they differ the row lies too near a truncation boundary for
+// the estimate, and the correctly rounded sine decides it.
 void decide_block(const RowSines::Block &block, int rows, double offset, double offset_step,
                   const RowDecision &decision, int32_t *decided) {
   for (int k = 0; k < rows; ++k, offset += offset_step) {
-    if (!kLibmSineWithinOneUlp ||
-        !decision.agree(offset, block.sine[k], block.bound[k], decided[k]))
-      decided[k] = decision(offset, std::sin(block.angle[k]));
+    if (!decision.agree(offset, block.sine[k], block.bound, decided[k]))
+      decided[k] = decision(offset, sine(block.angle[k]));
   }
 }
 

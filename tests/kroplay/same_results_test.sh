@@ -1,10 +1,11 @@
 #!/bin/bash
 # kroplay gives the same results on every platform: for each script below,
 # its --hash lines, the frames of the GIF it writes (read back by
-# gif_frames) and its messages, and for each faulty script or command line
-# its exit status and message, must equal the expected files in
-# tests/kroplay/expected/, which the Linux kroplay wrote. Run in the Linux build and, with Wine as
-# the runner, in the Windows cross build, so both are tied to one file.
+# gif_frames, also when written to standard output), its PNG sheet and its
+# messages, and for each faulty script or command line its exit status and
+# message, must equal the expected files in tests/kroplay/expected/, which
+# the Linux kroplay wrote. Run in the Linux build and, with Wine as the
+# runner, in the Windows cross build, so both are tied to one file.
 #   same_results_test.sh KROPLAY GIF_FRAMES [RUNNER...]    compare
 #   same_results_test.sh --update KROPLAY GIF_FRAMES       rewrite the files
 set -u
@@ -47,7 +48,17 @@ for script in "${scripts[@]}"; do
   # What it says on stderr, not a terminal: no progress line.
   tr -d '\r' <"$name.err" >"$name.stderr"
   "${runner[@]}" "$gif_frames" "$name.gif" | tr -d '\r' >"$name.gif-frames"
-  for kind in hashes gif-frames stderr; do
+  # The same GIF through standard output (binary, not text mode), and the
+  # PNG sheet byte for byte.
+  "${runner[@]}" "$kroplay" -o - "$script" >"$name.stdout.gif" 2>/dev/null
+  "${runner[@]}" "$gif_frames" "$name.stdout.gif" | tr -d '\r' >"$name.stdout-gif-frames"
+  cmp -s "$name.gif-frames" "$name.stdout-gif-frames" || {
+    echo "FAILED: $name.lua: the GIF on standard output differs from the file"
+    failed=1
+  }
+  "${runner[@]}" "$kroplay" -o "$name.png" "$script" 2>/dev/null
+  cksum <"$name.png" >"$name.png-cksum"
+  for kind in hashes gif-frames stderr png-cksum; do
     if [ -n "$update" ]; then
       cp "$name.$kind" "$expected/$name.$kind"
     elif ! diff -q "$expected/$name.$kind" "$name.$kind" >/dev/null; then

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "support/reference_sine.h"
+
 namespace {
 
 // The single-precision 0.01 that the CHANGE_ functions multiply by, written
@@ -31,7 +33,7 @@ int32_t change(ModelEffect &e, const std::vector<int32_t> &args) {
 double displacement(const ModelEffect &e, int64_t row) {
   const double angle =
       static_cast<double>(row) * static_cast<double>(e.frequency) + static_cast<double>(e.phase);
-  return static_cast<double>(e.amplitude) * std::sin(angle);
+  return static_cast<double>(e.amplitude) * reference_sine(angle);
 }
 
 }  // namespace
@@ -69,17 +71,19 @@ void ReferenceModel::compose(const std::vector<uint8_t> &background, std::vector
                              int32_t width, int32_t height) {
   ModelEffect *applied = ripple.on ? &ripple : distortion.on ? &distortion : nullptr;
   for (int64_t y = 0; y < height; ++y) {
+    // The row's displacement, once per row (a sine is dear with MPFR).
+    int64_t source_y = y;
+    int64_t shift_x = 0;
+    if (applied == &ripple) {
+      const double row = std::trunc(static_cast<double>(y) + displacement(ripple, y));
+      source_y = static_cast<int64_t>(std::clamp(row, 0.0, static_cast<double>(height - 1)));
+    } else if (applied == &distortion) {
+      const double shift = std::clamp(std::trunc(displacement(distortion, y)), 1.0 - width,
+                                      static_cast<double>(width) - 1.0);
+      shift_x = static_cast<int64_t>(shift);
+    }
     for (int64_t x = 0; x < width; ++x) {
-      int64_t source_x = x;
-      int64_t source_y = y;
-      if (applied == &ripple) {
-        const double row = std::trunc(static_cast<double>(y) + displacement(ripple, y));
-        source_y = static_cast<int64_t>(std::clamp(row, 0.0, static_cast<double>(height - 1)));
-      } else if (applied == &distortion) {
-        const double shift = std::clamp(std::trunc(displacement(distortion, y)), 1.0 - width,
-                                        static_cast<double>(width) - 1.0);
-        source_x = x - static_cast<int64_t>(shift);
-      }
+      const int64_t source_x = x - shift_x;
       const bool inside = source_x >= 0 && source_x < width;
       frame[static_cast<size_t>(y * width + x)] =
           inside ? background[static_cast<size_t>(source_y * width + source_x)] : 0;

@@ -4,19 +4,25 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/palettes.h"
 #include "support/gif_reading.h"
+#include "support/png_reading.h"
 #include "support/reference_model.h"
 #include "support/temp_dir.h"
 
@@ -44,6 +50,19 @@ Outcome kroplay(const TempDir &dir, const std::string &arguments,
   const std::string command = "cd '" + dir.path() + "' && exec '" + program + "' " + arguments +
                               " >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
   const int raw = std::system(command.c_str());
+  Outcome run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.out = slurp(logs.file("out"));
+  run.err = slurp(logs.file("err"));
+  return run;
+}
+
+// Runs `command` through the shell in `dir`, kroplay named $K.
+Outcome shell(const TempDir &dir, const std::string &command) {
+  TempDir logs;
+  const std::string line = "cd '" + dir.path() + "' && K='" KROPLAY_PATH "' && { " + command +
+                           "; } >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
+  const int raw = std::system(line.c_str());
   Outcome run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
   run.out = slurp(logs.file("out"));
@@ -419,13 +438,19 @@ TEST(Kroplay, BrokenPluginsAreCaughtWithTheFunctionNamed) {
   EXPECT_EQ(0, kroplay(dir, script("uses_add.lua") + " " + plugin("well_behaved")).status);
 }
 
-TEST(Kroplay, AnInterruptedOrAbandonedRunLeavesNothing) {
+TEST(Kroplay, AnInterruptedRunLeavesNothing) {
   TempDir dir;
-  const Outcome run = kroplay(dir, script("endless.lua") + " & sleep 1; kill $!; wait $!");
-  EXPECT_EQ(128 + SIGTERM, run.status);
+  const Outcome run = shell(
+      dir, "$K " + script("endless.lua") + " --max-frames 0 & sleep 1; kill -INT $!; wait $!");
+  EXPECT_EQ(128 + SIGINT, run.status);
   EXPECT_EQ(std::vector<std::string>{}, dir.entries());
-  EXPECT_EQ(4, kroplay(dir, script("exits.lua")).status);
-  EXPECT_EQ(std::vector<std::string>{}, dir.entries());
+  // It says where it stopped: a frame well past the first after a second.
+  long long frame = 0;
+  EXPECT_EQ(1, std::sscanf(run.err.c_str(), "kroplay: interrupted at frame %lld, nothing written\n",
+                           &frame))
+      << run.err;
+  EXPECT_GT(frame, 10);
+  EXPECT_EQ(1, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
 }
 
 TEST(Kroplay, CountsFramesOnATerminalOnly) {
@@ -437,6 +462,377 @@ TEST(Kroplay, CountsFramesOnATerminalOnly) {
   EXPECT_EQ(0, on_terminal.status);
   EXPECT_NE(std::string::npos, on_terminal.out.find("\rkroplay: frame 1"));
   EXPECT_NE(std::string::npos, on_terminal.out.find("kroplay: wrote lines.gif (5 frames, 6x4)"));
+  // A GIF is not sent to a terminal.
+  const Outcome to_terminal = kroplay(
+      dir, "-qec \"'" KROPLAY_PATH "' " + script("lines.lua") + " -o -\" /dev/null", "script");
+  EXPECT_NE(std::string::npos,
+            to_terminal.out.find("kroplay: -o - would write a GIF to the terminal"))
+      << to_terminal.out;
+  EXPECT_EQ(std::string::npos, to_terminal.out.find("GIF89a"));
+  // An error clears the counter line before it is printed.
+  TempDir failing;
+  failing.write("late.lua", "frame(3)\nerror('late')\n");
+  const Outcome error =
+      kroplay(failing, "-qec \"'" KROPLAY_PATH "' '" + failing.file("late.lua") + "'\" /dev/null",
+              "script");
+  EXPECT_EQ(1, error.status);
+  EXPECT_NE(std::string::npos, error.out.find("\rkroplay: frame "));
+  EXPECT_NE(std::string::npos,
+            error.out.find("\r\033[Kkroplay: " + failing.file("late.lua") + ":2: late"))
+      << error.out;
+}
+
+// Eight different frames: 0..4 at 6x4, 5..7 at 4x5; frame 7 with colour 7
+// changed.
+const char kSizesScript[] =
+    "screen(6, 4)\n"
+    "for i = 0, 4 do FILL(3 + i) PUT_HLINE(i % 4, 9) PUT_VLINE(i, 10) frame() end\n"
+    "screen(4, 5)\n"
+    "for i = 0, 1 do FILL(7) PUT_VLINE(i, 12) frame() end\n"
+    "color(7, 1, 2, 3) frame()\n";
+const std::pair<int, int> kSizes[] = {{6, 4}, {6, 4}, {6, 4}, {6, 4},
+                                      {6, 4}, {4, 5}, {4, 5}, {4, 5}};
+
+// The w x h top left of a GIF frame as composed on its screen: the frame
+// itself at its native size. With `rgb`, as colours.
+std::vector<uint8_t> native(const ReadGif &gif, size_t frame, bool rgb = false) {
+  const auto [w, h] = kSizes[frame];
+  const int bytes = rgb ? 3 : 1;
+  const std::vector<uint8_t> &all = rgb ? gif.frames[frame].rgb : gif.frames[frame].indices;
+  std::vector<uint8_t> out;
+  for (int y = 0; y < h; ++y)
+    out.insert(out.end(), all.begin() + (y * gif.width) * bytes,
+               all.begin() + (y * gif.width + w) * bytes);
+  return out;
+}
+
+ReadPng read_png_back(const std::string &path) {
+  ReadPng png;
+  EXPECT_EQ("", read_png(path, png));
+  return png;
+}
+
+// An indexed PNG's pixels as colours, through its PLTE.
+ReadPng as_rgb(const ReadPng &png) {
+  ReadPng rgb = png;
+  rgb.indexed = false;
+  rgb.pixels.clear();
+  for (uint8_t index : png.pixels)
+    rgb.pixels.insert(rgb.pixels.end(), png.palette.begin() + 3 * index,
+                      png.palette.begin() + 3 * index + 3);
+  return rgb;
+}
+
+// The hash line --hash prints for frame `n`, made from a PNG's indices and
+// PLTE: equal only if the PNG holds the host's own indices and palette.
+std::string png_hash_line(size_t n, const ReadPng &png) {
+  kroplay::Palette palette{};
+  std::copy(png.palette.begin(), png.palette.end(), palette.begin());
+  return hash_line(n, png.pixels, palette);
+}
+
+// A w x h block of a sheet's pixels (bytes each) starting at (left, top).
+std::vector<uint8_t> block(const ReadPng &png, int left, int top, int w, int h, int bytes) {
+  std::vector<uint8_t> out;
+  for (int y = top; y < top + h; ++y)
+    out.insert(out.end(), png.pixels.begin() + (y * png.width + left) * bytes,
+               png.pixels.begin() + (y * png.width + left + w) * bytes);
+  return out;
+}
+
+TEST(KroplayOutput, PngFrameAndSheetHoldTheGifsFrames) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  const Outcome hashed = kroplay(dir, "sizes.lua --hash");
+  ASSERT_EQ(0, hashed.status) << hashed.err;
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  ASSERT_EQ(8u, gif.frames.size());
+
+  // The host's indices and palette exactly (the hash), showing the GIF's colours.
+  const Outcome one = kroplay(dir, "sizes.lua -o one.png --frames 3");
+  ASSERT_EQ(0, one.status) << one.err;
+  EXPECT_EQ("kroplay: wrote one.png (1 frame, 6x4)\n", one.err);
+  const ReadPng single = read_png_back(dir.file("one.png"));
+  EXPECT_TRUE(single.indexed);
+  EXPECT_EQ(8, single.bit_depth);
+  EXPECT_EQ(6, single.width);
+  EXPECT_EQ(4, single.height);
+  EXPECT_NE(std::string::npos, hashed.out.find(png_hash_line(3, single))) << hashed.out;
+  EXPECT_EQ(native(gif, 3, true), as_rgb(single).pixels);
+
+  // Frames 3, 4 (6x4) and 5, 6 (4x5) in cells of 6x5, three to a row; the
+  // rest of each cell, and the two empty cells, colour 0.
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o sheet.png --frames 3..6 --columns 3").status);
+  const ReadPng sheet = read_png_back(dir.file("sheet.png"));
+  EXPECT_TRUE(sheet.indexed);
+  ASSERT_EQ(18, sheet.width);
+  ASSERT_EQ(10, sheet.height);
+  const ReadPng sheet_rgb = as_rgb(sheet);
+  for (int cell = 0; cell < 6; ++cell) {
+    SCOPED_TRACE(cell);
+    const int left = cell % 3 * 6, top = cell / 3 * 5;
+    const auto [w, h] = cell < 4 ? kSizes[3 + cell] : std::pair<int, int>{0, 0};
+    if (cell < 4) {
+      EXPECT_EQ(native(gif, 3 + cell, true), block(sheet_rgb, left, top, w, h, 3));
+    }
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        if (x >= w || y >= h) {
+          ASSERT_EQ(0, sheet.pixels[(top + y) * 18 + left + x]) << x << "," << y;
+        }
+      }
+    }
+  }
+
+  // Frames 6 and 7 differ in palette: an RGB sheet, each in its colours.
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o rgb.png --frames 6..7").status);
+  const ReadPng rgb = read_png_back(dir.file("rgb.png"));
+  EXPECT_FALSE(rgb.indexed);
+  ASSERT_EQ(8, rgb.width);
+  EXPECT_EQ(native(gif, 6, true), block(rgb, 0, 0, 4, 5, 3));
+  EXPECT_EQ(native(gif, 7, true), block(rgb, 4, 0, 4, 5, 3));
+  EXPECT_NE(block(rgb, 0, 0, 4, 5, 3), block(rgb, 4, 0, 4, 5, 3));
+}
+
+TEST(KroplayOutput, ScaleRepeatsEveryPixelInGifAndPng) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 3 -o big.gif").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --scale 2 --frames 4 -o big.png").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua --frames 4 -o small.png").status);
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  const ReadGif big = read_back(dir.file("big.gif"));
+  ASSERT_EQ(gif.frames.size(), big.frames.size());
+  EXPECT_EQ(3 * gif.width, big.width);
+  EXPECT_EQ(3 * gif.height, big.height);
+  for (size_t f = 0; f < gif.frames.size(); ++f)
+    for (int y = 0; y < big.height; ++y)
+      for (int x = 0; x < big.width; ++x)
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(gif.frames[f].rgb[3 * (y / 3 * gif.width + x / 3) + c],
+                    big.frames[f].rgb[3 * (y * big.width + x) + c])
+              << "frame " << f << " at " << x << "," << y;
+  const ReadPng small = read_png_back(dir.file("small.png"));
+  const ReadPng png = read_png_back(dir.file("big.png"));
+  ASSERT_EQ(12, png.width);
+  ASSERT_EQ(8, png.height);
+  EXPECT_EQ(small.palette, png.palette);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 12; ++x) ASSERT_EQ(small.pixels[y / 2 * 6 + x / 2], png.pixels[y * 12 + x]);
+}
+
+TEST(KroplayOutput, FramesChoosesWhatGoesOutAndRefusesARangePastTheEnd) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  const Outcome all = kroplay(dir, "sizes.lua --hash");
+  const Outcome some = kroplay(dir, "sizes.lua --hash --frames 2..4 -o some.gif");
+  const Outcome last = kroplay(dir, "sizes.lua --frames 7 -o last.gif");
+  ASSERT_EQ(0, some.status) << some.err;
+  EXPECT_EQ(all.out, some.out);  // every frame still hashed
+  const ReadGif gif = read_back(dir.file("sizes.gif"));
+  const ReadGif part = read_back(dir.file("some.gif"));
+  ASSERT_EQ(3u, part.frames.size());
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(native(gif, 2 + i, true), part.frames[i].rgb);
+  ASSERT_EQ(0, last.status) << last.err;
+  const ReadGif one = read_back(dir.file("last.gif"));
+  ASSERT_EQ(1u, one.frames.size());
+  EXPECT_EQ(native(gif, 7, true), one.frames[0].rgb);
+
+  TempDir empty;
+  empty.write("sizes.lua", kSizesScript);
+  const Outcome past = kroplay(empty, "sizes.lua --frames 5..8");
+  EXPECT_EQ(1, past.status);
+  EXPECT_EQ(
+      "kroplay: --frames 5..8 is past the end: the run composed 8 frames, the last is frame 7; "
+      "nothing written\n",
+      past.err);
+  EXPECT_EQ(std::vector<std::string>{"sizes.lua"}, empty.entries());
+}
+
+TEST(KroplayOutput, APngTooLargeForEveryFrameIsRefusedWithAHint) {
+  TempDir dir;
+  dir.write("big.lua", "screen(4096, 4096) FILL(5) frame(5)\n");
+  const Outcome all = kroplay(dir, "big.lua -o all.png");
+  EXPECT_EQ(1, all.status);
+  EXPECT_EQ(
+      "kroplay: cannot write 'all.png': a PNG of 5 frames of 4096x4096 would hold more than "
+      "67108864 pixels; choose fewer frames with --frames A..B\n",
+      all.err);
+  EXPECT_EQ(std::vector<std::string>{"big.lua"}, dir.entries());
+  const Outcome four = kroplay(dir, "big.lua -o four.png --frames 1..4");
+  ASSERT_EQ(0, four.status) << four.err;
+  EXPECT_EQ("kroplay: wrote four.png (4 frames as a 2x2 sheet, 8192x8192)\n", four.err);
+}
+
+TEST(KroplayOutput, ASymbolicLinkIsFollowedAndKept) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, symlink("target.gif", dir.file("link.gif").c_str()));  // dangling at first
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o link.gif").status);
+  ASSERT_EQ(0, kroplay(dir, "sizes.lua -o link.gif --frames 1").status);  // replaces the target
+  struct stat info;
+  ASSERT_EQ(0, lstat(dir.file("link.gif").c_str(), &info));
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(1u, read_back(dir.file("target.gif")).frames.size());
+  EXPECT_EQ((std::vector<std::string>{"link.gif", "sizes.lua", "target.gif"}), dir.entries());
+}
+
+TEST(KroplayOutput, DevicesFifosAndStandardOutputAreWrittenDirectly) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  const Outcome to_stdout = shell(dir, "$K sizes.lua -o - > piped.gif");
+  ASSERT_EQ(0, to_stdout.status) << to_stdout.err;
+  EXPECT_EQ("kroplay: wrote standard output (8 frames, 6x5)\n", to_stdout.err);
+  EXPECT_EQ(8u, read_back(dir.file("piped.gif")).frames.size());
+
+  ASSERT_EQ(0, mkfifo(dir.file("fifo").c_str(), 0600));
+  const Outcome fifo =
+      shell(dir, "timeout 30 cat fifo > from_fifo.gif & timeout 30 $K sizes.lua -o fifo; wait");
+  ASSERT_EQ(0, fifo.status) << fifo.err;
+  EXPECT_EQ(8u, read_back(dir.file("from_fifo.gif")).frames.size());
+  struct stat info;
+  ASSERT_EQ(0, stat(dir.file("fifo").c_str(), &info));
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  // A Unix socket: kroplay connects and sends the GIF; this test reads it.
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socket_path = dir.file("socket");
+  ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, socket_path.c_str(), socket_path.size() + 1);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 1));
+  std::string received;
+  std::thread reader([&] {
+    const int connection = accept(listener, nullptr, nullptr);
+    char buffer[4096];
+    for (ssize_t got; connection >= 0 && (got = read(connection, buffer, sizeof buffer)) > 0;)
+      received.append(buffer, static_cast<size_t>(got));
+    if (connection >= 0) close(connection);
+  });
+  const Outcome to_socket = kroplay(dir, "sizes.lua -o socket");
+  if (to_socket.status != 0) shutdown(listener, SHUT_RDWR);  // ends the accept
+  reader.join();
+  close(listener);
+  ASSERT_EQ(0, to_socket.status) << to_socket.err;
+  dir.write("from_socket.gif", received);
+  EXPECT_EQ(8u, read_back(dir.file("from_socket.gif")).frames.size());
+
+  if (geteuid() != 0) GTEST_SKIP() << "making a device node needs root";
+  ASSERT_EQ(0, mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)));
+  const Outcome device = kroplay(dir, "sizes.lua -o null");
+  EXPECT_EQ(0, device.status) << device.err;
+  ASSERT_EQ(0, stat(dir.file("null").c_str(), &info));
+  EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
+TEST(KroplayOutput, RefusesToWriteOverTheScript) {
+  TempDir dir;
+  dir.write("sizes.lua", kSizesScript);
+  ASSERT_EQ(0, symlink("sizes.lua", dir.file("alias.gif").c_str()));
+  for (const std::string output : {"sizes.lua", "alias.gif", "./sizes.lua"}) {
+    SCOPED_TRACE(output);
+    const Outcome run = kroplay(dir, "sizes.lua -o " + output);
+    EXPECT_EQ(2, run.status);
+    EXPECT_EQ("kroplay: -o " + output +
+                  " is the script itself; choose another output (see kroplay --help)\n",
+              run.err);
+  }
+  EXPECT_EQ(kSizesScript, slurp(dir.file("sizes.lua")));
+  // The default output, the script's name with .gif, is checked too.
+  dir.write("named.gif", kSizesScript);
+  const Outcome run = kroplay(dir, "named.gif");
+  EXPECT_EQ(2, run.status);
+  EXPECT_EQ(
+      "kroplay: the output named.gif would be the script itself; choose another output (see "
+      "kroplay --help)\n",
+      run.err);
+  EXPECT_EQ(kSizesScript, slurp(dir.file("named.gif")));
+}
+
+TEST(KroplayOutput, LimitsStopRunawayScriptsWithNothingWritten) {
+  const struct {
+    std::string script, options, message;
+  } cases[] = {
+      {"while true do frame() end", "--max-frames 10",
+       "kroplay: the script composed more than 10 frames and was stopped (--max-frames N to "
+       "change, 0 for no limit)\n"},
+      {"frame() while true do end", "--timeout 1",
+       "kroplay: the script ran longer than 1 s and was stopped (--timeout SECS to change, 0 "
+       "for no limit)\n"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.options);
+    TempDir dir;
+    dir.write("runaway.lua", c.script);
+    // A limit that fails to stop the script fails the test, not the suite.
+    const Outcome run = shell(dir, "timeout 30 $K runaway.lua " + c.options);
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(c.message, run.err);
+    EXPECT_EQ(std::vector<std::string>{"runaway.lua"}, dir.entries());
+  }
+  TempDir dir;
+  dir.write("ten.lua", "frame(10)");
+  EXPECT_EQ(0, kroplay(dir, "ten.lua --max-frames 10").status);
+}
+
+TEST(KroplayScript, OsExitEndsTheScriptKeepingItsFramesAndStatus) {
+  const struct {
+    std::string call;
+    int status;
+  } cases[] = {{"os.exit(4)", 4},
+               {"os.exit(false)", 1},
+               {"os.exit()", 0},
+               {"print(pcall(os.exit, 3)) frame()", 3},
+               {"print(coroutine.resume(coroutine.create(function() os.exit(7) end)))", 7}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.call);
+    TempDir dir;
+    dir.write("exits.lua",
+              "screen(4, 4) for i = 1, 3 do FILL(i) frame() end\n" + c.call + "\nframe(5)\n");
+    const Outcome run = kroplay(dir, "exits.lua");
+    EXPECT_EQ(c.status, run.status) << run.err;
+    EXPECT_EQ("", run.out);  // not even pcall returns
+    EXPECT_EQ("kroplay: wrote exits.gif (3 frames, 4x4)\n", run.err);
+    EXPECT_EQ(3u, read_back(dir.file("exits.gif")).frames.size());
+  }
+}
+
+TEST(KroplayScript, PrintGoesToStderrWhenStdoutCarriesFrames) {
+  TempDir dir;
+  dir.write(
+      "talks.lua",
+      "screen(2, 2) frame()\nprint('a', 1, nil)\nio.write('b\\n')\nio.stdout:write('c\\n')\n");
+  const Outcome plain = kroplay(dir, "talks.lua");
+  EXPECT_EQ("a\t1\tnil\nb\nc\n", plain.out);
+  const Outcome hashed = kroplay(dir, "talks.lua --hash");
+  EXPECT_EQ(0u, hashed.out.find("frame 0 ")) << hashed.out;
+  EXPECT_EQ(1, std::count(hashed.out.begin(), hashed.out.end(), '\n')) << hashed.out;
+  EXPECT_EQ(0u, hashed.err.find("a\t1\tnil\nb\nc\n")) << hashed.err;
+  const Outcome piped = shell(dir, "$K talks.lua -o - > piped.gif");
+  EXPECT_EQ(0u, piped.err.find("a\t1\tnil\nb\nc\n")) << piped.err;
+  EXPECT_EQ(1u, read_back(dir.file("piped.gif")).frames.size());
+}
+
+TEST(KroplayScript, LoadBackgroundFindsPicturesBesideTheScript) {
+  TempDir dir;
+  ASSERT_EQ(0, mkdir(dir.file("art").c_str(), 0755));
+  kroplay::Palette palette = kroplay::default_palette();
+  const std::vector<uint8_t> picture = {1, 2, 3, 4, 5, 6};
+  {
+    kroplay::GifWriter writer(dir.file("art/pic.gif"), 2);
+    writer.add_frame(picture.data(), 3, 2, palette);
+    writer.finish();
+  }
+  dir.write("art/show.lua", "screen(3, 2) load_background('pic.gif') frame()\n");
+  const Outcome run = kroplay(dir, "art/show.lua");  // from the folder above
+  ASSERT_EQ(0, run.status) << run.err;
+  std::vector<uint8_t> colours;
+  for (uint8_t index : picture)
+    colours.insert(colours.end(), palette.begin() + 3 * index, palette.begin() + 3 * index + 3);
+  EXPECT_EQ(colours, read_back(dir.file("show.gif")).frames[0].rgb);
 }
 
 TEST(Kroplay, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
@@ -512,9 +908,10 @@ TEST(Kroplay, LoadBackgroundOpensOnlyRegularFilesOfBoundedSize) {
   ASSERT_EQ(0, mkdir(dir.file("folder").c_str(), 0700));
   dir.write("big.gif", "");
   ASSERT_EQ(0, truncate(dir.file("big.gif").c_str(), (int64_t{64} << 20) + 1));
+  // Beside the files it names, which a script finds in its own folder.
+  dir.write("background_limits.lua", slurp(kScripts + "/background_limits.lua"));
   // A FIFO nobody writes to would block for ever: `timeout` ends that.
-  const Outcome run =
-      kroplay(dir, "20 '" KROPLAY_PATH "' " + script("background_limits.lua"), "timeout");
+  const Outcome run = kroplay(dir, "20 '" KROPLAY_PATH "' background_limits.lua", "timeout");
   ASSERT_EQ(0, run.status) << run.err;
   // The picture and its colours reached the background: the first pixel
   // shows the picture's colour 1.

@@ -109,10 +109,51 @@ TEST(Options, PreviewWindowOptions) {
             usage_error({"--window", "--scale=65"}));
   EXPECT_EQ("--quit-after wants a whole number from 1 to 86400, not '1.5'",
             usage_error({"--window", "--quit-after", "1.5"}));
-  EXPECT_EQ("--scale needs --window", usage_error({"--scale", "2"}));
+  EXPECT_EQ(2, parse_options({"--scale", "2"}).scale);  // the output's scale
   EXPECT_EQ("--quit-after needs --window", usage_error({"--quit-after", "2"}));
   EXPECT_EQ("--window takes no value", usage_error({"--window=yes"}));
   EXPECT_EQ("--check runs no script; it takes only --plugin", usage_error({"--check", "--window"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Options, OutputSelectionScaleAndLimits) {
+  const Options plain = parse_options({});
+  EXPECT_TRUE(plain.frames.all);
+  EXPECT_EQ(100000, plain.max_frames);
+  EXPECT_EQ(600, plain.timeout);
+  const Options o = parse_options({"-o", "Shot.PNG", "--frames", "3..7", "--scale=16", "--columns",
+                                   "4", "--max-frames=0", "--timeout", "0"});
+  EXPECT_FALSE(o.frames.all);
+  EXPECT_EQ(3, o.frames.first);
+  EXPECT_EQ(7, o.frames.last);
+  EXPECT_EQ(16, o.scale);
+  EXPECT_EQ(4, o.columns);
+  EXPECT_EQ(0, o.max_frames);
+  EXPECT_EQ(0, o.timeout);
+  const Options single = parse_options({"--frames=0"});
+  EXPECT_EQ(0, single.frames.first);
+  EXPECT_EQ(0, single.frames.last);
+  EXPECT_TRUE(kroplay::is_png_output("a.png") && kroplay::is_png_output("B.Png"));
+  EXPECT_FALSE(kroplay::is_png_output("png") || kroplay::is_png_output("a.png.gif"));
+
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--frames", "4..2"}, "--frames 4..2 ends before it starts"},
+      {{"--frames", "-1"}, "--frames wants N or FIRST..LAST, frames counted from 0, not '-1'"},
+      {{"--frames", "1..x"}, "--frames wants N or FIRST..LAST, frames counted from 0, not '1..x'"},
+      {{"--scale", "17"},
+       "--scale wants a whole number from 1 to 16 for the output, not '17' (up to 64 with "
+       "--window)"},
+      {{"--columns", "3"}, "--columns lays out a PNG sprite sheet; it needs -o FILE.png"},
+      {{"--hash", "-o", "-"}, "--hash and -o - would both write to standard output"},
+      {{"--window", "-o", "a.png"}, "--window writes only a GIF file with -o, not a PNG"},
+      {{"--window", "--frames", "2"},
+       "--frames chooses frames of a recording run; it does not go with --window"},
+      {{"--check", "--frames", "2"}, "--check runs no script; it takes only --plugin"},
+  };
+  for (const auto &[args, message] : refused) EXPECT_EQ(message, usage_error(args));
 }
 
 }  // namespace

@@ -240,10 +240,17 @@ LUA
       fail "the title never showed '$1'; it is: $title"
     }
     title_has "START_RIPPLE(5, 10, 20), phase"
-    # Amplitude, +10 (Shift), halved (Ctrl), +1: 20, 30, 15, 16.
-    xdotool key 3 shift+Up ctrl+Down Up
-    title_has "START_RIPPLE(5, 10, 16), phase"
+    # Amplitude, +10 (Shift), halved (Ctrl), +1: 20, 30, 15, 16. One key at
+    # a time, each seen in the title before the next, so a loaded machine
+    # cannot merge or reorder them.
+    xdotool key 3
     title_has " - tuning amplitude - "
+    xdotool key shift+Up
+    title_has "START_RIPPLE(5, 10, 30), phase"
+    xdotool key ctrl+Down
+    title_has "START_RIPPLE(5, 10, 15), phase"
+    xdotool key Up
+    title_has "START_RIPPLE(5, 10, 16), phase"
     xdotool key c
     wait_for "^START_RIPPLE(5, 10, 16)$" win.out 1
     xdotool key h

@@ -9,6 +9,8 @@
 #include "support/fake_host.h"
 #include "support/random_session.h"
 #include "support/reference_model.h"
+#include "support/scripted_session_hashes.h"
+#include "support/scripted_sessions.h"
 
 namespace {
 
@@ -46,6 +48,32 @@ TEST_F(AbiTest, ARandomHostSessionMatchesTheModel) {
     frames += run_random_session(host, model, seed, 300);
   kroend(FakeHost::import_object, FakeHost::export_object);
   EXPECT_GT(frames, 10000);
+}
+
+// The same frames from wavefx.so and, under Wine, from wavefx.dll: those of
+// the reference model with MPFR's correctly rounded sine, recorded on Linux.
+TEST_F(AbiTest, ScriptedSessionsGiveTheRecordedFramesOnEveryPlatform) {
+  start_host();
+  const std::vector<ScriptedSession> &sessions = scripted_sessions();
+  ASSERT_EQ(sessions.size(), std::size(kExpectedSessionHashes));
+  for (size_t i = 0; i < sessions.size(); ++i) {
+    const ScriptedSession &session = sessions[i];
+    ASSERT_EQ(session.name, kExpectedSessionHashes[i].session);
+    host.call("STOP_RIPPLE", {});
+    host.call("STOP_DISTORT", {});
+    EXPECT_EQ(session_hash_from_host(host, session), kExpectedSessionHashes[i].hash)
+        << session.name;
+#if defined(WAVEFX_TESTS_HAVE_MPFR)
+    EXPECT_EQ(session_hash_from_model(session), kExpectedSessionHashes[i].hash)
+        << "recorded hash out of date: " << session.name;
+#endif
+    if (i == 0) {  // row 79 shifted right by exactly 127, not 128
+      const std::vector<uint8_t> frame = host.frame_contents();
+      const uint8_t *row = frame.data() + 79 * session.width;
+      EXPECT_EQ(row[126], 0);
+      EXPECT_EQ(row[127], session_background_byte(0, 79));
+    }
+  }
 }
 
 TEST_F(AbiTest, AHostThatAnswersNullForUnusedNamesIsServed) {

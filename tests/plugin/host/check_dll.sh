@@ -2,7 +2,9 @@
 # Checks the built wavefx.dll from the outside: its export table names exactly
 # the three entry points, undecorated (a stdcall or C++ export would carry
 # @N or a mangled name), and it imports only DLLs that every Windows has, so
-# nothing from the compiler's runtime must ship beside it.
+# nothing from the compiler's runtime must ship beside it. Its sine is its own:
+# no maths function is imported, and no x87 sine (fsin, fcos, fprem, as in
+# mingw's sin) is linked in.
 set -eu
 objdump=$1
 dll=$2
@@ -32,4 +34,15 @@ for dll_name in $imports; do
       ;;
   esac
 done
+maths=$(sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}' |
+  grep -E '^(sin|cos|tan|sincos|exp|log|pow|fmod)[fl]?$' | tr '\n' ' ' || true)
+if [ -n "$maths" ]; then
+  echo "maths functions imported: $maths"
+  exit 1
+fi
+x87_sine=$("$objdump" -d "$dll" | grep -cE '[[:space:]](fsin|fcos|fsincos|fprem1?)([[:space:]]|$)' || true)
+if [ "$x87_sine" != 0 ]; then
+  echo "x87 sine instructions linked in: $x87_sine"
+  exit 1
+fi
 echo "exports: $exports; imports: $imports"

@@ -1,0 +1,104 @@
+#include "kroplay/png/png_sheet.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "kroplay/png/png_writer.h"
+#include "kroplay/scale/nearest_scale.h"
+
+namespace kroplay {
+
+int near_square_columns(int64_t count) {
+  int columns = static_cast<int>(std::sqrt(static_cast<double>(count)));
+  while (static_cast<int64_t>(columns) * columns < count) ++columns;
+  return std::max(columns, 1);
+}
+
+PngSheet::PngSheet(const std::string &path, int scale, int columns)
+    : file_(path), scale_(scale), requested_columns_(columns) {}
+
+int PngSheet::columns() const {
+  const int64_t count = frame_count();
+  if (requested_columns_ == 0) return near_square_columns(count);
+  return static_cast<int>(std::min<int64_t>(requested_columns_, std::max<int64_t>(count, 1)));
+}
+
+int PngSheet::rows() const {
+  return static_cast<int>((frame_count() + columns() - 1) / columns());
+}
+
+int32_t PngSheet::image_width() const {
+  return cell_width_ * columns() * scale_;
+}
+
+int32_t PngSheet::image_height() const {
+  return cell_height_ * rows() * scale_;
+}
+
+void PngSheet::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
+                         const Palette &palette) {
+  const int32_t cell_width = std::max(cell_width_, width);
+  const int32_t cell_height = std::max(cell_height_, height);
+  // Cells alone, before the grid adds empty ones: stop a long run early.
+  const int64_t pixels_at_least =
+      (frame_count() + 1) * cell_width * cell_height * static_cast<int64_t>(scale_) * scale_;
+  if (pixels_at_least > kMaxScaledPixels)
+    throw OutputError(
+        "cannot write '" + file_.target() + "': a PNG of " + std::to_string(frame_count() + 1) +
+        " frames of " + std::to_string(cell_width * scale_) + "x" +
+        std::to_string(cell_height * scale_) + " would hold more than " +
+        std::to_string(kMaxScaledPixels) + " pixels; choose fewer frames with --frames A..B");
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  frames_.push_back({std::vector<uint8_t>(pixels, pixels + count), width, height, palette});
+  cell_width_ = cell_width;
+  cell_height_ = cell_height;
+}
+
+void PngSheet::compose_row(int32_t y, bool rgb, std::vector<uint8_t> &out) const {
+  const int32_t cell_row = y / scale_ / cell_height_;
+  const int32_t frame_y = y / scale_ % cell_height_;
+  const size_t cell_bytes = static_cast<size_t>(cell_width_) * static_cast<size_t>(scale_);
+  std::vector<uint8_t> scaled(cell_bytes);
+  for (int column = 0; column < columns(); ++column) {
+    const size_t index = static_cast<size_t>(cell_row) * static_cast<size_t>(columns()) +
+                         static_cast<size_t>(column);
+    std::fill(scaled.begin(), scaled.end(), 0);
+    const Frame &colours = frames_[std::min(index, frames_.size() - 1)];
+    if (index < frames_.size() && frame_y < frames_[index].height) {
+      const Frame &f = frames_[index];
+      scale_row(f.pixels.data() + static_cast<size_t>(frame_y) * static_cast<size_t>(f.width),
+                f.width, scale_, scaled.data());
+    }
+    if (!rgb) {
+      std::memcpy(out.data() + cell_bytes * static_cast<size_t>(column), scaled.data(), cell_bytes);
+      continue;
+    }
+    uint8_t *rgb_out = out.data() + 3 * cell_bytes * static_cast<size_t>(column);
+    for (size_t x = 0; x < cell_bytes; ++x)
+      std::memcpy(rgb_out + 3 * x, colours.palette.data() + 3 * scaled[x], 3);
+  }
+}
+
+void PngSheet::finish() {
+  if (frames_.empty()) throw OutputError("cannot write '" + file_.target() + "': no frames");
+  const int64_t total = static_cast<int64_t>(image_width()) * image_height();
+  if (total > kMaxScaledPixels)
+    throw OutputError("cannot write '" + file_.target() + "': a PNG of " +
+                      std::to_string(image_width()) + "x" + std::to_string(image_height()) +
+                      " would hold more than " + std::to_string(kMaxScaledPixels) +
+                      " pixels; choose fewer frames with --frames A..B or other --columns");
+  const bool rgb = std::any_of(frames_.begin(), frames_.end(), [&](const Frame &f) {
+    return f.palette != frames_.front().palette;
+  });
+  PngWriter png(file_, image_width(), image_height(), rgb ? nullptr : &frames_.front().palette);
+  std::vector<uint8_t> row(static_cast<size_t>(image_width()) * (rgb ? 3 : 1));
+  for (int32_t y = 0; y < image_height(); ++y) {
+    compose_row(y, rgb, row);
+    png.write_row(row.data());
+  }
+  png.finish();
+  file_.commit();
+}
+
+}  // namespace kroplay

@@ -1,0 +1,18 @@
+// The checked-in table of sine and cosine results computed by MPFR
+// (tests/data/sine_expected.txt), read by the suites of both builds.
+#ifndef WAVEFX_TESTS_SINE_EXPECTATIONS_H
+#define WAVEFX_TESTS_SINE_EXPECTATIONS_H
+
+#include <vector>
+
+struct SineExpectation {
+  double x;
+  double sine;
+  double cosine;
+};
+
+// Every line "x sin cos" as 16-digit hex bit patterns; '#' starts a comment.
+// Fails the calling test (empty result) when the file cannot be read.
+std::vector<SineExpectation> read_sine_expectations();
+
+#endif  // WAVEFX_TESTS_SINE_EXPECTATIONS_H
