@@ -1,6 +1,6 @@
 # Release packages, made with `cpack` in a build folder:
-#   Windows cross build: wavefx-VERSION-win32.zip (wavefx.dll, README, docs,
-#                        licence)
+#   Windows cross build: wavefx-VERSION-win32.zip (wavefx.dll, kroplay.exe,
+#                        examples, README, docs, licence)
 #   Linux build:         wavefx-VERSION-linux-x86_64.tar.gz (wavefx.so,
 #                        kroplay, examples, README, docs, licence)
 # Everything lies flat at the top of the package folder, examples in
@@ -10,12 +10,10 @@
 install(TARGETS wavefx LIBRARY DESTINATION . RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION docs)
-if(NOT WIN32)
-  if(TARGET kroplay)
-    install(TARGETS kroplay RUNTIME DESTINATION .)
-  endif()
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
+if(TARGET kroplay)
+  install(TARGETS kroplay RUNTIME DESTINATION .)
 endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 
 if(WIN32)
   set(WAVEFX_PACKAGE_PLATFORM win32)
@@ -42,13 +40,13 @@ if(WAVEFX_BUILD_TESTS AND NOT WAVEFX_SANITIZE)
     set(WAVEFX_PACKAGE_FILES wavefx.dll README.md LICENSE)
   else()
     set(WAVEFX_PACKAGE_FILES wavefx.so README.md LICENSE)
-    if(TARGET kroplay)
-      list(APPEND WAVEFX_PACKAGE_FILES kroplay)
-    endif()
-    file(GLOB_RECURSE WAVEFX_EXAMPLES RELATIVE ${PROJECT_SOURCE_DIR}
-         CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
-    list(APPEND WAVEFX_PACKAGE_FILES ${WAVEFX_EXAMPLES})
   endif()
+  if(TARGET kroplay)
+    list(APPEND WAVEFX_PACKAGE_FILES kroplay${CMAKE_EXECUTABLE_SUFFIX})
+  endif()
+  file(GLOB_RECURSE WAVEFX_EXAMPLES RELATIVE ${PROJECT_SOURCE_DIR}
+       CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
+  list(APPEND WAVEFX_PACKAGE_FILES ${WAVEFX_EXAMPLES})
   list(APPEND WAVEFX_PACKAGE_FILES ${WAVEFX_DOCS})
   add_test(NAME release_package
            COMMAND ${CMAKE_COMMAND} -DCONFIG=${CMAKE_BINARY_DIR}/CPackConfig.cmake

@@ -19,7 +19,8 @@ mkdir -p "$WINEPREFIX"
 # Start Wine's server and helper processes here, detached from every output
 # pipe: started inside CTest (or the build's test discovery) they would
 # inherit its pipe and keep it open for ever.
-wineserver -p </dev/null >/dev/null 2>&1
+# (One already running for this prefix, left by a run by hand, serves too.)
+wineserver -p </dev/null >/dev/null 2>&1 || true
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT
 wine cmd /c exit </dev/null >/dev/null 2>&1
 

@@ -22,6 +22,8 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/output_file.h"
+#include "kroplay/output/output_target.h"
+#include "kroplay/output/platform_files.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
@@ -37,7 +39,7 @@ using namespace kroplay;
 // An interrupted run says where it stopped and leaves no temporary file
 // behind.
 void on_fatal_signal(int signal) {
-  report_interrupt(signal == SIGPIPE);
+  report_interrupt(is_broken_pipe_signal(signal));
   remove_pending_temp_file();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
@@ -73,7 +75,7 @@ std::string output_refusal(const Options &options, const std::string &output) {
     return (options.output.empty() ? "the output " + output + " would be"
                                    : "-o " + output + " is") +
            " the script itself; choose another output";
-  if (is_standard_output(output) && isatty(STDOUT_FILENO) == 1)
+  if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";
 }
@@ -160,7 +162,7 @@ int main(int argc, char **argv) {
   const std::string refusal = output_refusal(options, output);
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) std::signal(signal, on_fatal_signal);
+  on_interrupt_signals(on_fatal_signal);
   // Whatever leaves through exit(), past every destructor, still removes it.
   std::atexit(remove_temp_file_at_exit);
 

@@ -1,11 +1,10 @@
 #include "kroplay/check/guarded_memory.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <new>
 #include <stdexcept>
+
+#include "kroplay/check/guarded_pages.h"
 
 namespace kroplay {
 namespace {
@@ -23,23 +22,6 @@ struct BlockRecord {
 
 constexpr int kMaxBlocks = 128;
 BlockRecord records[kMaxBlocks];
-
-size_t page_size() {
-  static const size_t size = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-  return size;
-}
-
-int protection(Access access) {
-  switch (access) {
-    case Access::kNone:
-      return PROT_NONE;
-    case Access::kReadOnly:
-      return PROT_READ;
-    case Access::kReadWrite:
-      break;
-  }
-  return PROT_READ | PROT_WRITE;
-}
 
 // Bounded appending, without the C library's formatting (not async-signal-safe).
 struct Text {
@@ -68,12 +50,11 @@ struct Text {
 }  // namespace
 
 GuardedBlock::GuardedBlock(const char *label, size_t size, Placement placement) : size_(size) {
-  const size_t page = page_size();
+  const size_t page = guarded_page_size();
   page_bytes_ = (size + page - 1) / page * page;
   mapped_ = page_bytes_ + 2 * page;
-  void *base = mmap(nullptr, mapped_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (base == MAP_FAILED) throw std::bad_alloc();
-  base_ = static_cast<uint8_t *>(base);
+  base_ = static_cast<uint8_t *>(reserve_no_access_pages(mapped_));
+  if (base_ == nullptr) throw std::bad_alloc();
   pages_ = base_ + page;
   data_ = placement == Placement::kEndAtGuard ? pages_ + page_bytes_ - size : pages_;
   protect(Access::kReadWrite);
@@ -94,27 +75,25 @@ GuardedBlock::GuardedBlock(const char *label, size_t size, Placement placement) 
     break;
   }
   if (slot_ < 0) {
-    munmap(base_, mapped_);
+    release_pages(base_, mapped_);
     throw std::logic_error("too many guarded blocks");
   }
 }
 
 GuardedBlock::~GuardedBlock() {
   records[slot_].used = false;
-  munmap(base_, mapped_);
+  release_pages(base_, mapped_);
 }
 
 void GuardedBlock::protect(Access access) {
-  if (page_bytes_ > 0 && mprotect(pages_, page_bytes_, protection(access)) != 0)
-    throw std::runtime_error("mprotect failed");
+  if (page_bytes_ > 0 && !protect_pages(pages_, page_bytes_, access))
+    throw std::runtime_error("cannot change the access to guarded pages");
   if (slot_ >= 0) records[slot_].access = access;
 }
 
 void GuardedBlock::retire() {
-  // A fresh no-access mapping in place gives the pages back to the system.
-  if (page_bytes_ > 0 && mmap(pages_, page_bytes_, PROT_NONE,
-                              MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == MAP_FAILED)
-    throw std::runtime_error("mmap failed");
+  if (page_bytes_ > 0 && !discard_pages(pages_, page_bytes_))
+    throw std::runtime_error("cannot retire guarded pages");
   records[slot_].retired = true;
   records[slot_].access = Access::kNone;
 }

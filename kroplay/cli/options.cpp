@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "kroplay/cli/path_name.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/host/screen_limits.h"
 
@@ -170,7 +171,7 @@ Options parse_options(const std::vector<std::string> &arguments) {
 
 std::string default_output(const std::string &script) {
   if (script.empty()) return "demo.gif";
-  std::string base = script.substr(script.find_last_of('/') + 1);
+  std::string base = file_name_of(script);
   const size_t dot = base.rfind('.');
   if (dot != std::string::npos && dot > 0) base.erase(dot);
   if (base.empty() || base == "." || base == "..") base = "out";

@@ -1,18 +1,16 @@
 #include "kroplay/gif/gif_loader.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
 #include "kroplay/gif/gif_writer.h"
+#include "kroplay/gif/regular_file.h"
 #include "kroplay/host/quoted.h"
 
 namespace kroplay {
@@ -39,23 +37,14 @@ LoadedBackground load_gif_background(const std::string &path, int32_t width, int
   auto fail = [&](const std::string &what) {
     return std::runtime_error("cannot read " + name + ": " + what);
   };
-  // Without blocking: a FIFO nobody writes to is refused at once, like
-  // any other file that is not a regular one.
-  const std::string file =
-      folder.empty() || path.empty() || path[0] == '/' ? path : folder + "/" + path;
-  const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw fail(std::strerror(errno));
-  struct stat info;
+  const std::string file = path_in_folder(folder, path);
+  int64_t size = 0;
   std::string refusal;
-  if (fstat(fd, &info) != 0)
-    refusal = std::strerror(errno);
-  else if (!S_ISREG(info.st_mode))
-    refusal = "not a regular file";
-  else if (info.st_size > kMaxPictureBytes)
-    refusal = "larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB";
-  if (!refusal.empty()) {
+  const int fd = open_regular_file(file, size, refusal);
+  if (fd < 0) throw fail(refusal);
+  if (size > kMaxPictureBytes) {
     close(fd);
-    throw fail(refusal);
+    throw fail("larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB");
   }
   int error = 0;
   // giflib takes the descriptor, and closes it also when it fails.

@@ -17,9 +17,20 @@ namespace {
 
 constexpr const char *kPluginFile = "wavefx.dll";
 
+// The system's own text for an error code, e.g. "The specified module could
+// not be found. (error 126)".
+std::string system_error_text(DWORD code) {
+  char text[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, text, sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == ' ')) --n;
+  const std::string number = "error " + std::to_string(code);
+  return n == 0 ? "Windows " + number : std::string(text, n) + " (" + number + ")";
+}
+
 void *open_library(const std::string &path, std::string &error) {
   HMODULE module = LoadLibraryA(path.c_str());
-  if (module == nullptr) error = "Windows error " + std::to_string(GetLastError());
+  if (module == nullptr) error = system_error_text(GetLastError());
   return reinterpret_cast<void *>(module);
 }
 

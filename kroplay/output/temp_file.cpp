@@ -1,6 +1,5 @@
 #include "kroplay/output/temp_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "kroplay/output/platform_files.h"
 
 namespace kroplay {
 namespace {
@@ -31,13 +32,9 @@ TempFile::TempFile(const std::string &target) : target_(target) {
   std::vector<char> name(target.begin(), target.end());
   const char suffix[] = ".XXXXXX";
   name.insert(name.end(), suffix, suffix + sizeof suffix);
-  fd_ = mkstemp(name.data());
+  fd_ = create_unique_file(name.data());
   if (fd_ < 0) throw OutputError(failure(target, errno));
   path_ = name.data();
-  // mkstemp makes the file private; give it the mode any new file gets.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd_, 0666 & ~mask);
   if (!pending && path_.size() < sizeof pending_path) {
     std::memcpy(pending_path, path_.c_str(), path_.size() + 1);
     pending = 1;
@@ -62,7 +59,7 @@ void TempFile::commit() {
     close(fd_);
     fd_ = -1;
   }
-  if (std::rename(path_.c_str(), target_.c_str()) != 0) throw OutputError(failure(target_, errno));
+  if (!replace_file(path_.c_str(), target_.c_str())) throw OutputError(failure(target_, errno));
   if (pending && path_ == pending_path) pending = 0;
   committed_ = true;
 }

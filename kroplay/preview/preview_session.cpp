@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "kroplay/cli/messages.h"
+#include "kroplay/cli/path_name.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
@@ -35,8 +36,7 @@ PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, 
       messages_(messages),
       out_(out),
       hash_out_(options.hash ? out : nullptr),
-      name_(options.script.empty() ? "demo"
-                                   : options.script.substr(options.script.find_last_of('/') + 1)),
+      name_(options.script.empty() ? "demo" : file_name_of(options.script)),
       period_(std::chrono::duration_cast<Clock::duration>(
           std::chrono::duration<double>(1.0 / options.fps))) {
   if (!options.script.empty()) watcher_ = std::make_unique<FileWatcher>(options.script);

@@ -35,10 +35,6 @@ Progress::~Progress() {
   finish();
 }
 
-bool Progress::stderr_is_terminal() {
-  return isatty(STDERR_FILENO) == 1;
-}
-
 void Progress::update(int64_t frames) {
   frames_composed = frames;
   if (!enabled_) return;

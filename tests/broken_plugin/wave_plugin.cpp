@@ -2,12 +2,12 @@
 // for testing kroplay --check: built once as written (WAVE_OK, which must
 // pass every check) and once per BROKEN_WAVE_* macro, each with one fault
 // that a check must catch and name.
-#include <unistd.h>
-
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 
 #include "kro_abi.h"
 
@@ -117,7 +117,7 @@ void STOP_DISTORT() {
   pop();
 #endif
 #ifdef BROKEN_WAVE_HANGS
-  for (;;) pause();  // waits for ever, without burning the processor
+  for (;;) std::this_thread::sleep_for(std::chrono::hours(1));  // for ever, idle
 #endif
   distortion.active = 0;
   push(0);

@@ -1,19 +1,27 @@
 #include "support/temp_dir.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  char name[] = "/tmp/kroplay-test-XXXXXX";
-  path_ = mkdtemp(name);
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (;;) {
+    const fs::path dir = fs::temp_directory_path() / ("kroplay-test-" + std::to_string(random()));
+    if (fs::create_directory(dir)) {
+      path_ = dir.string();
+      return;
+    }
+  }
 }
 
 TempDir::~TempDir() {
-  std::system(("rm -rf '" + path_ + "'").c_str());
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
 }
 
 void TempDir::write(const std::string &name, const std::string &text) const {
@@ -22,12 +30,8 @@ void TempDir::write(const std::string &name, const std::string &text) const {
 
 std::vector<std::string> TempDir::entries() const {
   std::vector<std::string> names;
-  if (DIR *dir = opendir(path_.c_str())) {
-    while (dirent *e = readdir(dir))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-        names.push_back(e->d_name);
-    closedir(dir);
-  }
+  for (const fs::directory_entry &e : fs::directory_iterator(path_))
+    names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

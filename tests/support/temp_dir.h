@@ -1,4 +1,5 @@
-// A fresh folder under /tmp for one test, removed with everything in it.
+// A fresh folder in the system's temporary folder for one test, removed with
+// everything in it.
 #ifndef WAVEFX_TESTS_PLAYER_TEMP_DIR_H
 #define WAVEFX_TESTS_PLAYER_TEMP_DIR_H
 

@@ -3,17 +3,13 @@
 // that name its fault; the tally always matches the lines. Also the fault
 // address lookup behind the overrun reports.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 
 #include "kroplay/check/guarded_memory.h"
+#include "kroplay/check/guarded_pages.h"
+#include "support/run_program.h"
 
 namespace {
 
@@ -23,31 +19,16 @@ struct CheckRun {
   std::vector<std::string> lines;
 };
 
-std::string slurp(const std::string &path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 CheckRun check(const std::string &arguments) {
-  char dir[] = "/tmp/kroplay-check-XXXXXX";
-  const std::string logs = mkdtemp(dir);
-  const std::string command =
-      "exec '" KROPLAY_PATH "' " + arguments + " >'" + logs + "/out' 2>'" + logs + "/err'";
-  const int raw = std::system(command.c_str());
-  CheckRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = slurp(logs + "/out");
-  run.err = slurp(logs + "/err");
-  std::system(("rm -rf '" + logs + "'").c_str());
+  const ProgramRun program = run_program(KROPLAY_PATH, arguments);
+  CheckRun run{program.status, program.out, program.err, {}};
   std::istringstream lines(run.out);
   for (std::string line; std::getline(lines, line);) run.lines.push_back(line);
   return run;
 }
 
 std::string plugin(const std::string &variant) {
-  return "--plugin '" BROKEN_PLUGIN_DIR "/" + variant + ".so'";
+  return "--plugin " + quoted_argument(BROKEN_PLUGIN_DIR "/" + variant + MODULE_SUFFIX);
 }
 
 // Every line is "ok - ..." or "FAIL - ..." but the last, which is the
@@ -190,7 +171,7 @@ TEST(GuardedMemory, FaultAddressesNameTheObjectAndTheDistance) {
   using kroplay::GuardedBlock;
   GuardedBlock end("the thing", 10, kroplay::Placement::kEndAtGuard);
   GuardedBlock start("the other", 10, kroplay::Placement::kStartAtGuard);
-  const long page = sysconf(_SC_PAGESIZE);
+  const size_t page = kroplay::guarded_page_size();
   // Each object sits right against a guard page on the side named.
   EXPECT_EQ(0, reinterpret_cast<uintptr_t>(end.data() + 10) % page);
   EXPECT_EQ(0, reinterpret_cast<uintptr_t>(start.data()) % page);

@@ -72,6 +72,13 @@ TEST(Options, DefaultOutputIsTheScriptBaseNameInTheWorkingFolder) {
   EXPECT_EQ("a.b.gif", kroplay::default_output("/x/a.b.lua"));
   EXPECT_EQ("noext.gif", kroplay::default_output("noext"));
   EXPECT_EQ(".hidden.gif", kroplay::default_output("dir/.hidden"));
+#ifdef _WIN32
+  EXPECT_EQ("waves.gif", kroplay::default_output("some\\dir/waves.lua"));
+  EXPECT_EQ("waves.gif", kroplay::default_output("C:\\dir\\waves.lua"));
+#else
+  // A backslash is an ordinary character of a file name here.
+  EXPECT_EQ("a\\b.gif", kroplay::default_output("dir/a\\b.lua"));
+#endif
 }
 
 TEST(Options, GifDelayIsTheNearestWholeHundredth) {

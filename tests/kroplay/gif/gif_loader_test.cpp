@@ -4,10 +4,11 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <stdexcept>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -20,9 +21,9 @@ struct Picture {
 // `picture` with pixel (x, y) = 7 * y + x (below 64: the table has 64
 // colours), followed by a second frame.
 std::string write_gif(const Picture &picture) {
+  static TempDir dir;
   static int counter = 0;
-  const std::string path =
-      "/tmp/kroplay-loader-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".gif";
+  const std::string path = dir.file("picture-" + std::to_string(counter++) + ".gif");
   int error = 0;
   GifFileType *gif = EGifOpenFileName(path.c_str(), false, &error);
   EXPECT_NE(nullptr, gif);
@@ -95,12 +96,19 @@ TEST(GifLoader, UnreadableFilesAreNamedWithTheReason) {
   };
   EXPECT_EQ("cannot read '/nonexistent.gif': No such file or directory",
             message("/nonexistent.gif"));
-  const std::string text = "/tmp/kroplay-loader-" + std::to_string(getpid()) + ".txt";
+  const TempDir dir;
+  const std::string text = dir.file("text.txt");
   std::FILE *f = std::fopen(text.c_str(), "w");
   std::fputs("not a picture at all", f);
   std::fclose(f);
   EXPECT_EQ("cannot read '" + text + "': Data is not in GIF format", message(text));
-  std::remove(text.c_str());
+  // A device is refused before any read.
+#ifdef _WIN32
+  const std::string device = "NUL";
+#else
+  const std::string device = "/dev/null";
+#endif
+  EXPECT_EQ("cannot read '" + device + "': not a regular file", message(device));
 }
 
 TEST(GifLoader, TruncatedPicturesSayWhatIsWrong) {

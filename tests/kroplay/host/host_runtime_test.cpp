@@ -18,7 +18,7 @@ using kroplay::PluginLibrary;
 namespace {
 
 std::string broken(const std::string &variant) {
-  return BROKEN_PLUGIN_DIR "/" + variant + ".so";
+  return BROKEN_PLUGIN_DIR "/" + variant + MODULE_SUFFIX;
 }
 
 size_t index_of(const HostRuntime &runtime, const std::string &name) {

@@ -3,11 +3,11 @@
 #include "kroplay/preview/file_watcher.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -17,13 +17,10 @@ using std::chrono::milliseconds;
 class FileWatcherTest : public testing::Test {
  protected:
   void SetUp() override {
-    char name[] = "/tmp/kroplay-watch-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    dir_ = name;
-    path_ = dir_ + "/script.lua";
+    dir_ = temp_.path();
+    path_ = temp_.file("script.lua");
     write(path_, "frame()\n");
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
   static void write(const std::string &path, const std::string &text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -31,6 +28,7 @@ class FileWatcherTest : public testing::Test {
   // Checks at `t0` plus `ms`; every check here is one interval apart.
   bool at(FileWatcher &watcher, int ms) { return watcher.changed(t0_ + milliseconds(ms)); }
 
+  TempDir temp_;
   std::string dir_, path_;
   FileWatcher::Clock::time_point t0_ = FileWatcher::Clock::now();
 };
@@ -51,11 +49,11 @@ TEST_F(FileWatcherTest, SeesANewFileRenamedOverTheOldAndAFileThatGoesAndComesBac
   EXPECT_FALSE(at(watcher, 100));
   // Same size, new inode: what editors that save through a temporary do.
   write(dir_ + "/new.lua", "frame(3)\n");
-  ASSERT_EQ(std::rename((dir_ + "/new.lua").c_str(), path_.c_str()), 0);
+  std::filesystem::rename(dir_ + "/new.lua", path_);
   EXPECT_FALSE(at(watcher, 200));
   EXPECT_TRUE(at(watcher, 300));
 
-  ASSERT_EQ(unlink(path_.c_str()), 0);
+  ASSERT_TRUE(std::filesystem::remove(path_));
   EXPECT_FALSE(at(watcher, 400));
   EXPECT_TRUE(at(watcher, 500)) << "a removed file is a change too";
   write(path_, "frame(4)\n");

@@ -1,0 +1,28 @@
+// The file operations and signals that differ by platform, one
+// implementation each: platform_files_posix.cpp, platform_files_win32.cpp.
+#ifndef KROPLAY_PLATFORM_FILES_H
+#define KROPLAY_PLATFORM_FILES_H
+
+namespace kroplay {
+
+// Creates and opens a new file from `name`, whose last six characters are
+// "XXXXXX" and are replaced to make it unique, with the permissions any new
+// file gets, for binary writing. Returns the descriptor, or -1 with errno.
+int create_unique_file(char *name);
+
+// Moves `from` over `to`, replacing a file already there. False with errno
+// on failure.
+bool replace_file(const char *from, const char *to);
+
+// Installs `handler` for the signals that end a run from outside (so that
+// it can remove a pending output file): SIGINT and SIGTERM, and on POSIX
+// systems SIGHUP and SIGPIPE.
+void on_interrupt_signals(void (*handler)(int));
+
+// True for the signal a write to a closed pipe raises (SIGPIPE; Windows
+// has none).
+bool is_broken_pipe_signal(int signal);
+
+}  // namespace kroplay
+
+#endif  // KROPLAY_PLATFORM_FILES_H
