@@ -8,16 +8,7 @@
 #include <random>
 
 #include "support/mpfr_oracle.h"
-
-namespace {
-
-double from_bits(uint64_t bits) {
-  double x;
-  std::memcpy(&x, &bits, sizeof x);
-  return x;
-}
-
-}  // namespace
+#include "support/sine_expectations.h"
 
 std::vector<double> binade_arguments(int per_binade, uint64_t seed) {
   std::mt19937_64 random(seed);

@@ -7,16 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-double from_bits(uint64_t bits) {
-  double x;
-  std::memcpy(&x, &bits, sizeof x);
-  return x;
-}
-
-}  // namespace
-
 std::vector<SineExpectation> read_sine_expectations() {
   std::vector<SineExpectation> out;
   std::FILE *file = std::fopen(WAVEFX_SINE_EXPECTATIONS, "r");

@@ -3,7 +3,16 @@
 #ifndef WAVEFX_TESTS_SINE_EXPECTATIONS_H
 #define WAVEFX_TESTS_SINE_EXPECTATIONS_H
 
+#include <cstdint>
+#include <cstring>
 #include <vector>
+
+// The double whose IEEE 754 bit pattern is `bits`.
+inline double from_bits(uint64_t bits) {
+  double x;
+  std::memcpy(&x, &bits, sizeof x);
+  return x;
+}
 
 struct SineExpectation {
   double x;
