@@ -8,6 +8,7 @@
 #endif
 
 #include "../host/host_bindings.h"
+#include "row_copy.h"
 #include "row_sines.h"
 #include "sine.h"
 #include "wave_effect.h"
@@ -80,13 +81,14 @@ struct RowRun {
   const uint8_t *background = nullptr;
 };
 
-// memmove throughout: a host may hand over one bitmap as both buffer and
-// background; the result is then meaningless but stays inside the bitmap.
+// memmove semantics throughout (move_bytes): a host may hand over one bitmap
+// as both buffer and background; the result is then meaningless but stays
+// inside the bitmap.
 void copy_ripple_run(const RowRun &run) {
   if (run.rows == 0) return;
-  std::memmove(run.frame + row_offset(run.first_row, run.width),
-               run.background + row_offset(run.source_or_shift, run.width),
-               row_offset(run.rows, run.width));
+  move_bytes(run.frame + row_offset(run.first_row, run.width),
+             run.background + row_offset(run.source_or_shift, run.width),
+             row_offset(run.rows, run.width));
 }
 
 constexpr size_t kEdgeBytes = 32;
@@ -111,17 +113,17 @@ void copy_distortion_run(const RowRun &run) {
     static const uint8_t zeros[kEdgeBytes] = {};
     std::memcpy(right ? frame : frame + width - kEdgeBytes, zeros, kEdgeBytes);
     if (right) {
-      std::memmove(frame + shift, background, width - shift);
+      move_bytes(frame + shift, background, width - shift);
     } else {
-      std::memmove(frame, background + shift, width - shift);
+      move_bytes(frame, background + shift, width - shift);
     }
     return;
   }
   if (right) {
-    std::memmove(frame + shift, background, bytes - shift);
+    move_bytes(frame + shift, background, bytes - shift);
     for (size_t row = 0; row < bytes; row += width) std::memset(frame + row, 0, shift);
   } else {
-    std::memmove(frame, background + shift, bytes - shift);
+    move_bytes(frame, background + shift, bytes - shift);
     for (size_t row = width - shift; row < bytes; row += width) std::memset(frame + row, 0, shift);
   }
 }
