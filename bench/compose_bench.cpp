@@ -3,6 +3,19 @@
 // one write of every byte) and against the straightforward hook kept in the
 // tests. The three are timed interleaved, sample by sample, on the same
 // buffers, and the ratio of their medians is reported.
+//
+// Frame and background are two separate allocations, as a host's bitmaps
+// are; one buffer holding both would fix their distance and so the timings
+// below. Harnesses disagree most at 640x480 with the distortion, for three
+// reasons: a row shifted by s bytes reads the background s bytes off the
+// frame's alignment, so one side of every 16-byte copy is unaligned and
+// splits cache lines; large allocations come page-aligned from the
+// allocator (mmap), so buffer and background often start at the same
+// offset within a 4 KiB page, and a load from the background then appears
+// to the CPU to depend on a store to the frame a few bytes away (4K
+// aliasing), a stall one harness sees and another, whose bitmaps sit at a
+// different page offset, does not; and the page size decides which
+// relative offsets those are.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

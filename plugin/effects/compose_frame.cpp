@@ -8,6 +8,7 @@
 #endif
 
 #include "../host/host_bindings.h"
+#include "row_copy.h"
 #include "row_sines.h"
 #include "sine.h"
 #include "wave_effect.h"
@@ -60,9 +61,34 @@ struct RowDecision {
 // would decide, since rounding, truncation and clamping are all monotone in
 // the sine. Where they differ the row lies too near a truncation boundary for
 // the estimate, and the correctly rounded sine decides it.
+// With SSE2, two rows at a time: each lane performs the same IEEE operations
+// as RowDecision::agree, and the row offsets (whole numbers) stay exact.
 void decide_block(const RowSines::Block &block, int rows, double offset, double offset_step,
                   const RowDecision &decision, int32_t *decided) {
-  for (int k = 0; k < rows; ++k, offset += offset_step) {
+  int k = 0;
+#if defined(__SSE2__)
+  const __m128d amplitude = _mm_set1_pd(decision.amplitude);
+  const __m128d low = _mm_set1_pd(decision.low), high = _mm_set1_pd(decision.high);
+  const __m128d bound = _mm_set1_pd(block.bound);
+  const __m128d pair_step = _mm_set1_pd(2.0 * offset_step);
+  __m128d offsets = _mm_set_pd(offset + offset_step, offset);
+  for (; k + 2 <= rows; k += 2, offset += 2.0 * offset_step) {
+    const __m128d sines = _mm_loadu_pd(block.sine + k);
+    const __m128d below = _mm_add_pd(offsets, _mm_mul_pd(amplitude, _mm_sub_pd(sines, bound)));
+    const __m128d above = _mm_add_pd(offsets, _mm_mul_pd(amplitude, _mm_add_pd(sines, bound)));
+    const __m128i below_decided = _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(below, low), high));
+    const __m128i above_decided = _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(above, low), high));
+    _mm_storel_epi64(reinterpret_cast<__m128i *>(decided + k), below_decided);
+    const int agreeing = _mm_movemask_epi8(_mm_cmpeq_epi32(below_decided, above_decided)) & 0xff;
+    if (agreeing != 0xff) {
+      if ((agreeing & 0x0f) != 0x0f) decided[k] = decision(offset, sine(block.angle[k]));
+      if ((agreeing & 0xf0) != 0xf0)
+        decided[k + 1] = decision(offset + offset_step, sine(block.angle[k + 1]));
+    }
+    offsets = _mm_add_pd(offsets, pair_step);
+  }
+#endif
+  for (; k < rows; ++k, offset += offset_step) {
     if (!decision.agree(offset, block.sine[k], block.bound, decided[k]))
       decided[k] = decision(offset, sine(block.angle[k]));
   }
@@ -80,13 +106,14 @@ struct RowRun {
   const uint8_t *background = nullptr;
 };
 
-// memmove throughout: a host may hand over one bitmap as both buffer and
-// background; the result is then meaningless but stays inside the bitmap.
+// memmove semantics throughout (move_bytes): a host may hand over one bitmap
+// as both buffer and background; the result is then meaningless but stays
+// inside the bitmap.
 void copy_ripple_run(const RowRun &run) {
   if (run.rows == 0) return;
-  std::memmove(run.frame + row_offset(run.first_row, run.width),
-               run.background + row_offset(run.source_or_shift, run.width),
-               row_offset(run.rows, run.width));
+  move_bytes(run.frame + row_offset(run.first_row, run.width),
+             run.background + row_offset(run.source_or_shift, run.width),
+             row_offset(run.rows, run.width));
 }
 
 constexpr size_t kEdgeBytes = 32;
@@ -111,17 +138,17 @@ void copy_distortion_run(const RowRun &run) {
     static const uint8_t zeros[kEdgeBytes] = {};
     std::memcpy(right ? frame : frame + width - kEdgeBytes, zeros, kEdgeBytes);
     if (right) {
-      std::memmove(frame + shift, background, width - shift);
+      move_bytes(frame + shift, background, width - shift);
     } else {
-      std::memmove(frame, background + shift, width - shift);
+      move_bytes(frame, background + shift, width - shift);
     }
     return;
   }
   if (right) {
-    std::memmove(frame + shift, background, bytes - shift);
+    move_bytes(frame + shift, background, bytes - shift);
     for (size_t row = 0; row < bytes; row += width) std::memset(frame + row, 0, shift);
   } else {
-    std::memmove(frame, background + shift, bytes - shift);
+    move_bytes(frame, background + shift, bytes - shift);
     for (size_t row = width - shift; row < bytes; row += width) std::memset(frame + row, 0, shift);
   }
 }
