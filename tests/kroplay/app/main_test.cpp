@@ -42,22 +42,8 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs kroplay in `dir` (its working folder) with `arguments`, already
-// quoted for the shell.
-Outcome kroplay(const TempDir &dir, const std::string &arguments,
-                const std::string &program = KROPLAY_PATH) {
-  TempDir logs;
-  const std::string command = "cd '" + dir.path() + "' && exec '" + program + "' " + arguments +
-                              " >'" + logs.file("out") + "' 2>'" + logs.file("err") + "'";
-  const int raw = std::system(command.c_str());
-  Outcome run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-  run.out = slurp(logs.file("out"));
-  run.err = slurp(logs.file("err"));
-  return run;
-}
-
-// Runs `command` through the shell in `dir`, kroplay named $K.
+// Runs `command` through the shell in `dir`, kroplay named $K; stdout,
+// stderr and the exit status (128 + signal when killed) are kept.
 Outcome shell(const TempDir &dir, const std::string &command) {
   TempDir logs;
   const std::string line = "cd '" + dir.path() + "' && K='" KROPLAY_PATH "' && { " + command +
@@ -68,6 +54,13 @@ Outcome shell(const TempDir &dir, const std::string &command) {
   run.out = slurp(logs.file("out"));
   run.err = slurp(logs.file("err"));
   return run;
+}
+
+// Runs kroplay (or `program`) in `dir`, its working folder, with
+// `arguments`, already quoted for the shell.
+Outcome kroplay(const TempDir &dir, const std::string &arguments,
+                const std::string &program = KROPLAY_PATH) {
+  return shell(dir, "exec '" + program + "' " + arguments);
 }
 
 // A failed run: the status, one line on stderr holding `message`, and no
