@@ -22,7 +22,9 @@ class PluginModel {
   // Compares a composed `frame` with the one expected from `background`,
   // then advances the applied effect's phase. Returns "" or where the frame
   // first differs. A row whose displacement lies outside the 32-bit range
-  // is not compared: any row the plug-in picks for it is allowed.
+  // is not compared: any row the plug-in picks for it is allowed. Nor is a
+  // row that lies within the platform sin's error of a truncation boundary
+  // held to one side: both neighbours are allowed there.
   std::string check_frame(const std::vector<uint8_t> &background, const uint8_t *frame,
                           int32_t width, int32_t height);
 
