@@ -39,8 +39,13 @@ double from_bits(uint64_t b) {
   return x;
 }
 
+// |x|, in the floating-point unit (an AND with a constant).
 double magnitude(double x) {
-  return from_bits(bits_of(x) & ~(uint64_t{1} << 63));
+#if defined(__GNUC__)
+  return __builtin_fabs(x);
+#else
+  return x < 0 ? -x : x;
+#endif
 }
 
 bool is_finite(double x) {
@@ -163,6 +168,7 @@ struct Reduced {
   uint32_t k;  // x = k h + r (mod 1024 h, a full turn)
   double hi;   // r = hi + lo, |lo| <= 2^-53 |hi| + 2^-60.9
   double lo;
+  double approx;  // r within 2^-53 |r| + 2^-87
 };
 
 constexpr double kRoundingShift = 0x1.8p52;  // x + kRoundingShift - kRoundingShift rounds x
@@ -173,14 +179,21 @@ constexpr double kRoundingShift = 0x1.8p52;  // x + kRoundingShift - kRoundingSh
 // are multiples of 2^-61 (|x| > 2^-9, h1 has its last bit at 2^-58) and the
 // difference is below 2^-8. The sum with k h2 is exact (two_sum); k h3 and
 // the last subtraction round by under 2^-114 each, and the parts miss h by
-// 2^-142 per unit of k: r is off by less than 2^-112.
-inline Reduced reduce_cody_waite(double x) {
+// 2^-142 per unit of k: r is off by less than 2^-112. The approximation
+// subtracts k h2 + k h3 (at most 2^-34.5, rounded) in one step from t2, so
+// that the series need not wait for the exact sum.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline Reduced
+reduce_cody_waite(double x) {
   const double shifted = x * kStepsPerUnit + kRoundingShift;
   const double k = shifted - kRoundingShift;
   const double t1 = x - k * kStepParts[0];
   const double t2 = t1 - k * kStepParts[1];
-  const DoubleDouble r = two_sum(t2, -(k * kStepParts[2]));
-  return {static_cast<uint32_t>(bits_of(shifted)), r.hi, r.lo - k * kStepParts[3]};
+  const double tail2 = k * kStepParts[2], tail3 = k * kStepParts[3];
+  const DoubleDouble r = two_sum(t2, -tail2);
+  return {static_cast<uint32_t>(bits_of(shifted)), r.hi, r.lo - tail3, t2 - (tail2 + tail3)};
 }
 
 // Finite |x| >= 2^20: the index and eight more bits of |x| * 512/pi from six
@@ -201,12 +214,12 @@ reduce_large(double x) {
     f = add(f, static_cast<double>(fraction[w]) * scale);
   DoubleDouble r = multiply(f, {kStepHi, kStepLo});
   if (negative != (x < 0)) r = negate(r);
-  return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, r.lo};
+  return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, r.lo, r.hi};
 }
 
 // Bounds of the estimate's error, from the analysis in estimate().
-constexpr double kRelativeBound = 0x1.cp-69;    // times |hi|
-constexpr double kCorrectionBound = 0x1.bp-50;  // times |P (cos r - 1)| as computed
+constexpr double kRelativeBound = 0x1.6p-69;    // times |hi|
+constexpr double kCorrectionBound = 0x1.6p-51;  // times |P r^2| as computed
 constexpr double kAbsoluteBound = 0x1p-104;     // the reduction
 
 struct Estimate {
@@ -221,17 +234,19 @@ struct Estimate {
 // - The table holds P and Q as 26-bit hi plus lo (lo off by 2^-79 |P|, so
 //   2^-78 |R|). Q.hi r.hi is exact as Q.hi times the two 26-bit halves of
 //   r.hi; P.hi + Q.hi r_top is exact (fast_two_sum: |P.hi| >= sin h > |Q r|
-//   unless P.hi = 0). Q.lo r.hi and Q r.lo round by under 2^-79 |R|.
-// - The series, in the double r' = RN(r), drop less than 2^-81 |R|.
-//   P (cos r - 1) is computed to 7u of itself (P and r' rounded, r'^2, the
-//   sum, two products); Q (sin r - r), at most 2^-19.28 |Q r|, to 9u of
-//   itself: 2^-69.1 |R|.
-// - Six additions gather lo (at most 2^-16.7 |R|): each rounds by u times
-//   |P (cos r - 1)| plus 2^-72.1 |R| from the other terms, and forming
-//   lo +- error in the rounding test once more.
-// Together under 13u |P (cos r - 1)| + 2^-68.3 |R| + the reduction's error,
+//   unless P.hi = 0). The other linear terms and their sum round by under
+//   2^-75.5 |R|.
+// - The series, in the double r' (u |r| + 2^-87 off), drop less than 2^-81
+//   |R|. P (cos r - 1) is computed to 7u of |P| r^2 / 2 (P rounded, r' to
+//   2u, r'^2, P r'^2, the sum in the bracket, the product), so to 3.51u
+//   |P r'^2|; Q (sin r - r), at most 2^-19.28 |Q r|, to 9u of itself:
+//   2^-69.11 |R|.
+// - Adding the two terms, adding them to lo, and forming lo +- error in the
+//   rounding test round by 0.51u |P r'^2| + 2^-72.2 |R| each.
+// Together under 5.04u |P r'^2| + 2^-68.66 |R| + the reduction's error,
 // bounded by the three constants above (rounded up, their own evaluation
-// rounding under 2^-50 of them).
+// rounding under 2^-50 of them). The terms are grouped so that the series,
+// the longest chain, come last.
 template <uint32_t kShift>
 #if defined(__GNUC__)
 __attribute__((always_inline))
@@ -246,16 +261,15 @@ estimate(const Reduced &r) {
   const double r_rest = r.hi - r_top;
   const DoubleDouble sum = fast_two_sum(p[0], q[0] * r_top);
   const double p_d = p[0] + p[1], q_d = q[0] + q[1];
-  const double r_d = r.hi + r.lo;
-  const double r2 = r_d * r_d;
-  const double sin_r_minus_r = r_d * r2 * (kSin3 + r2 * (kSin5 + r2 * kSin7));
-  const double cos_r_minus_1 = r2 * (kCos2 + r2 * (kCos4 + r2 * kCos6));
-  const double p_term = p_d * cos_r_minus_1;
-  const double small = (q_d * r.lo + q[1] * r.hi) + (p_term + q_d * sin_r_minus_r);
-  const double lo = sum.lo + (q[0] * r_rest + (p[1] + small));
+  const double linear = sum.lo + (q[0] * r_rest + (p[1] + (q_d * r.lo + q[1] * r.hi)));
+  const double r2 = r.approx * r.approx;
+  const double p_r2 = p_d * r2;
+  const double q_r3 = (q_d * r.approx) * r2;
+  const double cosine_part = p_r2 * (kCos2 + r2 * (kCos4 + r2 * kCos6));
+  const double sine_part = q_r3 * (kSin3 + r2 * (kSin5 + r2 * kSin7));
   const double error =
-      kRelativeBound * magnitude(sum.hi) + kCorrectionBound * magnitude(p_term) + kAbsoluteBound;
-  return {sum.hi, lo, error};
+      kRelativeBound * magnitude(sum.hi) + kCorrectionBound * magnitude(p_r2) + kAbsoluteBound;
+  return {sum.hi, linear + (cosine_part + sine_part), error};
 }
 
 // ---- accurate path: fixed point, word 0 the integer part, word i of weight
@@ -375,45 +389,66 @@ accurate_of_magnitude(double ax, int cosine_shift) {
   return which >= 2 ? -value : value;
 }
 
-double accurate_signed(double x, int cosine_shift) {
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+double
+accurate_signed(double x, int cosine_shift) {
   const double value = accurate_of_magnitude(magnitude(x), cosine_shift);
   return x < 0 && cosine_shift == 0 ? -value : value;
 }
 
+using sine_detail::Path;
+
 // Finite |x| >= 2^-27: the estimate where it decides the rounding, else the
 // accurate path. The true value lies in [hi + lo - error, hi + lo + error],
-// and rounding to nearest is monotone.
+// and rounding to nearest is monotone. `path` (may be null) tells which.
 template <uint32_t kShift>
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
 inline double
-decide(double x, const Reduced &reduced, sine_detail::Path &path) {
+decide(double x, const Reduced &reduced, Path *path) {
   const Estimate e = estimate<kShift>(reduced);
   const double below = e.hi + (e.lo - e.error);
   const double above = e.hi + (e.lo + e.error);
   if (below == above) {
-    path = sine_detail::Path::kFast;
+    if (path) *path = Path::kFast;
     return above;
   }
-  path = sine_detail::Path::kAccurate;
+  if (path) *path = Path::kAccurate;
   return accurate_signed(x, kShift != 0);
+}
+
+// Out of line, so that the common path needs no stack frame.
+template <uint32_t kShift>
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+double
+large_or_special(double x, Path *path) {
+  if (path) *path = Path::kSpecial;
+  if (!is_finite(x)) return x - x;
+  return decide<kShift>(x, reduce_large(x), path);
 }
 
 // sin x (kShift 0) or cos x (kShift 256 steps, pi/2).
 template <uint32_t kShift>
-double sine_or_cosine(double x, sine_detail::Path &path) {
-  path = sine_detail::Path::kSpecial;
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline double
+sine_or_cosine(double x, Path *path) {
   const double ax = magnitude(x);
-  if (ax < 0x1p20) {
-    // |sin x - x| < |x|^3 / 6 < 2^-54 |x|: x itself is the nearest double;
-    // 1 - cos x < x^2 / 2 < 2^-55: 1 is.
-    if (kShift == 0 && ax < 0x1p-26) return x;
-    if (kShift != 0 && ax < 0x1p-27) return 1.0;
-    return decide<kShift>(x, reduce_cody_waite(x), path);
+  if (!(ax < 0x1p20)) return large_or_special<kShift>(x, path);
+  // |sin x - x| < |x|^3 / 6 < 2^-54 |x|: x itself is the nearest double;
+  // 1 - cos x < x^2 / 2 < 2^-55: 1 is.
+  if (kShift == 0 && ax < 0x1p-26) {
+    if (path) *path = Path::kSpecial;
+    return x;
   }
-  if (!is_finite(x)) return x - x;
-  return decide<kShift>(x, reduce_large(x), path);
+  if (kShift != 0 && ax < 0x1p-27) return 1.0;
+  return decide<kShift>(x, reduce_cody_waite(x), path);
 }
 
 constexpr uint32_t kCosineShift = kStepsPerPi / 2;
@@ -423,7 +458,7 @@ constexpr uint32_t kCosineShift = kStepsPerPi / 2;
 namespace sine_detail {
 
 double sine_by(double x, Path &path) {
-  return sine_or_cosine<0>(x, path);
+  return sine_or_cosine<0>(x, &path);
 }
 
 FastEstimate fast_estimate(double x, int cosine_shift) {
@@ -439,13 +474,11 @@ double accurate(double x, int cosine_shift) {
 }  // namespace sine_detail
 
 double sine(double x) {
-  sine_detail::Path path;
-  return sine_or_cosine<0>(x, path);
+  return sine_or_cosine<0>(x, nullptr);
 }
 
 double cosine(double x) {
-  sine_detail::Path path;
-  return sine_or_cosine<kCosineShift>(x, path);
+  return sine_or_cosine<kCosineShift>(x, nullptr);
 }
 
 }  // namespace wavefx
