@@ -165,23 +165,20 @@ bool round_to_nearest(int &n, uint32_t (&fraction)[kFractionWords], int mask) {
 // ---- fast path ----
 
 struct Reduced {
-  uint32_t k;  // x = k h + r (mod 1024 h, a full turn)
-  double hi;   // r = hi + lo, |lo| <= 2^-53 |hi| + 2^-60.9
-  double lo;
-  double approx;  // r within 2^-53 |r| + 2^-87
+  uint32_t k;   // x = k h + r (mod 1024 h, a full turn)
+  double head;  // r = head - tail + an error in the bound's absolute term
+  double tail;  // |tail| <= 2^-34.3
 };
 
 constexpr double kRoundingShift = 0x1.8p52;  // x + kRoundingShift - kRoundingShift rounds x
 
 // |x| < 2^20, so |k| < 2^27.4 and k times each 25-bit part of h is exact.
-// t1 = x - k h0 is exact: for k = +-1 by Sterbenz's lemma, else |t1| < |x|
-// and k h0 is a multiple of 2^-32, hence of ulp(x). t1 - k h1 is exact: both
-// are multiples of 2^-61 (|x| > 2^-9, h1 has its last bit at 2^-58) and the
-// difference is below 2^-8. The sum with k h2 is exact (two_sum); k h3 and
-// the last subtraction round by under 2^-114 each, and the parts miss h by
-// 2^-142 per unit of k: r is off by less than 2^-112. The approximation
-// subtracts k h2 + k h3 (at most 2^-34.5, rounded) in one step from t2, so
-// that the series need not wait for the exact sum.
+// head = x - k h0 - k h1 is exact: x - k h0 for k = +-1 by Sterbenz's lemma,
+// else because it is below |x| and k h0 is a multiple of 2^-32, hence of
+// ulp(x); then both terms are multiples of 2^-61 (|x| > 2^-9, h1 has its
+// last bit at 2^-58) and the difference is below 2^-8. tail = k h2 + k h3
+// (at most 2^-34.5) rounds once, by under 2^-87.5; the parts miss h by
+// 2^-142 per unit of k, 2^-114.6 in all.
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
@@ -189,11 +186,8 @@ inline Reduced
 reduce_cody_waite(double x) {
   const double shifted = x * kStepsPerUnit + kRoundingShift;
   const double k = shifted - kRoundingShift;
-  const double t1 = x - k * kStepParts[0];
-  const double t2 = t1 - k * kStepParts[1];
-  const double tail2 = k * kStepParts[2], tail3 = k * kStepParts[3];
-  const DoubleDouble r = two_sum(t2, -tail2);
-  return {static_cast<uint32_t>(bits_of(shifted)), r.hi, r.lo - tail3, t2 - (tail2 + tail3)};
+  const double head = (x - k * kStepParts[0]) - k * kStepParts[1];
+  return {static_cast<uint32_t>(bits_of(shifted)), head, k * kStepParts[2] + k * kStepParts[3]};
 }
 
 // Finite |x| >= 2^20: the index and eight more bits of |x| * 512/pi from six
@@ -214,13 +208,13 @@ reduce_large(double x) {
     f = add(f, static_cast<double>(fraction[w]) * scale);
   DoubleDouble r = multiply(f, {kStepHi, kStepLo});
   if (negative != (x < 0)) r = negate(r);
-  return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, r.lo, r.hi};
+  return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, -r.lo};
 }
 
 // Bounds of the estimate's error, from the analysis in estimate().
 constexpr double kRelativeBound = 0x1.6p-69;    // times |hi|
 constexpr double kCorrectionBound = 0x1.6p-51;  // times |P r^2| as computed
-constexpr double kAbsoluteBound = 0x1p-104;     // the reduction
+constexpr double kAbsoluteBound = 0x1p-85;      // the reduction's tail
 
 struct Estimate {
   double hi;
@@ -232,21 +226,22 @@ struct Estimate {
 // sin a, Q = cos a. With u = 2^-53, rho = h (1/2 + 2^-24) = 2^-8.35 >= |r|:
 // - |P| <= 2 |R| (at worst a = h, r = -h/2) and |Q r| <= (1 + 2^-14) |R|.
 // - The table holds P and Q as 26-bit hi plus lo (lo off by 2^-79 |P|, so
-//   2^-78 |R|). Q.hi r.hi is exact as Q.hi times the two 26-bit halves of
-//   r.hi; P.hi + Q.hi r_top is exact (fast_two_sum: |P.hi| >= sin h > |Q r|
-//   unless P.hi = 0). The other linear terms and their sum round by under
-//   2^-75.5 |R|.
-// - The series, in the double r' (u |r| + 2^-87 off), drop less than 2^-81
-//   |R|. P (cos r - 1) is computed to 7u of |P| r^2 / 2 (P rounded, r' to
-//   2u, r'^2, P r'^2, the sum in the bracket, the product), so to 3.51u
-//   |P r'^2|; Q (sin r - r), at most 2^-19.28 |Q r|, to 9u of itself:
-//   2^-69.11 |R|.
+//   2^-78 |R|). Q r = Q.hi head + Q.lo head - Q tail: Q.hi head is exact as
+//   Q.hi times the two 26-bit halves of head; P.hi + Q.hi head_top is exact
+//   (fast_two_sum: |P.hi| >= sin h > |Q head| unless P.hi = 0). Q.lo head
+//   and the sums of the linear terms round by under 2^-75.5 |R|; Q tail,
+//   with tail's own rounding, is off by under 2^-86 (absolute).
+// - The series, in the double r' = head - tail (u |r| + 2^-86 off), drop
+//   less than 2^-81 |R|. P (cos r - 1) is computed to 7u of |P| r^2 / 2 (P
+//   rounded, r' to 2u, r'^2, P r'^2, the sum in the bracket, the product),
+//   so to 3.51u |P r'^2|; Q (sin r - r), at most 2^-19.28 |Q r|, to 9u of
+//   itself: 2^-69.11 |R|.
 // - Adding the two terms, adding them to lo, and forming lo +- error in the
 //   rounding test round by 0.51u |P r'^2| + 2^-72.2 |R| each.
-// Together under 5.04u |P r'^2| + 2^-68.66 |R| + the reduction's error,
-// bounded by the three constants above (rounded up, their own evaluation
-// rounding under 2^-50 of them). The terms are grouped so that the series,
-// the longest chain, come last.
+// Together under 5.04u |P r'^2| + 2^-68.66 |R| + 2^-85.5 (with the large
+// reduction's 2^-105), bounded by the three constants above (rounded up,
+// their own evaluation rounding under 2^-50 of them). The terms are grouped
+// so that the series, the longest chain, come last.
 template <uint32_t kShift>
 #if defined(__GNUC__)
 __attribute__((always_inline))
@@ -255,16 +250,17 @@ inline Estimate
 estimate(const Reduced &r) {
   const double *p = kSinTable[(r.k + kShift) & (kTableSize - 1)];
   const double *q = kSinTable[(r.k + kShift + kStepsPerPi / 2) & (kTableSize - 1)];
-  // r.hi split into two halves of at most 26 bits (Veltkamp).
-  const double r_scaled = 134217729.0 * r.hi;
-  const double r_top = r_scaled - (r_scaled - r.hi);
-  const double r_rest = r.hi - r_top;
-  const DoubleDouble sum = fast_two_sum(p[0], q[0] * r_top);
+  // head split into two halves of at most 26 bits (Veltkamp).
+  const double head_scaled = 134217729.0 * r.head;
+  const double head_top = head_scaled - (head_scaled - r.head);
+  const double head_rest = r.head - head_top;
+  const DoubleDouble sum = fast_two_sum(p[0], q[0] * head_top);
   const double p_d = p[0] + p[1], q_d = q[0] + q[1];
-  const double linear = sum.lo + (q[0] * r_rest + (p[1] + (q_d * r.lo + q[1] * r.hi)));
-  const double r2 = r.approx * r.approx;
+  const double linear = sum.lo + (q[0] * head_rest + (p[1] + (q[1] * r.head - q_d * r.tail)));
+  const double r_d = r.head - r.tail;
+  const double r2 = r_d * r_d;
   const double p_r2 = p_d * r2;
-  const double q_r3 = (q_d * r.approx) * r2;
+  const double q_r3 = (q_d * r_d) * r2;
   const double cosine_part = p_r2 * (kCos2 + r2 * (kCos4 + r2 * kCos6));
   const double sine_part = q_r3 * (kSin3 + r2 * (kSin5 + r2 * kSin7));
   const double error =
