@@ -59,13 +59,6 @@ struct DoubleDouble {
   double lo;
 };
 
-// a + b exactly, as hi + lo.
-DoubleDouble two_sum(double a, double b) {
-  const double s = a + b;
-  const double b_part = s - a;
-  return {s, (a - (s - b_part)) + (b - b_part)};
-}
-
 // a + b exactly, as hi + lo, when |a| >= |b| or a == 0.
 DoubleDouble fast_two_sum(double a, double b) {
   const double s = a + b;
@@ -85,12 +78,6 @@ DoubleDouble multiply(DoubleDouble a, DoubleDouble b) {
   DoubleDouble p = two_product(a.hi, b.hi);
   p.lo = p.lo + (a.hi * b.lo + a.lo * b.hi);
   return fast_two_sum(p.hi, p.lo);
-}
-
-DoubleDouble add(DoubleDouble a, double b) {
-  DoubleDouble s = two_sum(a.hi, b);
-  s.lo = s.lo + a.lo;
-  return fast_two_sum(s.hi, s.lo);
 }
 
 DoubleDouble negate(DoubleDouble a) {
@@ -190,22 +177,29 @@ reduce_cody_waite(double x) {
   return {static_cast<uint32_t>(bits_of(shifted)), head, k * kStepParts[2] + k * kStepParts[3]};
 }
 
+// w exactly as a double, by its bits (no unsigned conversion, which uses
+// the x87 unit on 32-bit x86).
+double word_value(uint32_t w) {
+  return from_bits(uint64_t{0x43300000} << 32 | w) - 0x1p52;
+}
+
 // Finite |x| >= 2^20: the index and eight more bits of |x| * 512/pi from six
-// words of 2/pi, fraction to within 2^-98 steps; the sum of its five exact
-// word terms and the product by h add under 2^-103 |r|: r is off by less
-// than 2^-105.
+// words of 2/pi, then three words of fraction, off by less than 2^-95.9
+// steps (2^-98 from the window, 2^-96 truncated), so 2^-103.3 in r. The
+// first two words add exactly (fast_two_sum: the first is larger or 0), the
+// third rounds into the low part by under 2^-117, and the product by h adds
+// under 2^-104 |r|.
 #if defined(__GNUC__)
 __attribute__((noinline))
 #endif
 Reduced
 reduce_large(double x) {
-  uint32_t fraction[5];
-  int k = reduce_by_bits<6, 5, 8>(magnitude(x), fraction);
+  uint32_t fraction[3];
+  int k = reduce_by_bits<6, 3, 8>(magnitude(x), fraction);
   const bool negative = round_to_nearest(k, fraction, kTableSize - 1);
-  DoubleDouble f = {0.0, 0.0};
-  double scale = 0x1p-160;
-  for (int w = 4; w >= 0; --w, scale *= 0x1p32)
-    f = add(f, static_cast<double>(fraction[w]) * scale);
+  const DoubleDouble top =
+      fast_two_sum(word_value(fraction[0]) * 0x1p-32, word_value(fraction[1]) * 0x1p-64);
+  const DoubleDouble f = {top.hi, top.lo + word_value(fraction[2]) * 0x1p-96};
   DoubleDouble r = multiply(f, {kStepHi, kStepLo});
   if (negative != (x < 0)) r = negate(r);
   return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, -r.lo};
@@ -239,7 +233,7 @@ struct Estimate {
 // - Adding the two terms, adding them to lo, and forming lo +- error in the
 //   rounding test round by 0.51u |P r'^2| + 2^-72.2 |R| each.
 // Together under 5.04u |P r'^2| + 2^-68.66 |R| + 2^-85.5 (with the large
-// reduction's 2^-105), bounded by the three constants above (rounded up,
+// reduction's 2^-103.3), bounded by the three constants above (rounded up,
 // their own evaluation rounding under 2^-50 of them). The terms are grouped
 // so that the series, the longest chain, come last.
 template <uint32_t kShift>
