@@ -4,13 +4,13 @@
 // h (1/2 + 2^-24); with a = k h, sin x = sin a cos r + cos a sin r, where
 // sin a and cos a come from one table of sin(m h) over a full turn (m = k and
 // k + 256 mod 1024; cos x = sin(x + 256 h) starts at k + 256). Negative x
-// give negative k: no quadrants, no signs. r is a double-double from a
+// give negative k: no quadrants, no signs. r = head - tail, from a
 // four-part Cody-Waite reduction for |x| < 2^20, else from the bits of 2/pi
 // multiplied out in integers. The result R comes as hi + lo with an error
 // bound computed alongside; where both ends of that interval round to the
 // same double, that is the correctly rounded result (rounding is monotone).
 //
-// Accurate, for the rest (about one call in 10^4): the reduction and the
+// Accurate, for the rest (about one call in 15,000): the reduction and the
 // Taylor series in 320-bit fixed point, absolute error below 2^-300, so the
 // result, at least 2^-62 in magnitude (no double lies nearer than 2^-61 to a
 // multiple of pi/2), is known to 2^-238 relative before its one rounding.
