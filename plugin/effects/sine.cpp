@@ -1,17 +1,16 @@
 // Correctly rounded sine and cosine.
 //
-// |x| is reduced to x = (q + f) * pi/2 with q an integer and |f| <= 1/2, and
-// the result is +-sin or +-cos of r = f * pi/2 by q mod 4. Two evaluations:
+// Fast path: x = k h + r with the step h = pi/512, k an integer and |r| <=
+// h (1/2 + 2^-24); with a = k h, sin x = sin a cos r + cos a sin r, where
+// sin a and cos a come from one table of sin(m h) over a full turn (m = k and
+// k + 256 mod 1024; cos x = sin(x + 256 h) starts at k + 256). Negative x
+// give negative k: no quadrants, no signs. r = head - tail, from a
+// four-part Cody-Waite reduction for |x| < 2^20, else from the bits of 2/pi
+// multiplied out in integers. The result R comes as hi + lo with an error
+// bound computed alongside; where both ends of that interval round to the
+// same double, that is the correctly rounded result (rounding is monotone).
 //
-// Fast: r as a double-double with a known absolute error (Cody-Waite with a
-// four-part pi/2 for |x| < 2^20, else the bits of 2/pi multiplied out in
-// integers), then sin or cos of r from a table at a = j/256 and Taylor
-// series in b = r - a, |b| <= 2^-9, giving a double-double R. Its error is
-// below 2^-68 |R| from the evaluation plus the reduction's absolute error;
-// where sin or cos rounds the same at both ends of that interval, that is
-// the correctly rounded result (rounding is monotone).
-//
-// Accurate, for the rest (about one call in 10^4): the reduction and the
+// Accurate, for the rest (about one call in 15,000): the reduction and the
 // Taylor series in 320-bit fixed point, absolute error below 2^-300, so the
 // result, at least 2^-62 in magnitude (no double lies nearer than 2^-61 to a
 // multiple of pi/2), is known to 2^-238 relative before its one rounding.
@@ -40,8 +39,13 @@ double from_bits(uint64_t b) {
   return x;
 }
 
+// |x|, in the floating-point unit (an AND with a constant).
 double magnitude(double x) {
-  return from_bits(bits_of(x) & ~(uint64_t{1} << 63));
+#if defined(__GNUC__)
+  return __builtin_fabs(x);
+#else
+  return x < 0 ? -x : x;
+#endif
 }
 
 bool is_finite(double x) {
@@ -54,13 +58,6 @@ struct DoubleDouble {
   double hi;
   double lo;
 };
-
-// a + b exactly, as hi + lo.
-DoubleDouble two_sum(double a, double b) {
-  const double s = a + b;
-  const double b_part = s - a;
-  return {s, (a - (s - b_part)) + (b - b_part)};
-}
 
 // a + b exactly, as hi + lo, when |a| >= |b| or a == 0.
 DoubleDouble fast_two_sum(double a, double b) {
@@ -83,24 +80,20 @@ DoubleDouble multiply(DoubleDouble a, DoubleDouble b) {
   return fast_two_sum(p.hi, p.lo);
 }
 
-DoubleDouble add(DoubleDouble a, double b) {
-  DoubleDouble s = two_sum(a.hi, b);
-  s.lo = s.lo + a.lo;
-  return fast_two_sum(s.hi, s.lo);
-}
-
 DoubleDouble negate(DoubleDouble a) {
   return {-a.hi, -a.lo};
 }
 
 // ---- reduction by the bits of 2/pi, in integers ----
 
-// For finite ax = m * 2^e > 0: the quadrant (mod 4) and the first
-// kFractionWords words of the fraction of ax * 2/pi, using kWindow words of
-// 2/pi from where they start to matter (earlier words give multiples of 4).
-// Dropped words of 2/pi cost less than 2^(86 - 32 kWindow), the fraction's
-// truncation 2^(-32 kFractionWords); both make the fraction smaller.
-template <int kWindow, int kFractionWords>
+// For finite ax = m * 2^e > 0 and y = ax * 2/pi * 2^kIndexBits: the integer
+// part of y mod 2^(kIndexBits + 2) (the quadrant for kIndexBits 0) and the
+// first kFractionWords words of its fraction, using kWindow words of 2/pi
+// from where they start to matter (earlier words give multiples of 4 in ax *
+// 2/pi). Dropped words of 2/pi cost less than 2^(86 - 32 kWindow +
+// kIndexBits) in y, the fraction's truncation 2^(-32 kFractionWords); both
+// make the fraction smaller.
+template <int kWindow, int kFractionWords, int kIndexBits = 0>
 int reduce_by_bits(double ax, uint32_t (&fraction)[kFractionWords]) {
   const uint64_t bits = bits_of(ax);
   const int biased = static_cast<int>(bits >> 52);
@@ -135,14 +128,16 @@ int reduce_by_bits(double ax, uint32_t (&fraction)[kFractionWords]) {
     };
     return static_cast<uint32_t>((at(word) | at(word + 1) << 32) >> offset);
   };
-  for (int k = 0; k < kFractionWords; ++k) fraction[k] = bits_at(point - 32 * (k + 1));
-  return static_cast<int>(bits_at(point) & 3);
+  const int units = point - kIndexBits;
+  for (int k = 0; k < kFractionWords; ++k) fraction[k] = bits_at(units - 32 * (k + 1));
+  return static_cast<int>(bits_at(units) & ((4u << kIndexBits) - 1));
 }
 
-// Rounds q + fraction to the nearest quadrant: a fraction of 1/2 or more
-// becomes its complement to 1 with the next quadrant. Returns whether f < 0.
+// Rounds n + fraction to the nearest integer, n mod (mask + 1): a fraction of
+// 1/2 or more becomes its complement to 1 with the next n. Returns whether
+// the fraction left is negative.
 template <int kFractionWords>
-bool round_quadrant(int &quadrant, uint32_t (&fraction)[kFractionWords]) {
+bool round_to_nearest(int &n, uint32_t (&fraction)[kFractionWords], int mask) {
   if (!(fraction[0] >> 31)) return false;
   uint64_t borrow = 0;
   for (int k = kFractionWords - 1; k >= 0; --k) {
@@ -150,104 +145,121 @@ bool round_quadrant(int &quadrant, uint32_t (&fraction)[kFractionWords]) {
     fraction[k] = static_cast<uint32_t>(v);
     borrow = v >> 63;
   }
-  quadrant = (quadrant + 1) & 3;
+  n = (n + 1) & mask;
   return true;
 }
 
 // ---- fast path ----
 
 struct Reduced {
-  int quadrant;    // |x| = quadrant * pi/2 + r (mod 2 pi)
-  DoubleDouble r;  // |r| <= pi/4 (a hair more after Cody-Waite)
-  double error;    // bound on |r - (|x| - quadrant * pi/2 mod 2 pi)|
+  uint32_t k;   // x = k h + r (mod 1024 h, a full turn)
+  double head;  // r = head - tail + an error in the bound's absolute term
+  double tail;  // |tail| <= 2^-34.3
 };
 
-// |x| < 2^20: k < 2^20 and each of the first three parts of pi/2 has 33
-// bits, so k * part is exact; ax - k * part0 is exact (both are multiples of
-// ulp(ax), the result is below 1). Two exact sums, then two roundings below
-// 2^-106 each and k * part3 off by 2^-150; the parts miss pi/2 by 2^-150
-// per unit of k. r.lo is left unnormalised (|r.lo| < 2^-51).
-Reduced reduce_cody_waite(double ax) {
-  const double k = (ax * kTwoOverPi + 0x1.8p52) - 0x1.8p52;
-  const double t = ax - k * kHalfPiParts[0];
-  const DoubleDouble s1 = two_sum(t, -(k * kHalfPiParts[1]));
-  const DoubleDouble s2 = two_sum(s1.hi, -(k * kHalfPiParts[2]));
-  const double low = (s1.lo + s2.lo) - k * kHalfPiParts[3];
-  return {static_cast<int>(static_cast<int64_t>(k) & 3), {s2.hi, low}, 0x1p-103};
+constexpr double kRoundingShift = 0x1.8p52;  // x + kRoundingShift - kRoundingShift rounds x
+
+// |x| < 2^20, so |k| < 2^27.4 and k times each 25-bit part of h is exact.
+// head = x - k h0 - k h1 is exact: x - k h0 for k = +-1 by Sterbenz's lemma,
+// else because it is below |x| and k h0 is a multiple of 2^-32, hence of
+// ulp(x); then both terms are multiples of 2^-61 (|x| > 2^-9, h1 has its
+// last bit at 2^-58) and the difference is below 2^-8. tail = k h2 + k h3
+// (at most 2^-34.5) rounds once, by under 2^-87.5; the parts miss h by
+// 2^-142 per unit of k, 2^-114.6 in all.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline Reduced
+reduce_cody_waite(double x) {
+  const double shifted = x * kStepsPerUnit + kRoundingShift;
+  const double k = shifted - kRoundingShift;
+  const double head = (x - k * kStepParts[0]) - k * kStepParts[1];
+  return {static_cast<uint32_t>(bits_of(shifted)), head, k * kStepParts[2] + k * kStepParts[3]};
 }
 
-// Larger |x|: six words of 2/pi give the fraction to within 2^-106 +
-// 2^-160; the sum of its five exact word terms and the product by pi/2 add
-// under 2^-103 |r|.
+// w exactly as a double, by its bits (no unsigned conversion, which uses
+// the x87 unit on 32-bit x86).
+double word_value(uint32_t w) {
+  return from_bits(uint64_t{0x43300000} << 32 | w) - 0x1p52;
+}
+
+// Finite |x| >= 2^20: the index and eight more bits of |x| * 512/pi from six
+// words of 2/pi, then three words of fraction, off by less than 2^-95.9
+// steps (2^-98 from the window, 2^-96 truncated), so 2^-103.3 in r. The
+// first two words add exactly (fast_two_sum: the first is larger or 0), the
+// third rounds into the low part by under 2^-117, and the product by h adds
+// under 2^-104 |r|.
 #if defined(__GNUC__)
 __attribute__((noinline))
 #endif
 Reduced
-reduce_large(double ax) {
-  uint32_t fraction[5];
-  int quadrant = reduce_by_bits<6>(ax, fraction);
-  const bool negative = round_quadrant(quadrant, fraction);
-  DoubleDouble f = {0.0, 0.0};
-  double scale = 0x1p-160;
-  for (int k = 4; k >= 0; --k, scale *= 0x1p32)
-    f = add(f, static_cast<double>(fraction[k]) * scale);
-  DoubleDouble r = multiply(f, {kHalfPiHi, kHalfPiLo});
-  return {quadrant, negative ? negate(r) : r, 0x1p-101};
+reduce_large(double x) {
+  uint32_t fraction[3];
+  int k = reduce_by_bits<6, 3, 8>(magnitude(x), fraction);
+  const bool negative = round_to_nearest(k, fraction, kTableSize - 1);
+  const DoubleDouble top =
+      fast_two_sum(word_value(fraction[0]) * 0x1p-32, word_value(fraction[1]) * 0x1p-64);
+  const DoubleDouble f = {top.hi, top.lo + word_value(fraction[2]) * 0x1p-96};
+  DoubleDouble r = multiply(f, {kStepHi, kStepLo});
+  if (negative != (x < 0)) r = negate(r);
+  return {static_cast<uint32_t>(x < 0 ? -k : k), r.hi, -r.lo};
 }
 
-Reduced reduce_fast(double ax) {
-  if (ax <= kQuarterPiBelow) return {0, {ax, 0.0}, 0.0};
-  if (ax < 0x1p20) return reduce_cody_waite(ax);
-  return reduce_large(ax);
-}
+// Bounds of the estimate's error, from the analysis in estimate().
+constexpr double kRelativeBound = 0x1.6p-69;    // times |hi|
+constexpr double kCorrectionBound = 0x1.6p-51;  // times |P r^2| as computed
+constexpr double kAbsoluteBound = 0x1p-85;      // the reduction's tail
 
-// sin or cos of |x| as value.hi + value.lo, |x| >= 2^-27 finite, with
-// |value - true| <= error. From the table entry a = j/256 nearest |r| and
-// b = |r| - a (|b| <= 2^-9):
-//   sin(a + b) = sin a + cos a * b + (sin a (cos b - 1) + cos a (sin b - b))
-//   cos(a + b) = cos a - sin a * b + (cos a (cos b - 1) - sin a (sin b - b))
-// both P + Q b + (P (cos b - 1) + Q (sin b - b)) with (P, Q) = (sin a,
-// cos a) or (cos a, -sin a). The last group is below 2^-17 |value| and is
-// computed in double (relative error below 2^-51); the Taylor series drop
-// less than 2^-80 |value|; P + Q b is a double-double (Q.hi * b.hi exact),
-// off by below 2^-100 |value|. Together under 2^-68 |value|.
 struct Estimate {
   double hi;
-  double lo;  // small beside hi, not normalised
-  double error;
-  double sign;  // the result is sign * (hi + lo)
+  double lo;     // small beside hi, not normalised
+  double error;  // |hi + lo - R| <= error, with room for the rounding test
 };
 
-constexpr double kSigns[2] = {1.0, -1.0};
-
-// Without branches on the quadrant or the sign of r, which are random from
-// one angle to the next; inlined so that the result stays in registers.
+// R = sin(x + kShift h) = P + Q r + P (cos r - 1) + Q (sin r - r) with P =
+// sin a, Q = cos a. With u = 2^-53, rho = h (1/2 + 2^-24) = 2^-8.35 >= |r|:
+// - |P| <= 2 |R| (at worst a = h, r = -h/2) and |Q r| <= (1 + 2^-14) |R|.
+// - The table holds P and Q as 26-bit hi plus lo (lo off by 2^-79 |P|, so
+//   2^-78 |R|). Q r = Q.hi head + Q.lo head - Q tail: Q.hi head is exact as
+//   Q.hi times the two 26-bit halves of head; P.hi + Q.hi head_top is exact
+//   (fast_two_sum: |P.hi| >= sin h > |Q head| unless P.hi = 0). Q.lo head
+//   and the sums of the linear terms round by under 2^-75.5 |R|; Q tail,
+//   with tail's own rounding, is off by under 2^-86 (absolute).
+// - The series, in the double r' = head - tail (u |r| + 2^-86 off), drop
+//   less than 2^-81 |R|. P (cos r - 1) is computed to 7u of |P| r^2 / 2 (P
+//   rounded, r' to 2u, r'^2, P r'^2, the sum in the bracket, the product),
+//   so to 3.51u |P r'^2|; Q (sin r - r), at most 2^-19.28 |Q r|, to 9u of
+//   itself: 2^-69.11 |R|.
+// - Adding the two terms, adding them to lo, and forming lo +- error in the
+//   rounding test round by 0.51u |P r'^2| + 2^-72.2 |R| each.
+// Together under 5.04u |P r'^2| + 2^-68.66 |R| + 2^-85.5 (with the large
+// reduction's 2^-103.3), bounded by the three constants above (rounded up,
+// their own evaluation rounding under 2^-50 of them). The terms are grouped
+// so that the series, the longest chain, come last.
+template <uint32_t kShift>
 #if defined(__GNUC__)
 __attribute__((always_inline))
 #endif
 inline Estimate
-estimate(double ax, int cosine_shift) {
-  const Reduced reduced = reduce_fast(ax);
-  const int which = (reduced.quadrant + cosine_shift) & 3;  // sin, cos, -sin, -cos of r
-  const int odd = which & 1;
-  // |r| = r_hi + r_lo; sin(-r) = -sin r, cos(-r) = cos r.
-  const uint64_t sign_bit = bits_of(reduced.r.hi) & uint64_t{1} << 63;
-  const double r_hi = from_bits(bits_of(reduced.r.hi) ^ sign_bit);
-  const double r_lo = from_bits(bits_of(reduced.r.lo) ^ sign_bit);
-  const int j = static_cast<int>(r_hi * kTableStepsPerUnit + 0.5);
-  const DoubleDouble b = two_sum(r_hi - j * (1.0 / kTableStepsPerUnit), r_lo);  // exact
-  const double *entry = kSinCosTable[j];
-  const double p_hi = entry[2 * odd], p_lo = entry[2 * odd + 1];
-  const double q_hi = kSigns[odd] * entry[2 - 2 * odd], q_lo = kSigns[odd] * entry[3 - 2 * odd];
-  const double b2 = b.hi * b.hi;
-  const double sin_b_minus_b = b.hi * b2 * (kSin3 + b2 * (kSin5 + b2 * kSin7));
-  const double cos_b_minus_1 = b2 * (kCos2 + b2 * (kCos4 + b2 * kCos6));
-  const DoubleDouble qb = two_product(q_hi, b.hi);
-  const DoubleDouble sum = two_sum(p_hi, qb.hi);
-  const double small = (q_hi * b.lo + q_lo * b.hi) + (p_hi * cos_b_minus_1 + q_hi * sin_b_minus_b);
-  const double lo = sum.lo + (qb.lo + (p_lo + small));
-  const int flip = (static_cast<int>(sign_bit >> 63) & (odd ^ 1)) ^ (which >> 1);
-  return {sum.hi, lo, 0x1p-68 * magnitude(sum.hi) + reduced.error, kSigns[flip]};
+estimate(const Reduced &r) {
+  const double *p = kSinTable[(r.k + kShift) & (kTableSize - 1)];
+  const double *q = kSinTable[(r.k + kShift + kStepsPerPi / 2) & (kTableSize - 1)];
+  // head split into two halves of at most 26 bits (Veltkamp).
+  const double head_scaled = 134217729.0 * r.head;
+  const double head_top = head_scaled - (head_scaled - r.head);
+  const double head_rest = r.head - head_top;
+  const DoubleDouble sum = fast_two_sum(p[0], q[0] * head_top);
+  const double p_d = p[0] + p[1], q_d = q[0] + q[1];
+  const double linear = sum.lo + (q[0] * head_rest + (p[1] + (q[1] * r.head - q_d * r.tail)));
+  const double r_d = r.head - r.tail;
+  const double r2 = r_d * r_d;
+  const double p_r2 = p_d * r2;
+  const double q_r3 = (q_d * r_d) * r2;
+  const double cosine_part = p_r2 * (kCos2 + r2 * (kCos4 + r2 * kCos6));
+  const double sine_part = q_r3 * (kSin3 + r2 * (kSin5 + r2 * kSin7));
+  const double error =
+      kRelativeBound * magnitude(sum.hi) + kCorrectionBound * magnitude(p_r2) + kAbsoluteBound;
+  return {sum.hi, linear + (cosine_part + sine_part), error};
 }
 
 // ---- accurate path: fixed point, word 0 the integer part, word i of weight
@@ -347,10 +359,14 @@ double to_double(const Fixed &a) {
                    (mantissa & ((uint64_t{1} << 52) - 1)));
 }
 
-double accurate_of_magnitude(double ax, int cosine_shift) {
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+double
+accurate_of_magnitude(double ax, int cosine_shift) {
   uint32_t fraction[kFixedFraction];
   int quadrant = reduce_by_bits<12>(ax, fraction);
-  const bool negative = round_quadrant(quadrant, fraction);
+  const bool negative = round_to_nearest(quadrant, fraction, 3);
   Fixed f{};
   for (int k = 0; k < kFixedFraction; ++k) f.w[k + 1] = fraction[k];
   Fixed half_pi{};
@@ -363,62 +379,96 @@ double accurate_of_magnitude(double ax, int cosine_shift) {
   return which >= 2 ? -value : value;
 }
 
-// sin (cosine_shift 0) or cos (1) of ax >= 2^-27, finite: the estimate
-// where it decides the rounding, else the accurate path.
-double of_magnitude(double ax, int cosine_shift, sine_detail::Path &path) {
-  const Estimate e = estimate(ax, cosine_shift);
-  // Doubling the error covers the roundings of forming the two ends: the
-  // true value lies in [hi + lo - error, hi + lo + error], and rounding to
-  // nearest is monotone.
-  const double below = e.hi + (e.lo - 2 * e.error);
-  const double above = e.hi + (e.lo + 2 * e.error);
-  if (below != above) {
-    path = sine_detail::Path::kAccurate;
-    return accurate_of_magnitude(ax, cosine_shift);
-  }
-  path = sine_detail::Path::kFast;
-  return e.sign * above;
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+double
+accurate_signed(double x, int cosine_shift) {
+  const double value = accurate_of_magnitude(magnitude(x), cosine_shift);
+  return x < 0 && cosine_shift == 0 ? -value : value;
 }
+
+using sine_detail::Path;
+
+// Finite |x| >= 2^-27: the estimate where it decides the rounding, else the
+// accurate path. The true value lies in [hi + lo - error, hi + lo + error],
+// and rounding to nearest is monotone. `path` (may be null) tells which.
+template <uint32_t kShift>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline double
+decide(double x, const Reduced &reduced, Path *path) {
+  const Estimate e = estimate<kShift>(reduced);
+  const double below = e.hi + (e.lo - e.error);
+  const double above = e.hi + (e.lo + e.error);
+  if (below == above) {
+    if (path) *path = Path::kFast;
+    return above;
+  }
+  if (path) *path = Path::kAccurate;
+  return accurate_signed(x, kShift != 0);
+}
+
+// Out of line, so that the common path needs no stack frame.
+template <uint32_t kShift>
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+double
+large_or_special(double x, Path *path) {
+  if (path) *path = Path::kSpecial;
+  if (!is_finite(x)) return x - x;
+  return decide<kShift>(x, reduce_large(x), path);
+}
+
+// sin x (kShift 0) or cos x (kShift 256 steps, pi/2).
+template <uint32_t kShift>
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline double
+sine_or_cosine(double x, Path *path) {
+  const double ax = magnitude(x);
+  if (!(ax < 0x1p20)) return large_or_special<kShift>(x, path);
+  // |sin x - x| < |x|^3 / 6 < 2^-54 |x|: x itself is the nearest double;
+  // 1 - cos x < x^2 / 2 < 2^-55: 1 is.
+  if (kShift == 0 && ax < 0x1p-26) {
+    if (path) *path = Path::kSpecial;
+    return x;
+  }
+  if (kShift != 0 && ax < 0x1p-27) return 1.0;
+  return decide<kShift>(x, reduce_cody_waite(x), path);
+}
+
+constexpr uint32_t kCosineShift = kStepsPerPi / 2;
 
 }  // namespace
 
 namespace sine_detail {
 
 double sine_by(double x, Path &path) {
-  path = Path::kSpecial;
-  if (!is_finite(x)) return x - x;
-  const double ax = magnitude(x);
-  // |sin x - x| < |x|^3 / 6 < 2^-54 |x|: x itself is the nearest double.
-  if (ax < 0x1p-26) return x;
-  const double value = of_magnitude(ax, 0, path);
-  return x < 0 ? -value : value;
+  return sine_or_cosine<0>(x, &path);
 }
 
 FastEstimate fast_estimate(double x, int cosine_shift) {
-  const Estimate e = estimate(magnitude(x), cosine_shift);
-  const double sign = x < 0 && cosine_shift == 0 ? -e.sign : e.sign;
-  return {sign * e.hi, sign * e.lo, e.error};
+  const Reduced reduced = magnitude(x) < 0x1p20 ? reduce_cody_waite(x) : reduce_large(x);
+  const Estimate e = cosine_shift ? estimate<kCosineShift>(reduced) : estimate<0>(reduced);
+  return {e.hi, e.lo, e.error};
 }
 
 double accurate(double x, int cosine_shift) {
-  const double value = accurate_of_magnitude(magnitude(x), cosine_shift);
-  return x < 0 && cosine_shift == 0 ? -value : value;
+  return accurate_signed(x, cosine_shift);
 }
 
 }  // namespace sine_detail
 
 double sine(double x) {
-  sine_detail::Path path;
-  return sine_detail::sine_by(x, path);
+  return sine_or_cosine<0>(x, nullptr);
 }
 
 double cosine(double x) {
-  if (!is_finite(x)) return x - x;
-  const double ax = magnitude(x);
-  // 1 - cos x < x^2 / 2 < 2^-55: 1 is the nearest double.
-  if (ax < 0x1p-27) return 1.0;
-  sine_detail::Path path;
-  return of_magnitude(ax, 1, path);
+  return sine_or_cosine<kCosineShift>(x, nullptr);
 }
 
 }  // namespace wavefx

@@ -1,6 +1,7 @@
-// Writes plugin/effects/sine_constants.h: the bits of 2/pi and pi/2, the
-// Cody-Waite split of pi/2, the sin/cos table and the Taylor coefficients the
-// plug-in's sine is built from, all rounded from 2000-bit MPFR values.
+// Writes plugin/effects/sine_constants.h: the bits of 2/pi and pi/2, the step
+// pi/512 and its Cody-Waite split, the sine table at multiples of the step
+// and the Taylor coefficients the plug-in's sine is built from, all rounded
+// from 2000-bit MPFR values.
 //   g++ -O2 -std=c++17 tools/sine_constants/generate_sine_constants.cpp -lmpfr -lgmp -o gen &&
 //   ./gen > plugin/effects/sine_constants.h
 #include <mpfr.h>
@@ -13,8 +14,9 @@ namespace {
 constexpr mpfr_prec_t kWide = 2000;
 constexpr int kTwoOverPiWordCount = 44;  // reaches bit 1408: 971 + 12 words of window
 constexpr int kHalfPiFractionWords = 10;
-constexpr int kTableStepsPerUnit = 256;
-constexpr int kTableSize = 205;  // a = j / 256 up to 204 / 256 > pi / 4 + 1 / 512
+constexpr int kStepsPerPi = 512;             // the fast path's step is pi / 512
+constexpr int kTableSize = 2 * kStepsPerPi;  // one full turn
+constexpr int kStepPartBits = 25;            // k * part exact for |k| < 2^28
 
 // The next 32 bits of the fraction of `value` (in [0, 1)), shifted out.
 uint32_t next_word(mpfr_t value) {
@@ -76,30 +78,31 @@ int main() {
   print_words("kHalfPiFraction", t, kHalfPiFractionWords);
 
   double hi, lo;
-  mpfr_div_2ui(t, pi, 1, MPFR_RNDN);
+  mpfr_div_ui(t, pi, kStepsPerPi, MPFR_RNDN);
   split_double_double(t, hi, lo);
-  std::printf("// pi/2 as a double-double.\nconstexpr double kHalfPiHi = %a, kHalfPiLo = %a;\n\n",
-              hi, lo);
-
-  // Cody-Waite: three 33-bit parts (k * part is exact for |k| < 2^20) and a
-  // rounded fourth.
   std::printf(
-      "// pi/2 = kHalfPiParts[0] + ... + kHalfPiParts[3] + O(2^-150); the first three\n"
-      "// have at most 33 significant bits.\nconstexpr double kHalfPiParts[4] = {");
+      "// The step h = pi/%d as a double-double.\nconstexpr int kStepsPerPi = %d;\n"
+      "constexpr double kStepHi = %a, kStepLo = %a;\n\n",
+      kStepsPerPi, kStepsPerPi, hi, lo);
+
+  // Cody-Waite: three parts of kStepPartBits bits (k * part is exact for
+  // |k| < 2^(53 - kStepPartBits)) and a rounded fourth.
+  std::printf(
+      "// h = kStepParts[0] + ... + kStepParts[3] + O(2^-137); the first three have\n"
+      "// at most %d significant bits.\nconstexpr double kStepParts[4] = {",
+      kStepPartBits);
   for (int part = 0; part < 4; ++part) {
-    const double d = part < 3 ? round_to_bits(t, 33) : mpfr_get_d(t, MPFR_RNDN);
-    std::printf("%a%s", d, part < 3 ? ", " : "};\n\n");
+    const double d = part < 3 ? round_to_bits(t, kStepPartBits) : mpfr_get_d(t, MPFR_RNDN);
+    std::printf("%a%s", d, part < 3 ? ", " : "};\n");
     mpfr_sub_d(t, t, d, MPFR_RNDN);
   }
-
-  mpfr_ui_div(t, 2, pi, MPFR_RNDN);
-  std::printf("constexpr double kTwoOverPi = %a;  // RN(2/pi)\n", mpfr_get_d(t, MPFR_RNDN));
-  mpfr_div_2ui(t, pi, 2, MPFR_RNDN);
-  std::printf("constexpr double kQuarterPiBelow = %a;  // RD(pi/4)\n\n", mpfr_get_d(t, MPFR_RNDD));
+  mpfr_ui_div(t, kStepsPerPi, pi, MPFR_RNDN);
+  std::printf("constexpr double kStepsPerUnit = %a;  // RN(%d/pi)\n\n", mpfr_get_d(t, MPFR_RNDN),
+              kStepsPerPi);
 
   std::printf(
-      "// Taylor coefficients: sin b - b = b^3 (kSin3 + b^2 (kSin5 + b^2 kSin7)) + ...,\n"
-      "// cos b - 1 = b^2 (kCos2 + b^2 (kCos4 + b^2 kCos6)) + ...\n");
+      "// Taylor coefficients: sin r - r = r^3 (kSin3 + r^2 (kSin5 + r^2 kSin7)) + ...,\n"
+      "// cos r - 1 = r^2 (kCos2 + r^2 (kCos4 + r^2 kCos6)) + ...\n");
   const char *names[] = {"kSin3", "kSin5", "kSin7", "kCos2", "kCos4", "kCos6"};
   const int factorials[] = {3, 5, 7, 2, 4, 6};
   for (int c = 0; c < 6; ++c) {
@@ -108,20 +111,23 @@ int main() {
     std::printf("constexpr double %s = %a;\n", names[c], mpfr_get_d(u, MPFR_RNDN));
   }
 
+  // sin(m h) as hi + lo with hi rounded to 26 bits, so that hi times a
+  // 27-bit double is exact; sin(m pi) is exactly 0.
   std::printf(
-      "\n// sin and cos of a = j / %d as double-doubles: {sin hi, sin lo, cos hi, cos lo}.\n"
-      "constexpr int kTableStepsPerUnit = %d;\nconstexpr int kTableSize = %d;\n"
-      "constexpr double kSinCosTable[kTableSize][4] = {\n",
-      kTableStepsPerUnit, kTableStepsPerUnit, kTableSize);
-  for (int j = 0; j < kTableSize; ++j) {
-    mpfr_set_ui(u, j, MPFR_RNDN);
-    mpfr_div_ui(u, u, kTableStepsPerUnit, MPFR_RNDN);  // exact
-    double sh, sl, ch, cl;
-    mpfr_sin(t, u, MPFR_RNDN);
-    split_double_double(t, sh, sl);
-    mpfr_cos(t, u, MPFR_RNDN);
-    split_double_double(t, ch, cl);
-    std::printf("    {%a, %a, %a, %a},\n", sh, sl, ch, cl);
+      "\n// sin(m h) for m = 0 .. %d: {hi with at most 26 significant bits, lo}.\n"
+      "constexpr int kTableSize = %d;\nconstexpr double kSinTable[kTableSize][2] = {\n",
+      kTableSize - 1, kTableSize);
+  for (int m = 0; m < kTableSize; ++m) {
+    double sh = 0.0, sl = 0.0;
+    if (m % kStepsPerPi != 0) {
+      mpfr_mul_ui(u, pi, m, MPFR_RNDN);
+      mpfr_div_ui(u, u, kStepsPerPi, MPFR_RNDN);
+      mpfr_sin(t, u, MPFR_RNDN);
+      sh = round_to_bits(t, 26);
+      mpfr_sub_d(t, t, sh, MPFR_RNDN);
+      sl = mpfr_get_d(t, MPFR_RNDN);
+    }
+    std::printf("    {%a, %a},\n", sh, sl);
   }
   std::printf(
       "};\n// clang-format on\n\n}  // namespace sine_constants\n}  // namespace wavefx\n\n"
