@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "effects/compose_frame.h"
+#include "effects/cpu_features.h"
 #include "effects/sine.h"
 #include "effects/wave_effect.h"
 #include "host/host_bindings.h"
@@ -76,6 +77,11 @@ void BM_ComposeFrame(benchmark::State &state) {
   const int32_t width = static_cast<int32_t>(state.range(0));
   const int32_t height = static_cast<int32_t>(state.range(1));
   const Mode mode = static_cast<Mode>(state.range(2));
+  // The hook's row loops: 0 for the SSE2 baseline, 1 for AVX2.
+  const wavefx::CpuFeatures real = wavefx::cpu_features();
+  const bool avx2 = state.range(3) != 0;
+  if (avx2 && !real.avx2) return state.SkipWithError("no AVX2 on this processor");
+  wavefx::override_cpu_features(wavefx::CpuFeatures{avx2, real.fma});
   const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
   // Every contender writes the same frame buffer from the same background.
   std::vector<uint8_t> background(size), frame(size);
@@ -115,12 +121,16 @@ void BM_ComposeFrame(benchmark::State &state) {
   state.counters["hook_us"] = hook_median * 1e6;
   state.counters["rows_vs_memcpy"] = median(row_copies) / median(memcpy_only);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+  wavefx::override_cpu_features(real);
 }
 
 void Sizes(benchmark::internal::Benchmark *b) {
-  b->ArgNames({"w", "h", "mode"});
-  for (auto [w, h] : {std::pair{320, 200}, {640, 480}, {1920, 1080}, {8, 4000}})
-    for (int mode : {kNoEffect, kRipple, kDistortion}) b->Args({w, h, mode});
+  b->ArgNames({"w", "h", "mode", "avx2"});
+  for (auto [w, h] : {std::pair{320, 200}, {640, 480}, {1920, 1080}, {8, 4000}}) {
+    b->Args({w, h, kNoEffect, 0});
+    for (int mode : {kRipple, kDistortion})
+      for (int avx2 : {0, 1}) b->Args({w, h, mode, avx2});
+  }
 }
 
 BENCHMARK(BM_ComposeFrame)->Apply(Sizes)->UseManualTime()->MinTime(0.5);

@@ -8,10 +8,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "isa_namespace.h"
 #include "sine.h"
 #include "wave_effect.h"
 
 namespace wavefx {
+inline namespace WAVEFX_ISA {
 
 // Rows i = 0, 1, 2, ... of one frame. The plain algorithm evaluates
 // sine(x_i) with x_i = fl(fl(i * frequency) + phase) in double precision and
@@ -58,10 +60,13 @@ class RowSines {
 
   // Estimates for a block of consecutive rows.
   struct Block {
-    double angle[kBlock];  // x_i exactly as the plain algorithm forms it
-    double sine[kBlock];   // estimate of sine(angle)
-    double bound;          // |sine[k] - wavefx::sine(angle[k])| <= bound for every k
+    double sine[kBlock];  // estimate of sine(angle(first + k))
+    double bound;         // |sine[k] - wavefx::sine(angle(first + k))| <= bound for every k
   };
+
+  // x_i exactly as the plain algorithm forms it. Only rows whose estimate
+  // cannot decide them need it, and the bound needs it at a block's ends.
+  double angle(int64_t row) const { return static_cast<double>(row) * frequency_ + phase_; }
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
     const double step_cos = cosine(frequency_), step_sin = sine(frequency_);
@@ -78,8 +83,6 @@ class RowSines {
   // Fills `out` for the next `rows` rows (at most kBlock), starting at row 0.
   // Every block but the last must have a multiple of kChains rows.
   void next_block(int rows, Block &out) {
-    double row = static_cast<double>(row_);
-    for (int k = 0; k < rows; ++k, row += 1.0) out.angle[k] = row * frequency_ + phase_;
     // One bound for the whole block, each term at its largest there: n_i is
     // at most floor(last / 4) + 3 rows from the block's first (which starts
     // at a multiple of 4), and |x_i| and |fl(i f)| are monotone in i, so
@@ -90,10 +93,10 @@ class RowSines {
     const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
     const double rounded_product =
         last_row >= kFirstRoundedProductRow ? std::fabs(last_row * frequency_) : 0.0;
-    const double first_angle = std::fabs(out.angle[0]), last_angle = std::fabs(out.angle[last]);
+    const double first_angle = std::fabs(angle(row_)), last_angle = std::fabs(angle(row_ + last));
     const double largest_angle = first_angle > last_angle ? first_angle : last_angle;
-    const double angle = kAngleRoundingCoefficient * (rounded_product + largest_angle);
-    out.bound = (rotation + angle + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
+    const double angle_term = kAngleRoundingCoefficient * (rounded_product + largest_angle);
+    out.bound = (rotation + angle_term + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
     row_ += rows;
     double c0 = cos_[0], c1 = cos_[1], c2 = cos_[2], c3 = cos_[3];
     double s0 = sin_[0], s1 = sin_[1], s2 = sin_[2], s3 = sin_[3];
@@ -126,6 +129,7 @@ class RowSines {
   int64_t row_ = 0;
 };
 
+}  // namespace WAVEFX_ISA
 }  // namespace wavefx
 
 #endif  // WAVEFX_ROW_SINES_H

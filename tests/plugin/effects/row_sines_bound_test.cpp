@@ -69,7 +69,7 @@ class BoundProbe {
           rotate(c_[chain], s_[chain], step4, chain);
         }
         if (i >= first_checked && (i - first_checked) % stride == 0)
-          check(i, block.angle[k], block.sine[k], block.bound, shares);
+          check(i, sines.angle(i), block.sine[k], block.bound, shares);
       }
     }
   }
