@@ -164,49 +164,73 @@ bool writes_reach_only_the_frame(const Screen &screen) {
          apart(screen.frame, bytes, host.background, sizeof(uint8_t *));
 }
 
-// Frame row `row` becomes background row `source`.
-template <bool kApart>
-void copy_ripple_row(const Screen &screen, int64_t row, int32_t source) {
-  uint8_t *to = screen.frame + row_offset(row, screen.width);
-  const uint8_t *from = screen.background + row_offset(source, screen.width);
-  if (kApart) {
-    copy_apart(to, from, static_cast<size_t>(screen.width));
-  } else {
-    move_bytes(to, from, static_cast<size_t>(screen.width));
+// Frame rows first .. first + rows - 1 become background rows decided[k],
+// for a frame and background apart. Everything the loop needs is passed by
+// value: the byte stores could otherwise alias it and force reloads.
+void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width, int64_t first,
+                      const int32_t *decided, int rows) {
+  uint8_t *to = frame + static_cast<size_t>(first) * width;
+  for (int k = 0; k < rows; ++k, to += width)
+    copy_apart(to, background + static_cast<size_t>(decided[k]) * width, width);
+}
+
+// The same rows moved right by decided[k] (left where negative), the
+// uncovered bytes 0: the uncovered edge is cleared first, a whole vector at
+// a time, and the copy then overwrites all of it but the uncovered bytes.
+void copy_distortion_rows(uint8_t *frame, const uint8_t *background, size_t width, int64_t first,
+                          const int32_t *decided, int rows) {
+  size_t start = static_cast<size_t>(first) * width;
+  for (int k = 0; k < rows; ++k, start += width) {
+    const int32_t shift = decided[k];
+    if (shift >= 0) {
+      const size_t bytes = static_cast<size_t>(shift);
+      clear_edge(frame + start, width, bytes, false);
+      copy_apart(frame + start + bytes, background + start, width - bytes);
+    } else {
+      const size_t bytes = static_cast<size_t>(-int64_t{shift});
+      clear_edge(frame + start, width, bytes, true);
+      copy_apart(frame + start, background + start + bytes, width - bytes);
+    }
   }
 }
 
-// Frame row `row` becomes background row `row` moved right by `shift`
-// (left where negative), the uncovered bytes 0. Where the ranges are apart
-// the uncovered edge is cleared first, a whole vector at a time, and the
-// copy then overwrites all of it but the uncovered bytes.
-template <bool kApart>
-void copy_distortion_row(const Screen &screen, int64_t row, int32_t shift) {
+// One row at a time for a host whose frame may cover the background or the
+// host's own variables (writes_reach_only_the_frame false): memmove
+// semantics, and the decision, made with the screen as it was at the block's
+// start, clamped again to the screen as it is now.
+void move_ripple_row(const Screen &screen, int64_t row, int32_t source) {
+  if (source >= screen.height) source = screen.height - 1;
   const size_t width = static_cast<size_t>(screen.width);
-  uint8_t *frame = screen.frame + row_offset(row, screen.width);
-  const uint8_t *background = screen.background + row_offset(row, screen.width);
-  const bool right = shift >= 0;
-  const size_t bytes = static_cast<size_t>(right ? int64_t{shift} : -int64_t{shift});
-  uint8_t *to = right ? frame + bytes : frame;
-  const uint8_t *from = right ? background : background + bytes;
-  if (kApart) {
-    clear_edge(frame, width, bytes, !right);
-    copy_apart(to, from, width - bytes);
+  move_bytes(screen.frame + static_cast<size_t>(row) * width,
+             screen.background + static_cast<size_t>(source) * width, width);
+}
+
+void move_distortion_row(const Screen &screen, int64_t row, int32_t shift) {
+  const int32_t widest = screen.width - 1;
+  if (shift > widest) shift = widest;
+  if (shift < -widest) shift = -widest;
+  const size_t width = static_cast<size_t>(screen.width);
+  uint8_t *frame = screen.frame + static_cast<size_t>(row) * width;
+  const uint8_t *background = screen.background + static_cast<size_t>(row) * width;
+  const size_t bytes = static_cast<size_t>(shift >= 0 ? int64_t{shift} : -int64_t{shift});
+  if (shift >= 0) {
+    move_bytes(frame + bytes, background, width - bytes);
+    std::memset(frame, 0, bytes);
   } else {
-    move_bytes(to, from, width - bytes);
-    std::memset(right ? frame : frame + width - bytes, 0, bytes);
+    move_bytes(frame, background + bytes, width - bytes);
+    std::memset(frame + width - bytes, 0, bytes);
   }
 }
 
 // Every frame row is written exactly once: the background copy that the
 // plain algorithm makes first would be overwritten anyway, so it is skipped.
 // Rows go in blocks: first their sines, then what each row's sine decides
-// (a source row or a shift, by `decide_rows(sines, block, first, rows,
-// screen, decided)`), then the row copies, `copy_row<apart>(screen, row,
-// decision)`. The host is read at every block, and for every row too where
-// writing the frame could change it (writes_reach_only_the_frame).
-template <typename DecideRows, typename CopyRow>
-void apply_wave(const WaveEffect &effect, DecideRows decide_rows, CopyRow copy_row) {
+// (a source row or a shift: `decide(sines, block, first, rows, screen,
+// decided)`), then the row copies (`copy_rows`, or `move_row` row by row).
+// The host is read at every block, and for every row too where writing the
+// frame could change it (writes_reach_only_the_frame).
+template <typename Decide, typename CopyRows, typename MoveRow>
+void apply_wave(const WaveEffect &effect, Decide decide, CopyRows copy_rows, MoveRow move_row) {
   RowSines sines(effect);
   RowSines::Block block;
   int32_t decided[RowSines::kBlock];
@@ -216,14 +240,15 @@ void apply_wave(const WaveEffect &effect, DecideRows decide_rows, CopyRow copy_r
     const int64_t left = screen.height - first;
     const int rows = left < RowSines::kBlock ? static_cast<int>(left) : RowSines::kBlock;
     sines.next_block(rows, block);
-    decide_rows(sines, block, first, rows, screen, decided);
+    decide(sines, block, first, rows, screen, decided);
     if (writes_reach_only_the_frame(screen)) {
-      for (int k = 0; k < rows; ++k) copy_row(screen, first + k, decided[k], true);
+      copy_rows(screen.frame, screen.background, static_cast<size_t>(screen.width), first, decided,
+                rows);
       continue;
     }
     for (int k = 0; k < rows; ++k) {
       const Screen now = read_screen();
-      if (now.width > 0 && first + k < now.height) copy_row(now, first + k, decided[k], false);
+      if (now.width > 0 && first + k < now.height) move_row(now, first + k, decided[k]);
     }
   }
 }
@@ -239,13 +264,7 @@ void apply_ripple() {
         const RowDecision decision = {amplitude, 0.0, screen.height - 1.0};
         decide_block(sines, block, first, rows, static_cast<double>(first), 1.0, decision, decided);
       },
-      [](const Screen &screen, int64_t row, int32_t source, bool rows_apart) {
-        if (rows_apart) return copy_ripple_row<true>(screen, row, source);
-        // Only where writes may have changed the host: a source row clamped
-        // to an earlier height is clamped again to the current one.
-        if (source >= screen.height) source = screen.height - 1;
-        if (source >= 0) copy_ripple_row<false>(screen, row, source);
-      });
+      copy_ripple_rows, move_ripple_row);
 }
 
 void apply_distortion() {
@@ -258,14 +277,7 @@ void apply_distortion() {
         decide_block(sines, block, first, rows, 0.0, 0.0, RowDecision{amplitude, -widest, widest},
                      decided);
       },
-      [](const Screen &screen, int64_t row, int32_t shift, bool rows_apart) {
-        if (rows_apart) return copy_distortion_row<true>(screen, row, shift);
-        // Likewise, a shift clamped to an earlier width.
-        const int32_t widest = screen.width - 1;
-        if (shift > widest) shift = widest;
-        if (shift < -widest) shift = -widest;
-        copy_distortion_row<false>(screen, row, shift);
-      });
+      copy_distortion_rows, move_distortion_row);
 }
 
 }  // namespace WAVEFX_ISA
