@@ -70,7 +70,10 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
 #if defined(__SSE2__)
   if (bytes <= kInlineCopyBytes) {
     if (bytes >= kVectorBytes) {
-      size_t done = 0;
+      // The first vector as it falls, the rest stored at aligned addresses
+      // (a store across two cache lines costs more than such a load).
+      store_vector(destination, load_vector(source));
+      size_t done = kVectorBytes - (reinterpret_cast<uintptr_t>(destination) & (kVectorBytes - 1));
       for (; done + kVectorBytes <= bytes; done += kVectorBytes)
         store_vector(destination + done, load_vector(source + done));
       if (done < bytes)
