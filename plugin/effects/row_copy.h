@@ -1,4 +1,6 @@
-// Short copies of frame rows without a library call per row.
+// Short copies and clears of frame rows without a library call per row, in
+// the widest vectors the translation unit is built for (16 bytes with SSE2,
+// 32 with AVX2).
 #ifndef WAVEFX_ROW_COPY_H
 #define WAVEFX_ROW_COPY_H
 
@@ -6,60 +8,137 @@
 #include <cstdint>
 #include <cstring>
 
+#include "isa_namespace.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
 
 namespace wavefx {
+inline namespace WAVEFX_ISA {
 
-// Up to this many bytes are copied inline; longer copies go to memmove,
-// whose wide stores win there and whose call cost no longer shows.
+// Up to this many bytes are copied inline; longer copies go to memcpy or
+// memmove, whose wide stores win there and whose call cost no longer shows.
 constexpr size_t kInlineCopyBytes = 2048;
 
-// memmove(destination, source, bytes). Where the two ranges are apart and
-// short, copies them inline with 16-byte SSE2 loads and stores, the last one
-// ending exactly at the range's end (it may rewrite bytes already written,
-// with the same values). Overlapping ranges, possible when a host hands one
-// bitmap over as both frame and background, take memmove.
-inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes) {
+#if defined(__AVX2__)
+constexpr size_t kVectorBytes = 32;
+using Vector = __m256i;
+inline Vector load_vector(const uint8_t *from) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from));
+}
+inline void store_vector(uint8_t *to, Vector v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), v);
+}
+inline Vector zero_vector() {
+  return _mm256_setzero_si256();
+}
+#elif defined(__SSE2__)
+constexpr size_t kVectorBytes = 16;
+using Vector = __m128i;
+inline Vector load_vector(const uint8_t *from) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+}
+inline void store_vector(uint8_t *to, Vector v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(to), v);
+}
+inline Vector zero_vector() {
+  return _mm_setzero_si128();
+}
+#endif
+
+// Moves `bytes` (1 .. 2 * width - 1) with two possibly overlapping moves of
+// `width` bytes, the first at the start, the second ending at the end.
+// Both are loaded before either is stored, so this is also a memmove.
+template <typename Word>
+inline void move_head_and_tail(uint8_t *destination, const uint8_t *source, size_t bytes) {
+  Word head, tail;
+  std::memcpy(&head, source, sizeof(Word));
+  std::memcpy(&tail, source + bytes - sizeof(Word), sizeof(Word));
+  std::memcpy(destination, &head, sizeof(Word));
+  std::memcpy(destination + bytes - sizeof(Word), &tail, sizeof(Word));
+}
+
+// memcpy(destination, source, bytes) for ranges known to be apart. Short
+// ranges are copied inline with vector loads and stores, the last one ending
+// exactly at the range's end (it may rewrite bytes already written, with the
+// same values).
+inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes) {
 #if defined(__SSE2__)
-  const uintptr_t to = reinterpret_cast<uintptr_t>(destination);
-  const uintptr_t from = reinterpret_cast<uintptr_t>(source);
-  const bool apart = to - from >= bytes && from - to >= bytes;
-  if (apart && bytes <= kInlineCopyBytes) {
-    if (bytes >= 16) {
-      size_t done = 0;
-      for (; done + 16 <= bytes; done += 16)
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(destination + done),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + done)));
+  if (bytes <= kInlineCopyBytes) {
+    if (bytes >= kVectorBytes) {
+      // The first vector as it falls, the rest stored at aligned addresses
+      // (a store across two cache lines costs more than such a load).
+      store_vector(destination, load_vector(source));
+      size_t done = kVectorBytes - (reinterpret_cast<uintptr_t>(destination) & (kVectorBytes - 1));
+      for (; done + kVectorBytes <= bytes; done += kVectorBytes)
+        store_vector(destination + done, load_vector(source + done));
       if (done < bytes)
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(destination + bytes - 16),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + bytes - 16)));
+        store_vector(destination + bytes - kVectorBytes,
+                     load_vector(source + bytes - kVectorBytes));
       return;
     }
-    if (bytes >= 8) {
-      uint64_t head, tail;
-      std::memcpy(&head, source, 8);
-      std::memcpy(&tail, source + bytes - 8, 8);
-      std::memcpy(destination, &head, 8);
-      std::memcpy(destination + bytes - 8, &tail, 8);
+#if defined(__AVX2__)
+    if (bytes >= 16) {
+      const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
+      const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + bytes - 16));
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(destination), head);
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(destination + bytes - 16), tail);
       return;
     }
-    if (bytes >= 4) {
-      uint32_t head, tail;
-      std::memcpy(&head, source, 4);
-      std::memcpy(&tail, source + bytes - 4, 4);
-      std::memcpy(destination, &head, 4);
-      std::memcpy(destination + bytes - 4, &tail, 4);
-      return;
-    }
+#endif
+    if (bytes >= 8) return move_head_and_tail<uint64_t>(destination, source, bytes);
+    if (bytes >= 4) return move_head_and_tail<uint32_t>(destination, source, bytes);
     for (size_t i = 0; i < bytes; ++i) destination[i] = source[i];
     return;
   }
 #endif
+  std::memcpy(destination, source, bytes);
+}
+
+// memmove(destination, source, bytes): copy_apart where the two ranges are
+// apart; overlapping ranges, possible when a host hands one bitmap over as
+// both frame and background, take memmove.
+inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes) {
+  const uintptr_t to = reinterpret_cast<uintptr_t>(destination);
+  const uintptr_t from = reinterpret_cast<uintptr_t>(source);
+  if (to - from >= bytes && from - to >= bytes && bytes <= kInlineCopyBytes)
+    return copy_apart(destination, source, bytes);
   std::memmove(destination, source, bytes);
 }
 
+// Zeroes the first `bytes` (at most `width`) of a row of `width` bytes
+// (from_end false) or its last `bytes` (from_end true). Where the row is wide
+// enough, clears whole vectors (or a word) from that edge instead, possibly
+// more than `bytes`: the caller then writes the rest of the row.
+inline void clear_edge(uint8_t *row, size_t width, size_t bytes, bool from_end) {
+  if (bytes == 0) return;
+#if defined(__SSE2__)
+  if (width >= kVectorBytes && bytes <= kInlineCopyBytes) {
+    if (bytes <= kVectorBytes) {
+      store_vector(from_end ? row + width - kVectorBytes : row, zero_vector());
+      return;
+    }
+    uint8_t *start = from_end ? row + width - bytes : row;
+    size_t done = 0;
+    for (; done + kVectorBytes <= bytes; done += kVectorBytes)
+      store_vector(start + done, zero_vector());
+    if (done < bytes) store_vector(start + bytes - kVectorBytes, zero_vector());
+    return;
+  }
+#endif
+  if (bytes <= 8 && width >= 8) {
+    const uint64_t zero = 0;
+    std::memcpy(from_end ? row + width - 8 : row, &zero, 8);
+    return;
+  }
+  std::memset(from_end ? row + width - bytes : row, 0, bytes);
+}
+
+}  // namespace WAVEFX_ISA
 }  // namespace wavefx
 
 #endif  // WAVEFX_ROW_COPY_H

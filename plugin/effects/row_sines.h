@@ -8,23 +8,33 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__AVX__)
+#include <immintrin.h>
+#endif
+
+#include "isa_namespace.h"
 #include "sine.h"
 #include "wave_effect.h"
 
 namespace wavefx {
+inline namespace WAVEFX_ISA {
 
 // Rows i = 0, 1, 2, ... of one frame. The plain algorithm evaluates
 // sine(x_i) with x_i = fl(fl(i * frequency) + phase) in double precision and
 // sine() correctly rounded. Here (cos, sin) of theta_i = phase + i *
 // frequency (exact reals) is carried from row to row by rotations: rows 1
-// to 3 are row 0 turned by the frequency f, once, twice and three times, and
-// from there rows run in four independent chains (row i feeds row i + 4)
-// turned by 4f (exact), which quarters the latency of the recurrence. Row i
-// is thus n_i = (i mod 4) + floor(i / 4) rotations from row 0.
+// to 7 are row 0 turned by the frequency f, once, twice, ... seven times,
+// and from there rows run in C = 8 independent chains (row i feeds row
+// i + 8) turned by 8f (exact), which divides the latency of the recurrence
+// by eight. Row i is thus n_i = (i mod 8) + floor(i / 8) rotations from
+// row 0.
 //
 // Error bound, |estimate_i - sine(x_i)| <= bound_i, with u = 2^-53:
 //  (a) Rotation. The start (cos p, sin p) and the steps (cos f, sin f),
-//      (cos 4f, sin 4f) are correctly rounded, each component within half
+//      (cos 8f, sin 8f) are correctly rounded, each component within half
 //      an ulp, u/2, of the true value: in the 2-norm the start is off by
 //      u/sqrt(2) and a step v' = R~ v + r has ||R~ - R|| <= u/sqrt(2) and
 //      ||R~|| <= 1 + u. Rounding: each component is two products and a sum,
@@ -48,6 +58,7 @@ namespace wavefx {
 class RowSines {
  public:
   static constexpr int kBlock = 64;
+  static constexpr int kChains = 8;  // C, dividing kBlock
   static constexpr double kUnitRoundoff = 0x1p-53;
   static constexpr double kStepConstantsError = 0.76 * kUnitRoundoff;
   static constexpr double kStepArithmeticError = 2.96 * kUnitRoundoff;
@@ -58,10 +69,13 @@ class RowSines {
 
   // Estimates for a block of consecutive rows.
   struct Block {
-    double angle[kBlock];  // x_i exactly as the plain algorithm forms it
-    double sine[kBlock];   // estimate of sine(angle)
-    double bound;          // |sine[k] - wavefx::sine(angle[k])| <= bound for every k
+    double sine[kBlock + kChains - 1];  // estimate of sine(angle(first + k)); room for a last step
+    double bound;  // |sine[k] - wavefx::sine(angle(first + k))| <= bound for every k
   };
+
+  // x_i exactly as the plain algorithm forms it. Only rows whose estimate
+  // cannot decide them need it, and the bound needs it at a block's ends.
+  double angle(int64_t row) const { return static_cast<double>(row) * frequency_ + phase_; }
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
     const double step_cos = cosine(frequency_), step_sin = sine(frequency_);
@@ -78,54 +92,80 @@ class RowSines {
   // Fills `out` for the next `rows` rows (at most kBlock), starting at row 0.
   // Every block but the last must have a multiple of kChains rows.
   void next_block(int rows, Block &out) {
-    double row = static_cast<double>(row_);
-    for (int k = 0; k < rows; ++k, row += 1.0) out.angle[k] = row * frequency_ + phase_;
     // One bound for the whole block, each term at its largest there: n_i is
-    // at most floor(last / 4) + 3 rows from the block's first (which starts
-    // at a multiple of 4), and |x_i| and |fl(i f)| are monotone in i, so
-    // largest at an end of the block.
+    // at most floor(last / C) + C - 1 more than the block's first row's
+    // floor(first / C) (the block starts at a multiple of C), and |x_i| and
+    // |fl(i f)| are monotone in i, so largest at an end of the block.
     const int last = rows - 1;
     const double last_row = static_cast<double>(row_ + last);
-    const double n = static_cast<double>(row_ / kChains + (last >> 2) + (last < 3 ? last : 3));
+    const double n = static_cast<double>(row_ / kChains + last / kChains +
+                                         (last < kChains - 1 ? last : kChains - 1));
     const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
     const double rounded_product =
         last_row >= kFirstRoundedProductRow ? std::fabs(last_row * frequency_) : 0.0;
-    const double first_angle = std::fabs(out.angle[0]), last_angle = std::fabs(out.angle[last]);
+    const double first_angle = std::fabs(angle(row_)), last_angle = std::fabs(angle(row_ + last));
     const double largest_angle = first_angle > last_angle ? first_angle : last_angle;
-    const double angle = kAngleRoundingCoefficient * (rounded_product + largest_angle);
-    out.bound = (rotation + angle + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
+    const double angle_term = kAngleRoundingCoefficient * (rounded_product + largest_angle);
+    out.bound = (rotation + angle_term + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
     row_ += rows;
-    double c0 = cos_[0], c1 = cos_[1], c2 = cos_[2], c3 = cos_[3];
-    double s0 = sin_[0], s1 = sin_[1], s2 = sin_[2], s3 = sin_[3];
-    const double sc = step_cos_, ss = step_sin_;
-    double sines[kBlock + kChains];
+    // The chains side by side in vector lanes, each lane the scalar step
+    // c' = c sc - s ss, s' = s sc + c ss.
+#if defined(__SSE2__)
+#if defined(__AVX__)
+    using Lanes = __m256d;
+    const auto load = [](const double *from) { return _mm256_loadu_pd(from); };
+    const auto store = [](double *to, Lanes v) { _mm256_storeu_pd(to, v); };
+    const auto set = [](double x) { return _mm256_set1_pd(x); };
+    const auto add = [](Lanes a, Lanes b) { return _mm256_add_pd(a, b); };
+    const auto sub = [](Lanes a, Lanes b) { return _mm256_sub_pd(a, b); };
+    const auto mul = [](Lanes a, Lanes b) { return _mm256_mul_pd(a, b); };
+#else
+    using Lanes = __m128d;
+    const auto load = [](const double *from) { return _mm_loadu_pd(from); };
+    const auto store = [](double *to, Lanes v) { _mm_storeu_pd(to, v); };
+    const auto set = [](double x) { return _mm_set1_pd(x); };
+    const auto add = [](Lanes a, Lanes b) { return _mm_add_pd(a, b); };
+    const auto sub = [](Lanes a, Lanes b) { return _mm_sub_pd(a, b); };
+    const auto mul = [](Lanes a, Lanes b) { return _mm_mul_pd(a, b); };
+#endif
+    constexpr int kLanes = sizeof(Lanes) / sizeof(double), kVectors = kChains / kLanes;
+    const Lanes sc = set(step_cos_), ss = set(step_sin_);
+    Lanes c[kVectors], s[kVectors];
+    for (int v = 0; v < kVectors; ++v)
+      c[v] = load(cos_ + kLanes * v), s[v] = load(sin_ + kLanes * v);
     for (int k = 0; k < rows; k += kChains) {
-      sines[k] = s0;
-      sines[k + 1] = s1;
-      sines[k + 2] = s2;
-      sines[k + 3] = s3;
-      double t;
-      t = c0 * sc - s0 * ss, s0 = s0 * sc + c0 * ss, c0 = t;
-      t = c1 * sc - s1 * ss, s1 = s1 * sc + c1 * ss, c1 = t;
-      t = c2 * sc - s2 * ss, s2 = s2 * sc + c2 * ss, c2 = t;
-      t = c3 * sc - s3 * ss, s3 = s3 * sc + c3 * ss, c3 = t;
+      for (int v = 0; v < kVectors; ++v) {
+        store(out.sine + k + kLanes * v, s[v]);
+        const Lanes turned = sub(mul(c[v], sc), mul(s[v], ss));
+        s[v] = add(mul(s[v], sc), mul(c[v], ss));
+        c[v] = turned;
+      }
     }
-    for (int k = 0; k < rows; ++k) out.sine[k] = sines[k];
-    cos_[0] = c0, cos_[1] = c1, cos_[2] = c2, cos_[3] = c3;
-    sin_[0] = s0, sin_[1] = s1, sin_[2] = s2, sin_[3] = s3;
+    for (int v = 0; v < kVectors; ++v)
+      store(cos_ + kLanes * v, c[v]), store(sin_ + kLanes * v, s[v]);
+#else
+    for (int k = 0; k < rows; k += kChains) {
+      for (int chain = 0; chain < kChains; ++chain) {
+        out.sine[k + chain] = sin_[chain];
+        const double turned = cos_[chain] * step_cos_ - sin_[chain] * step_sin_;
+        sin_[chain] = sin_[chain] * step_cos_ + cos_[chain] * step_sin_;
+        cos_[chain] = turned;
+      }
+    }
+#endif
   }
 
  private:
   double frequency_;
   double phase_;
-  static constexpr int kChains = 4;
-  double cos_[kChains];  // chain j holds the next row i with i % 4 == j
+  double cos_[kChains];  // chain j holds the next row i with i % C == j
   double sin_[kChains];
   double step_cos_;
   double step_sin_;
   int64_t row_ = 0;
 };
 
+}  // namespace WAVEFX_ISA
 }  // namespace wavefx
 
 #endif  // WAVEFX_ROW_SINES_H

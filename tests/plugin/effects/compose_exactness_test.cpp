@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "effects/cpu_features.h"
 #include "effects/row_sines.h"
 #include "support/plugin_test_support.h"
 #include "support/reference_sine.h"
@@ -101,7 +102,7 @@ TEST_F(ComposeExactnessTest, RowSineBoundsHoldAndStayTight) {
       for (int k = 0; k < n; ++k) {
         const int32_t i = first + k;
         const double angle = static_cast<double>(i) * e.frequency + static_cast<double>(e.phase);
-        ASSERT_EQ(angle, block.angle[k]);
+        ASSERT_EQ(angle, sines.angle(i));
         const double error = std::fabs(block.sine[k] - reference_sine(angle));
         ASSERT_LE(error, block.bound) << "row " << i << " of trial " << trial;
         if (error > 0) worst_ratio = std::max(worst_ratio, error / block.bound);
@@ -118,7 +119,30 @@ TEST_F(ComposeExactnessTest, RowSineBoundsHoldAndStayTight) {
   EXPECT_GT(worst_ratio, 0.0);
 }
 
-TEST_F(ComposeExactnessTest, MatchesTheStraightforwardHookOnRandomParameters) {
+// The hook's row loops exist for SSE2 and for AVX2: each test below runs
+// both (the AVX2 one where the processor has it).
+class ComposeVariantTest : public ComposeExactnessTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    ComposeExactnessTest::SetUp();
+    if (GetParam() && !real_.avx2) GTEST_SKIP() << "no AVX2 on this processor";
+    wavefx::override_cpu_features(wavefx::CpuFeatures{GetParam(), real_.fma});
+  }
+  void TearDown() override {
+    wavefx::override_cpu_features(real_);
+    ComposeExactnessTest::TearDown();
+  }
+
+ private:
+  const wavefx::CpuFeatures real_ = wavefx::cpu_features();
+};
+
+INSTANTIATE_TEST_SUITE_P(RowLoops, ComposeVariantTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &param_info) {
+                           return param_info.param ? "Avx2" : "Sse2";
+                         });
+
+TEST_P(ComposeVariantTest, MatchesTheStraightforwardHookOnRandomParameters) {
   int64_t rows = 0;
   for (int trial = 0; trial < 300 && !HasFailure(); ++trial) {
     const bool ripple_on = random() % 2;
@@ -126,12 +150,20 @@ TEST_F(ComposeExactnessTest, MatchesTheStraightforwardHookOnRandomParameters) {
     const int32_t width = static_cast<int32_t>(random() % 5) + 1;
     rows += compare(ripple_on ? e : off(), ripple_on ? off() : e, width, 5000, 5);
   }
-  for (auto [w, h] : {std::pair{320, 200}, {640, 480}, {7, 4000}, {1, 1}, {2, 3}})
+  // Widths on each side of the row copies' 8, 16 and 32-byte moves.
+  for (auto [w, h] : {std::pair{320, 200},
+                      {640, 480},
+                      {7, 4000},
+                      {1, 1},
+                      {2, 3},
+                      {12, 500},
+                      {24, 300},
+                      {40, 100}})
     rows += compare(random_effect(), off(), w, h, 3) + compare(off(), random_effect(), w, h, 3);
   EXPECT_GT(rows, 7'000'000);
 }
 
-TEST_F(ComposeExactnessTest, LongRunsWithGrowingPhasesMatch) {
+TEST_P(ComposeVariantTest, LongRunsWithGrowingPhasesMatch) {
   int64_t rows = 0;
   for (float speed : {0.05f, 0.37f, 2.0f, 123.0f}) {
     rows += compare(WaveEffect{1, speed, 0.1f, 40, 0.0f}, off(), 3, 300, 4000);
@@ -145,7 +177,7 @@ TEST_F(ComposeExactnessTest, LongRunsWithGrowingPhasesMatch) {
 // so that the displacement sits right on a truncation boundary. The fast
 // sines cannot decide such rows; the correctly rounded sine must, and the
 // bytes must agree.
-TEST_F(ComposeExactnessTest, AmplitudesOnTruncationBoundariesMatch) {
+TEST_P(ComposeVariantTest, AmplitudesOnTruncationBoundariesMatch) {
   int64_t undecided = 0;
   const int trials = 2000;
   for (int trial = 0; trial < trials && !HasFailure(); ++trial) {
@@ -162,8 +194,7 @@ TEST_F(ComposeExactnessTest, AmplitudesOnTruncationBoundariesMatch) {
     wavefx::RowSines::Block block;
     for (int32_t first = 0; first <= row; first += wavefx::RowSines::kBlock)
       sines.next_block(wavefx::RowSines::kBlock, block);
-    const int k = row % wavefx::RowSines::kBlock;
-    const double sine = reference_sine(block.angle[k]);
+    const double sine = reference_sine(sines.angle(row));
     // Displacements of up to a quarter of the screen keep the target inside.
     const double limit =
         std::min(2147483647.0, (ripple_on ? height : width) / 4.0 / std::fabs(sine));
@@ -182,7 +213,7 @@ TEST_F(ComposeExactnessTest, AmplitudesOnTruncationBoundariesMatch) {
 
 // Rows where the angle is exactly 0 have sine exactly 0: y is exactly the
 // row number, the boundary itself.
-TEST_F(ComposeExactnessTest, RowsWithAZeroAngleMatch) {
+TEST_P(ComposeVariantTest, RowsWithAZeroAngleMatch) {
   for (int32_t zero_row : {0, 1, 17, 99}) {
     for (float frequency : {0.25f, -0.5f, 1.0f, 0.125f}) {
       const float phase = -static_cast<float>(zero_row) * frequency;

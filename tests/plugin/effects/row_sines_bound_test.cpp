@@ -21,6 +21,7 @@ using wavefx::WaveEffect;
 
 constexpr mpfr_prec_t kWide = 320;
 constexpr double u = RowSines::kUnitRoundoff;
+constexpr int kChains = RowSines::kChains;
 
 // The largest measured share of each term of the bound.
 struct Shares {
@@ -39,21 +40,21 @@ class BoundProbe {
  public:
   explicit BoundProbe(const WaveEffect &effect) : effect_(effect) {
     mpfr_inits2(kWide, theta_, exact_sin_, value_, t_, static_cast<mpfr_ptr>(nullptr));
-    for (int chain = 0; chain < 4; ++chain) mpfr_inits2(kWide, c_[chain], s_[chain], nullptr);
+    for (int chain = 0; chain < kChains; ++chain) mpfr_inits2(kWide, c_[chain], s_[chain], nullptr);
   }
   ~BoundProbe() {
     mpfr_clears(theta_, exact_sin_, value_, t_, static_cast<mpfr_ptr>(nullptr));
-    for (int chain = 0; chain < 4; ++chain) mpfr_clears(c_[chain], s_[chain], nullptr);
+    for (int chain = 0; chain < kChains; ++chain) mpfr_clears(c_[chain], s_[chain], nullptr);
   }
 
   void run(int64_t rows, int stride, Shares &shares, int64_t first_checked = 0) {
     const double f = effect_.frequency, p = effect_.phase;
     // Exact rotations of the correctly rounded start and steps, as in RowSines.
     const double step[2] = {mpfr_cosine(f), mpfr_sine(f)};
-    const double step4[2] = {mpfr_cosine(4 * f), mpfr_sine(4 * f)};
+    const double step_chains[2] = {mpfr_cosine(kChains * f), mpfr_sine(kChains * f)};
     mpfr_set_d(c_[0], mpfr_cosine(p), MPFR_RNDN);
     mpfr_set_d(s_[0], mpfr_sine(p), MPFR_RNDN);
-    for (int chain = 1; chain < 4; ++chain) rotate(c_[chain - 1], s_[chain - 1], step, chain);
+    for (int chain = 1; chain < kChains; ++chain) rotate(c_[chain - 1], s_[chain - 1], step, chain);
 
     RowSines sines(effect_);
     RowSines::Block block;
@@ -62,14 +63,14 @@ class BoundProbe {
       sines.next_block(n, block);
       for (int k = 0; k < n; ++k) {
         const int64_t i = first + k;
-        if (i >= 4) {
-          const int chain = static_cast<int>(i % 4);
-          // Chain j holds row i - 4; turn it to row i (only for checked
+        if (i >= kChains) {
+          const int chain = static_cast<int>(i % kChains);
+          // Chain j holds row i - C; turn it to row i (only for checked
           // rows after a skip would this drift: keep every row's rotation).
-          rotate(c_[chain], s_[chain], step4, chain);
+          rotate(c_[chain], s_[chain], step_chains, chain);
         }
         if (i >= first_checked && (i - first_checked) % stride == 0)
-          check(i, block.angle[k], block.sine[k], block.bound, shares);
+          check(i, sines.angle(i), block.sine[k], block.bound, shares);
       }
     }
   }
@@ -98,14 +99,14 @@ class BoundProbe {
 
   void check(int64_t i, double x, double estimate, double bound, Shares &shares) {
     const double f = effect_.frequency, p = effect_.phase;
-    const double steps = static_cast<double>(i % 4 + i / 4);
+    const double steps = static_cast<double>(i % kChains + i / kChains);
     const double product = static_cast<double>(i) * f;
     const double constants_term = (1 + steps) * RowSines::kStepConstantsError;
     const double arithmetic_term = steps * RowSines::kStepArithmeticError;
     const double angle_term =
         RowSines::kAngleRoundingCoefficient *
         (std::fabs(x) + (i >= RowSines::kFirstRoundedProductRow ? std::fabs(product) : 0.0));
-    const int chain = static_cast<int>(i % 4);
+    const int chain = static_cast<int>(i % kChains);
 
     mpfr_set_d(theta_, f, MPFR_RNDN);
     mpfr_mul_si(theta_, theta_, static_cast<long>(i), MPFR_RNDN);  // exact at 320 bits
@@ -151,17 +152,17 @@ class BoundProbe {
 
   WaveEffect effect_;
   mpfr_t theta_, exact_sin_, value_, t_;
-  mpfr_t c_[4], s_[4];
+  mpfr_t c_[kChains], s_[kChains];
 };
 
-// The float near `around` whose 4x has the cosine farthest from a double:
-// cos 4f rounds by almost half an ulp at every step, in the same direction.
+// The float near `around` whose C f has the cosine farthest from a double:
+// cos C f rounds by almost half an ulp at every step, in the same direction.
 float frequency_with_worst_step_cosine(float around) {
   float best = around, f = around;
   double worst = 0;
   for (int n = 0; n < 4000; ++n, f = std::nextafter(f, 1.0f)) {
-    const double got = mpfr_cosine(4.0 * f);
-    const double distance = mpfr_error_ratio(4.0 * f, true, got, 0.0, u);
+    const double got = mpfr_cosine(kChains * static_cast<double>(f));
+    const double distance = mpfr_error_ratio(kChains * static_cast<double>(f), true, got, 0.0, u);
     if (distance > worst) worst = distance, best = f;
   }
   return best;

@@ -1,0 +1,2 @@
+// The row loops for the SSE2 baseline.
+#include "wave_rows_impl.h"
