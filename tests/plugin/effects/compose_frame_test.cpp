@@ -156,3 +156,20 @@ TEST_F(ComposeFrameTest, RandomSessionsMatchTheModel) {
 }
 
 }  // namespace
+
+// A host may hand one bitmap over as both frame and background. Each
+// distortion row reads only its own row, so moved with memmove semantics the
+// rows come out as they would from two bitmaps; copied as if apart, a small
+// shift would reread bytes it had already written.
+TEST_F(ComposeFrameTest, ADistortionOnOneBitmapHandedOverAsBothMovesRowsAsIfApart) {
+  host.resize(200, 64);
+  paint_background();
+  host.call("START_DISTORT", {5, 10, 20});
+  const wavefx::WaveEffect start = distortion;
+  host.frame();
+  const std::vector<uint8_t> from_two_bitmaps = host.frame_contents();
+  distortion = start;
+  host.buffer = host.background;
+  host.frame();
+  EXPECT_EQ(from_two_bitmaps, host.background_contents());
+}
