@@ -90,7 +90,15 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       return;
     }
 #endif
-    if (bytes >= 8) return move_head_and_tail<uint64_t>(destination, source, bytes);
+    if (bytes >= 8) {
+      // Through vector registers: a 32-bit build would need two general
+      // registers per 8-byte word, and runs short of them in the row loops.
+      const __m128i head = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source));
+      const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source + bytes - 8));
+      _mm_storel_epi64(reinterpret_cast<__m128i *>(destination), head);
+      _mm_storel_epi64(reinterpret_cast<__m128i *>(destination + bytes - 8), tail);
+      return;
+    }
     if (bytes >= 4) return move_head_and_tail<uint32_t>(destination, source, bytes);
     for (size_t i = 0; i < bytes; ++i) destination[i] = source[i];
     return;

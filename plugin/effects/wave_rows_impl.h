@@ -164,35 +164,59 @@ bool writes_reach_only_the_frame(const Screen &screen) {
          apart(screen.frame, bytes, host.background, sizeof(uint8_t *));
 }
 
+// Out of line, so that the row loops below get the registers to themselves:
+// inlined into apply_wave, the 32-bit build (eight registers) kept their row
+// counter on the stack, a store-to-load chain of some cycles per row.
+#if defined(__GNUC__)
+#define WAVEFX_ROW_LOOP __attribute__((noinline))
+#else
+#define WAVEFX_ROW_LOOP
+#endif
+
 // Frame rows first .. first + rows - 1 become background rows decided[k],
 // for a frame and background apart. Everything the loop needs is passed by
 // value: the byte stores could otherwise alias it and force reloads.
-void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width, int64_t first,
-                      const int32_t *decided, int rows) {
+WAVEFX_ROW_LOOP void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width,
+                                      int64_t first, const int32_t *decided, int rows) {
   uint8_t *to = frame + static_cast<size_t>(first) * width;
-  for (int k = 0; k < rows; ++k, to += width)
-    copy_apart(to, background + static_cast<size_t>(decided[k]) * width, width);
+  const int32_t *const end = decided + rows;
+  // One loop per kind of row copy, as every row has the same width: each
+  // loop then holds only its own kind's code.
+  if (width >= kVectorBytes && width <= kInlineCopyBytes) {
+    for (const int32_t *source = decided; source != end; ++source, to += width)
+      copy_apart(to, background + static_cast<size_t>(*source) * width, width);
+  } else if (width < kVectorBytes) {
+    for (const int32_t *source = decided; source != end; ++source, to += width)
+      copy_apart(to, background + static_cast<size_t>(*source) * width, width);
+  } else {
+    for (const int32_t *source = decided; source != end; ++source, to += width)
+      std::memcpy(to, background + static_cast<size_t>(*source) * width, width);
+  }
 }
 
 // The same rows moved right by decided[k] (left where negative), the
 // uncovered bytes 0: the uncovered edge is cleared first, a whole vector at
 // a time, and the copy then overwrites all of it but the uncovered bytes.
-void copy_distortion_rows(uint8_t *frame, const uint8_t *background, size_t width, int64_t first,
-                          const int32_t *decided, int rows) {
-  size_t start = static_cast<size_t>(first) * width;
-  for (int k = 0; k < rows; ++k, start += width) {
-    const int32_t shift = decided[k];
-    if (shift >= 0) {
-      const size_t bytes = static_cast<size_t>(shift);
-      clear_edge(frame + start, width, bytes, false);
-      copy_apart(frame + start + bytes, background + start, width - bytes);
+WAVEFX_ROW_LOOP void copy_distortion_rows(uint8_t *frame, const uint8_t *background, size_t width,
+                                          int64_t first, const int32_t *decided, int rows) {
+  const size_t start = static_cast<size_t>(first) * width;
+  uint8_t *to = frame + start;
+  const uint8_t *from = background + start;
+  for (const int32_t *shift = decided, *end = decided + rows; shift != end;
+       ++shift, to += width, from += width) {
+    if (*shift >= 0) {
+      const size_t bytes = static_cast<size_t>(*shift);
+      clear_edge(to, width, bytes, false);
+      copy_apart(to + bytes, from, width - bytes);
     } else {
-      const size_t bytes = static_cast<size_t>(-int64_t{shift});
-      clear_edge(frame + start, width, bytes, true);
-      copy_apart(frame + start, background + start + bytes, width - bytes);
+      const size_t bytes = static_cast<size_t>(-int64_t{*shift});
+      clear_edge(to, width, bytes, true);
+      copy_apart(to, from + bytes, width - bytes);
     }
   }
 }
+
+#undef WAVEFX_ROW_LOOP
 
 // One row at a time for a host whose frame may cover the background or the
 // host's own variables (writes_reach_only_the_frame false): memmove
