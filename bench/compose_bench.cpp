@@ -89,7 +89,7 @@ void BM_ComposeFrame(benchmark::State &state) {
   const wavefx::CpuFeatures real = wavefx::cpu_features();
   const bool avx2 = state.range(3) != 0;
   if (avx2 && !real.avx2) return state.SkipWithError("no AVX2 on this processor");
-  wavefx::override_cpu_features(wavefx::CpuFeatures{avx2, real.fma});
+  wavefx::override_cpu_features(wavefx::CpuFeatures{avx2});
   const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
   // Every contender writes the same frame buffer from the same background.
   std::vector<uint8_t> background(size), frame(size);

@@ -12,7 +12,7 @@ namespace wavefx {
 
 namespace {
 
-constexpr unsigned kKnown = 1, kAvx2 = 2, kFma = 4;
+constexpr unsigned kKnown = 1, kAvx2 = 2;
 
 #if defined(WAVEFX_HAS_CPUID)
 // The extended registers the system saves on a task switch (XCR0).
@@ -25,12 +25,11 @@ uint64_t saved_register_state() {
 unsigned ask_processor() {
   unsigned eax, ebx, ecx, edx;
   if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return kKnown;
-  const bool osxsave = ecx & bit_OSXSAVE, avx = ecx & bit_AVX, fma = ecx & bit_FMA;
+  const bool osxsave = ecx & bit_OSXSAVE, avx = ecx & bit_AVX;
   // Both XMM (bit 1) and YMM (bit 2) state must be saved for VEX code.
   if (!osxsave || !avx || (saved_register_state() & 6) != 6) return kKnown;
-  unsigned features = kKnown | (fma ? kFma : 0);
-  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_AVX2)) features |= kAvx2;
-  return features;
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_AVX2)) return kKnown | kAvx2;
+  return kKnown;
 }
 #else
 unsigned ask_processor() {
@@ -48,12 +47,11 @@ CpuFeatures cpu_features() {
     features = ask_processor();
     cached.store(features, std::memory_order_relaxed);
   }
-  return {(features & kAvx2) != 0, (features & kFma) != 0};
+  return {(features & kAvx2) != 0};
 }
 
 void override_cpu_features(CpuFeatures features) {
-  cached.store(kKnown | (features.avx2 ? kAvx2 : 0) | (features.fma ? kFma : 0),
-               std::memory_order_relaxed);
+  cached.store(kKnown | (features.avx2 ? kAvx2 : 0), std::memory_order_relaxed);
 }
 
 }  // namespace wavefx

@@ -9,7 +9,6 @@ namespace wavefx {
 
 struct CpuFeatures {
   bool avx2;  // AVX2 instructions, with the system saving YMM registers
-  bool fma;   // fused multiply-add on XMM/YMM registers, likewise
 };
 
 CpuFeatures cpu_features();

@@ -126,7 +126,7 @@ class ComposeVariantTest : public ComposeExactnessTest, public ::testing::WithPa
   void SetUp() override {
     ComposeExactnessTest::SetUp();
     if (GetParam() && !real_.avx2) GTEST_SKIP() << "no AVX2 on this processor";
-    wavefx::override_cpu_features(wavefx::CpuFeatures{GetParam(), real_.fma});
+    wavefx::override_cpu_features(wavefx::CpuFeatures{GetParam()});
   }
   void TearDown() override {
     wavefx::override_cpu_features(real_);
