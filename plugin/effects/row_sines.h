@@ -17,6 +17,7 @@
 
 #include "isa_namespace.h"
 #include "sine.h"
+#include "step_rotation.h"
 #include "wave_effect.h"
 
 namespace wavefx {
@@ -78,15 +79,15 @@ class RowSines {
   double angle(int64_t row) const { return static_cast<double>(row) * frequency_ + phase_; }
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
-    const double step_cos = cosine(frequency_), step_sin = sine(frequency_);
+    const StepRotation turns = step_rotation(effect.frequency, kChains);
     cos_[0] = cosine(phase_);
     sin_[0] = sine(phase_);
     for (int chain = 1; chain < kChains; ++chain) {
-      cos_[chain] = cos_[chain - 1] * step_cos - sin_[chain - 1] * step_sin;
-      sin_[chain] = sin_[chain - 1] * step_cos + cos_[chain - 1] * step_sin;
+      cos_[chain] = cos_[chain - 1] * turns.cos_one - sin_[chain - 1] * turns.sin_one;
+      sin_[chain] = sin_[chain - 1] * turns.cos_one + cos_[chain - 1] * turns.sin_one;
     }
-    step_cos_ = cosine(kChains * frequency_);
-    step_sin_ = sine(kChains * frequency_);
+    step_cos_ = turns.cos_many;
+    step_sin_ = turns.sin_many;
   }
 
   // Fills `out` for the next `rows` rows (at most kBlock), starting at row 0.
