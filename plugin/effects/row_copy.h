@@ -70,15 +70,22 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
 #if defined(__SSE2__)
   if (bytes <= kInlineCopyBytes) {
     if (bytes >= kVectorBytes) {
-      // The first vector as it falls, the rest stored at aligned addresses
-      // (a store across two cache lines costs more than such a load).
+      // The first vector as it falls, the middle ones stored at aligned
+      // addresses (a store across two cache lines costs more than such a
+      // load), the last one ending at the range's end. Sources are reached
+      // as destination + distance, so the loop moves one pointer: the 32-bit
+      // build has registers for that, not for two pointers and a count.
+      const uintptr_t distance =
+          reinterpret_cast<uintptr_t>(source) - reinterpret_cast<uintptr_t>(destination);
+      const auto from = [distance](const uint8_t *to) {
+        return reinterpret_cast<const uint8_t *>(reinterpret_cast<uintptr_t>(to) + distance);
+      };
+      uint8_t *const last = destination + bytes - kVectorBytes;
       store_vector(destination, load_vector(source));
-      size_t done = kVectorBytes - (reinterpret_cast<uintptr_t>(destination) & (kVectorBytes - 1));
-      for (; done + kVectorBytes <= bytes; done += kVectorBytes)
-        store_vector(destination + done, load_vector(source + done));
-      if (done < bytes)
-        store_vector(destination + bytes - kVectorBytes,
-                     load_vector(source + bytes - kVectorBytes));
+      uint8_t *to = reinterpret_cast<uint8_t *>(
+          (reinterpret_cast<uintptr_t>(destination) + kVectorBytes) & ~uintptr_t{kVectorBytes - 1});
+      for (; to < last; to += kVectorBytes) store_vector(to, load_vector(from(to)));
+      store_vector(last, load_vector(from(last)));
       return;
     }
 #if defined(__AVX2__)
