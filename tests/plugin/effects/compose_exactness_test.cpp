@@ -154,6 +154,7 @@ TEST_P(ComposeVariantTest, MatchesTheStraightforwardHookOnRandomParameters) {
   for (auto [w, h] : {std::pair{320, 200},
                       {640, 480},
                       {7, 4000},
+                      {8, 4000},
                       {1, 1},
                       {2, 3},
                       {12, 500},
