@@ -5,7 +5,6 @@
 #ifndef WAVEFX_ROW_SINES_H
 #define WAVEFX_ROW_SINES_H
 
-#include <cmath>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -76,7 +75,8 @@ class RowSines {
 
   // x_i exactly as the plain algorithm forms it. Only rows whose estimate
   // cannot decide them need it, and the bound needs it at a block's ends.
-  double angle(int64_t row) const { return static_cast<double>(row) * frequency_ + phase_; }
+  // Rows are whole numbers below 2^53, so taking them as doubles is exact.
+  double angle(double row) const { return row * frequency_ + phase_; }
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
     const StepRotation turns = step_rotation(effect.frequency, kChains);
@@ -97,14 +97,16 @@ class RowSines {
     // at most floor(last / C) + C - 1 more than the block's first row's
     // floor(first / C) (the block starts at a multiple of C), and |x_i| and
     // |fl(i f)| are monotone in i, so largest at an end of the block.
+    // All in double arithmetic: whole numbers this small are exact there,
+    // and the 32-bit build would take 64-bit integers through the x87 unit.
     const int last = rows - 1;
-    const double last_row = static_cast<double>(row_ + last);
-    const double n = static_cast<double>(row_ / kChains + last / kChains +
-                                         (last < kChains - 1 ? last : kChains - 1));
+    const double last_row = row_ + last;
+    const double n =
+        row_ * (1.0 / kChains) + (last / kChains + (last < kChains - 1 ? last : kChains - 1));
     const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
     const double rounded_product =
-        last_row >= kFirstRoundedProductRow ? std::fabs(last_row * frequency_) : 0.0;
-    const double first_angle = std::fabs(angle(row_)), last_angle = std::fabs(angle(row_ + last));
+        last_row >= kFirstRoundedProductRow ? magnitude(last_row * frequency_) : 0.0;
+    const double first_angle = magnitude(angle(row_)), last_angle = magnitude(angle(last_row));
     const double largest_angle = first_angle > last_angle ? first_angle : last_angle;
     const double angle_term = kAngleRoundingCoefficient * (rounded_product + largest_angle);
     out.bound = (rotation + angle_term + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
@@ -163,7 +165,13 @@ class RowSines {
   double sin_[kChains];
   double step_cos_;
   double step_sin_;
-  int64_t row_ = 0;
+  double row_ = 0.0;  // the next block's first row, a multiple of kChains
+
+  // |x| by comparison: GCC's 32-bit build takes std::fabs through the x87
+  // unit, a store and a reload each way.
+  static double magnitude(double x) {
+    return x < 0.0 ? -x : x;
+  }
 };
 
 }  // namespace WAVEFX_ISA
