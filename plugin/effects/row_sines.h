@@ -37,13 +37,17 @@ inline namespace WAVEFX_ISA {
 //      (cos 8f, sin 8f) are correctly rounded, each component within half
 //      an ulp, u/2, of the true value: in the 2-norm the start is off by
 //      u/sqrt(2) and a step v' = R~ v + r has ||R~ - R|| <= u/sqrt(2) and
-//      ||R~|| <= 1 + u. Rounding: each component is two products and a sum,
-//      each rounded by at most u times its magnitude, and |c sc| + |s ss|
-//      <= ||v|| ||(sc, ss)|| <= 1.02, so ||r|| <= sqrt(2) * u * 2.04 * 1.02
-//      < 2.95u. Over n <= 2^31 steps the growth (1 + u)^n stays below 1.001:
+//      ||R~|| <= 1 + u. Rounding: each component of v' is two products and
+//      a sum, each rounded by at most u times its magnitude. With m the sum
+//      of a component's two product magnitudes, m <= ||v|| ||(sc, ss)|| <=
+//      1.0001 (1 + u) (Cauchy-Schwarz), and E the exact component, the
+//      component is off by at most u (m (1 + u) + |E|). In the 2-norm, by
+//      the triangle inequality, ||r|| <= u ((1 + u) sqrt(2) max m +
+//      ||R~ v||) <= u * 1.0001 (1 + u) ((1 + u) sqrt(2) + 1) < 2.4145u.
+//      Over n <= 2^31 steps the growth (1 + u)^n stays below 1.001:
 //      |estimate_i - sin theta_i| <= (1 + n_i) * kStepConstantsError
 //      + n_i * kStepArithmeticError, each coefficient including the 1.001.
-//      Every term then stays below 1.02, as assumed.
+//      Every term then stays below 10^-4, so ||v|| <= 1.0001, as assumed.
 //  (b) Angle. x_i differs from theta_i by the two roundings that made it,
 //      each at most u times its rounded result: |x_i - theta_i| <= u *
 //      (|fl(i f)| + |x_i|); sin is 1-Lipschitz. The frequency is a float (24
@@ -61,7 +65,7 @@ class RowSines {
   static constexpr int kChains = 8;  // C, dividing kBlock
   static constexpr double kUnitRoundoff = 0x1p-53;
   static constexpr double kStepConstantsError = 0.76 * kUnitRoundoff;
-  static constexpr double kStepArithmeticError = 2.96 * kUnitRoundoff;
+  static constexpr double kStepArithmeticError = 2.42 * kUnitRoundoff;
   static constexpr double kAngleRoundingCoefficient = kUnitRoundoff;
   static constexpr double kRoundedSineError = 0.5 * kUnitRoundoff;
   static constexpr double kIntervalRounding = kUnitRoundoff;

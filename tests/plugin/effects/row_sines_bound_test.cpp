@@ -190,6 +190,12 @@ TEST(RowSinesBoundTest, EveryTermHoldsAndIsReachedOnConstructedRows) {
     const float p = std::uniform_real_distribution<float>(-1e9f, 1e9f)(random);
     BoundProbe(WaveEffect{1, 0.0f, f, 1, p}).run(4000, 1, shares);
   }
+  // Row 1, one rotation from row 0, with both products and their sum
+  // rounded by nearly their most, in one direction: phase + frequency near
+  // pi/2 puts the products near 0.41 and 0.59 and their sum just below 1
+  // (the largest such rounding among float phases in [0.4, 1.17), each with
+  // the three float frequencies next to pi/2 - phase: 1.2494u).
+  BoundProbe(WaveEffect{1, 0.0f, 0x1.c0e102p-1f, 1, 0x1.635e68p-1f}).run(2, 1, shares);
   // Near the top of the wave: sine + bound just above 1, rounded there.
   BoundProbe(WaveEffect{1, 0.0f, 1e-9f, 1, 1.5707964f}).run(4000, 1, shares);
 
@@ -197,9 +203,7 @@ TEST(RowSinesBoundTest, EveryTermHoldsAndIsReachedOnConstructedRows) {
   EXPECT_GE(shares.angle, 0.5);
   EXPECT_GE(shares.sine, 0.5);
   EXPECT_GE(shares.interval, 0.5);
-  // Its worst case needs every product and sum of a step to round by half
-  // an ulp at once, in step after step; the stuck sums reach about a sixth.
-  EXPECT_GE(shares.arithmetic, 1.0 / 8);
+  EXPECT_GE(shares.arithmetic, 0.5);
   std::printf("largest shares: constants %.3f arithmetic %.3f angle %.3f sine %.3f interval %.3f\n",
               shares.constants, shares.arithmetic, shares.angle, shares.sine, shares.interval);
 }
