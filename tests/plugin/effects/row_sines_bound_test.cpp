@@ -1,7 +1,7 @@
 // The row sines' error bound, term by term, measured with MPFR on rows built
 // to come near each term: every part of the measured error stays within its
-// term, and the parts that can reach half of their term do somewhere, so a
-// bound with such a term halved fails here.
+// term and reaches half of it somewhere, so a bound with any term halved
+// fails here.
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
