@@ -61,7 +61,10 @@ struct RowDecision {
 // sine. Where they differ the row lies too near a truncation boundary for
 // the estimate, and the correctly rounded sine decides it. Four rows per
 // step with AVX, two with SSE2, then one at a time: every lane performs the
-// same IEEE operations as the scalar step.
+// same IEEE operations as the scalar step. Without row offsets (the
+// distortion's are all 0) the vector steps leave out adding them: x + 0.0
+// differs from x only for x = -0.0, which truncates to 0 all the same.
+template <bool kRowOffsets>
 void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t first, int rows,
                   double offset, double offset_step, const RowDecision &decision,
                   int32_t *decided) {
@@ -79,10 +82,9 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
                                     offset + offset_step, offset);
     for (; k + 4 <= rows; k += 4) {
       const __m256d estimates = _mm256_loadu_pd(block.sine + k);
-      const __m256d below =
-          _mm256_add_pd(offsets, _mm256_mul_pd(amplitude, _mm256_sub_pd(estimates, bound)));
-      const __m256d above =
-          _mm256_add_pd(offsets, _mm256_mul_pd(amplitude, _mm256_add_pd(estimates, bound)));
+      __m256d below = _mm256_mul_pd(amplitude, _mm256_sub_pd(estimates, bound));
+      __m256d above = _mm256_mul_pd(amplitude, _mm256_add_pd(estimates, bound));
+      if (kRowOffsets) below = _mm256_add_pd(offsets, below), above = _mm256_add_pd(offsets, above);
       const __m128i below_decided =
           _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(below, low), high));
       const __m128i above_decided =
@@ -93,7 +95,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
         for (int lane = 0; lane < 4; ++lane)
           if (((agreeing >> (4 * lane)) & 0xf) != 0xf) exact(k + lane);
       }
-      offsets = _mm256_add_pd(offsets, step);
+      if (kRowOffsets) offsets = _mm256_add_pd(offsets, step);
     }
   }
 #endif
@@ -106,10 +108,9 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
     __m128d offsets = _mm_set_pd(offset + (k + 1) * offset_step, offset + k * offset_step);
     for (; k + 2 <= rows; k += 2) {
       const __m128d estimates = _mm_loadu_pd(block.sine + k);
-      const __m128d below =
-          _mm_add_pd(offsets, _mm_mul_pd(amplitude, _mm_sub_pd(estimates, bound)));
-      const __m128d above =
-          _mm_add_pd(offsets, _mm_mul_pd(amplitude, _mm_add_pd(estimates, bound)));
+      __m128d below = _mm_mul_pd(amplitude, _mm_sub_pd(estimates, bound));
+      __m128d above = _mm_mul_pd(amplitude, _mm_add_pd(estimates, bound));
+      if (kRowOffsets) below = _mm_add_pd(offsets, below), above = _mm_add_pd(offsets, above);
       const __m128i below_decided = _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(below, low), high));
       const __m128i above_decided = _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(above, low), high));
       _mm_storel_epi64(reinterpret_cast<__m128i *>(decided + k), below_decided);
@@ -118,7 +119,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
         if ((agreeing & 0x0f) != 0x0f) exact(k);
         if ((agreeing & 0xf0) != 0xf0) exact(k + 1);
       }
-      offsets = _mm_add_pd(offsets, step);
+      if (kRowOffsets) offsets = _mm_add_pd(offsets, step);
     }
   }
 #endif
@@ -323,7 +324,8 @@ void apply_ripple() {
       [amplitude](const RowSines &sines, const RowSines::Block &block, int64_t first, int rows,
                   const Screen &screen, int32_t *decided) {
         const RowDecision decision = {amplitude, 0.0, screen.height - 1.0};
-        decide_block(sines, block, first, rows, static_cast<double>(first), 1.0, decision, decided);
+        decide_block<true>(sines, block, first, rows, static_cast<double>(first), 1.0, decision,
+                           decided);
       },
       copy_ripple_rows, move_ripple_row);
 }
@@ -335,8 +337,8 @@ void apply_distortion() {
       [amplitude](const RowSines &sines, const RowSines::Block &block, int64_t first, int rows,
                   const Screen &screen, int32_t *decided) {
         const double widest = screen.width - 1.0;
-        decide_block(sines, block, first, rows, 0.0, 0.0, RowDecision{amplitude, -widest, widest},
-                     decided);
+        decide_block<false>(sines, block, first, rows, 0.0, 0.0,
+                            RowDecision{amplitude, -widest, widest}, decided);
       },
       copy_distortion_rows, move_distortion_row);
 }
