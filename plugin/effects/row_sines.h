@@ -84,8 +84,9 @@ class RowSines {
 
   explicit RowSines(const WaveEffect &effect) : frequency_(effect.frequency), phase_(effect.phase) {
     const StepRotation turns = step_rotation(effect.frequency, kChains);
-    cos_[0] = cosine(phase_);
-    sin_[0] = sine(phase_);
+    const SineAndCosine start = sine_and_cosine(phase_);
+    cos_[0] = start.cosine;
+    sin_[0] = start.sine;
     for (int chain = 1; chain < kChains; ++chain) {
       cos_[chain] = cos_[chain - 1] * turns.cos_one - sin_[chain - 1] * turns.sin_one;
       sin_[chain] = sin_[chain - 1] * turns.cos_one + cos_[chain - 1] * turns.sin_one;

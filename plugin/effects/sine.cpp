@@ -471,4 +471,13 @@ double cosine(double x) {
   return sine_or_cosine<kCosineShift>(x, nullptr);
 }
 
+SineAndCosine sine_and_cosine(double x) {
+  const double ax = magnitude(x);
+  if (!(ax < 0x1p20) || ax < 0x1p-26) return {sine(x), cosine(x)};
+  // One reduction, then the two estimates side by side: independent chains
+  // that the processor overlaps.
+  const Reduced reduced = reduce_cody_waite(x);
+  return {decide<0>(x, reduced, nullptr), decide<kCosineShift>(x, reduced, nullptr)};
+}
+
 }  // namespace wavefx

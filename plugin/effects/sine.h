@@ -13,6 +13,14 @@ double sine(double x);
 // cos(x) rounded to nearest; NaN for NaN and infinities.
 double cosine(double x);
 
+// Both, exactly as sine(x) and cosine(x), sharing one argument reduction:
+// about the cost of one of them where |x| < 2^20.
+struct SineAndCosine {
+  double sine;
+  double cosine;
+};
+SineAndCosine sine_and_cosine(double x);
+
 namespace sine_detail {
 
 // Which path decided a result, for tests that must reach each of them.
