@@ -84,6 +84,15 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       store_vector(destination, load_vector(source));
       uint8_t *to = reinterpret_cast<uint8_t *>(
           (reinterpret_cast<uintptr_t>(destination) + kVectorBytes) & ~uintptr_t{kVectorBytes - 1});
+#if defined(__GNUC__) && defined(__i386__)
+      // The loop (under 32 bytes of code, after its 2 to 6-byte entry test)
+      // starts in the first half of a 32-byte line, so it never crosses a
+      // 64-byte one. The 32-bit build gets no loop alignment from the
+      // compiler here, and where this loop happened to cross such a line
+      // it ran at half speed: the SSE2 DLL's 1920x1080 ripple took 1.77
+      // memcpys instead of 1.02.
+      __asm__ volatile(".p2align 5");
+#endif
       for (; to < last; to += kVectorBytes) store_vector(to, load_vector(from(to)));
       store_vector(last, load_vector(from(last)));
       return;
@@ -100,6 +109,11 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
     if (bytes >= 8) {
       // Through vector registers: a 32-bit build would need two general
       // registers per 8-byte word, and runs short of them in the row loops.
+      // Exactly 8 bytes are one move: GCC does not always see that the two
+      // below would store the same word twice.
+      if (bytes == 8)
+        return _mm_storel_epi64(reinterpret_cast<__m128i *>(destination),
+                                _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source)));
       const __m128i head = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source));
       const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(source + bytes - 8));
       _mm_storel_epi64(reinterpret_cast<__m128i *>(destination), head);
