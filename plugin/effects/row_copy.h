@@ -85,12 +85,12 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       uint8_t *to = reinterpret_cast<uint8_t *>(
           (reinterpret_cast<uintptr_t>(destination) + kVectorBytes) & ~uintptr_t{kVectorBytes - 1});
 #if defined(__GNUC__) && defined(__i386__)
-      // The loop (under 32 bytes of code, after its 2 to 6-byte entry test)
-      // starts in the first half of a 32-byte line, so it never crosses a
-      // 64-byte one. The 32-bit build gets no loop alignment from the
-      // compiler here, and where this loop happened to cross such a line
-      // it ran at half speed: the SSE2 DLL's 1920x1080 ripple took 1.77
-      // memcpys instead of 1.02.
+      // A 32-byte boundary just before the loop's entry test (2 to 6 bytes
+      // of code, as GCC lays it out): the loop, under 20 bytes, then lies
+      // in one 32-byte line and never crosses a 64-byte one. The 32-bit
+      // build gets no loop alignment from the compiler here, and where
+      // this loop happened to cross such a line it ran at half speed: the
+      // SSE2 DLL's 1920x1080 ripple took 1.77 memcpys instead of 1.02.
       __asm__ volatile(".p2align 5");
 #endif
       for (; to < last; to += kVectorBytes) store_vector(to, load_vector(from(to)));

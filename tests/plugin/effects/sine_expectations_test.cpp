@@ -1,7 +1,7 @@
-// The plug-in's sine and cosine (alone and together) against results computed by MPFR on Linux
-// and checked in, so that the Windows build under Wine is held to the same
-// bits: hard cases to round, neighbours of multiples of pi/2, every binade,
-// the hook's angles.
+// The plug-in's sine and cosine, alone and together, against results
+// computed by MPFR on Linux and checked in, so that the Windows build under
+// Wine is held to the same bits: hard cases to round, neighbours of
+// multiples of pi/2, every binade, the hook's angles.
 #include "support/sine_expectations.h"
 
 #include <gtest/gtest.h>
