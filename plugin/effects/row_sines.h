@@ -151,6 +151,12 @@ class RowSines {
     }
     for (int v = 0; v < kVectors; ++v)
       store(cos_ + kLanes * v, c[v]), store(sin_ + kLanes * v, s[v]);
+#if defined(__GNUC__)
+    // The chains wait in memory for the next block. Kept in registers, they
+    // took half of the 32-bit build's eight vector registers through the
+    // decision and copy loops in between, which then ran short of them.
+    __asm__ volatile("" : : "r"(cos_), "r"(sin_) : "memory");
+#endif
 #else
     for (int k = 0; k < rows; k += kChains) {
       for (int chain = 0; chain < kChains; ++chain) {

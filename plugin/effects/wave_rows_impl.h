@@ -69,8 +69,12 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
                   double offset, double offset_step, const RowDecision &decision,
                   int32_t *decided) {
   int k = 0;
+  // The row number as a double (exact: rows are whole numbers far below
+  // 2^53). Kept as a 64-bit integer, first + row became a counter in
+  // memory that the 32-bit build added to, with carry, on every step.
+  const double first_row = static_cast<double>(first);
   const auto exact = [&](int row) {
-    decided[row] = decision(offset + row * offset_step, sine(sines.angle(first + row)));
+    decided[row] = decision(offset + row * offset_step, sine(sines.angle(first_row + row)));
   };
 #if defined(__AVX__)
   {
