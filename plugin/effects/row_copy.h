@@ -50,6 +50,19 @@ inline Vector zero_vector() {
 }
 #endif
 
+// `p` unchanged, but opaque to the compiler. GCC 12's 32-bit AVX2 build
+// stored some vectors loaded through a pointer it could trace (a function
+// argument, a stack array) to the stack as well, and never read them back:
+// a dead 32-byte store per row in the distortion's copies and per four rows
+// in the decisions. Loads through an opaque pointer get no such store.
+template <typename T>
+inline T *opaque(T *p) {
+#if defined(__GNUC__)
+  __asm__("" : "+r"(p));
+#endif
+  return p;
+}
+
 // Moves `bytes` (1 .. 2 * width - 1) with two possibly overlapping moves of
 // `width` bytes, the first at the start, the second ending at the end.
 // Both are loaded before either is stored, so this is also a memmove.

@@ -85,7 +85,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
     __m256d offsets = _mm256_set_pd(offset + 3.0 * offset_step, offset + 2.0 * offset_step,
                                     offset + offset_step, offset);
     for (; k + 4 <= rows; k += 4) {
-      const __m256d estimates = _mm256_loadu_pd(block.sine + k);
+      const __m256d estimates = _mm256_loadu_pd(opaque(block.sine + k));
       __m256d below = _mm256_mul_pd(amplitude, _mm256_sub_pd(estimates, bound));
       __m256d above = _mm256_mul_pd(amplitude, _mm256_add_pd(estimates, bound));
       if (kRowOffsets) below = _mm256_add_pd(offsets, below), above = _mm256_add_pd(offsets, above);
@@ -249,7 +249,7 @@ WAVEFX_ROW_LOOP void copy_distortion_rows(uint8_t *frame, const uint8_t *backgro
     if (*shift >= 0) {
       const size_t bytes = static_cast<size_t>(*shift);
       clear_edge(to, width, bytes, false);
-      copy_apart(to + bytes, from, width - bytes);
+      copy_apart(to + bytes, opaque(from), width - bytes);
     } else {
       const size_t bytes = static_cast<size_t>(-int64_t{*shift});
       clear_edge(to, width, bytes, true);
