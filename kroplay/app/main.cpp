@@ -71,10 +71,12 @@ void check_selection(const Options &options, int64_t frames) {
 
 // Why `output` must not be written, or "".
 std::string output_refusal(const Options &options, const std::string &output) {
+  const std::string named =
+      options.output.empty() ? "the output " + output + " would be" : "-o " + output + " is";
   if (!options.script.empty() && same_file(options.script, output))
-    return (options.output.empty() ? "the output " + output + " would be"
-                                   : "-o " + output + " is") +
-           " the script itself; choose another output";
+    return named + " the script itself; choose another output";
+  if (same_file(plugin_path(options), output))
+    return named + " the plug-in itself; choose another output";
   if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";
@@ -112,12 +114,12 @@ int play(const Options &options, const std::string &output) {
     throw OutputError("cannot write the frame hashes to standard output");
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
-                 output_name(output).c_str());
+                 one_line(output_name(output)).c_str());
     return run.exit_status().value_or(kExitDone);
   }
   check_selection(options, recorder.frames());
   out.finish();
-  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
+  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                out.summary().c_str());
   return run.exit_status().value_or(kExitDone);
 }
