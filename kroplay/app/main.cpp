@@ -69,8 +69,16 @@ void check_selection(const Options &options, int64_t frames) {
                     ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
 }
 
-// Why `output` must not be written, or "".
-std::string output_refusal(const Options &options, const std::string &output) {
+// Why the script cannot be read or `output` must not be written, or "".
+std::string path_refusal(const Options &options, const std::string &output) {
+  const std::string script_device = reserved_device_name(options.script);
+  if (!script_device.empty())
+    return options.script + " names the Windows device " + script_device +
+           ", not a file; rename the script";
+  const std::string output_device = reserved_device_name(output);
+  if (!output_device.empty())
+    return "-o " + output + " names the Windows device " + output_device +
+           ", not a file; choose another output";
   const std::string named =
       options.output.empty() ? "the output " + output + " would be" : "-o " + output + " is";
   if (!options.script.empty() && same_file(options.script, output))
@@ -161,7 +169,7 @@ int main(int argc, char **argv) {
   // The preview writes only what -o names.
   const std::string output =
       options.output.empty() && !options.window ? default_output(options.script) : options.output;
-  const std::string refusal = output_refusal(options, output);
+  const std::string refusal = path_refusal(options, output);
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
   on_interrupt_signals(on_fatal_signal);
