@@ -1,7 +1,8 @@
 // Windows opens a device for some file names whatever their folder,
 // extension or case (nul.lua, Aux.gif, com1.tar.gz): there kroplay refuses
-// them as script, output and picture names before opening anything; on
-// other systems they are ordinary files.
+// them as script, output and picture names before opening anything (the
+// device by its own name, \\.\NUL, is written into); on other systems they
+// are ordinary files.
 #include <gtest/gtest.h>
 
 #include "support/run_program.h"
@@ -40,6 +41,9 @@ TEST(KroplayDeviceNames, AreRefusedOnWindowsAndOrdinaryFilesElsewhere) {
                          "COM1, not a file\n"))
       << run.err;
   EXPECT_EQ((std::vector<std::string>{"ok.lua", "picture.lua"}), dir.entries());
+  // The device by its own name is written into.
+  run = kroplay(quoted_argument(script) + " -o \\\\.\\NUL");
+  EXPECT_EQ(0, run.status) << run.err;
 #else
   dir.write("nul.lua", "frame()\n");
   dir.write("com1.tar.gz", "not a picture");
