@@ -14,10 +14,11 @@ namespace kroplay {
 
 TargetKind target_kind(const std::string &target) {
   // A device asked for by its own name (\\.\NUL, \\.\COM1), which stat does
-  // not know. No other paths there: \\.\PhysicalDrive0 is a whole disk.
-  const char kDeviceSpace[] = "\\\\.\\";
-  if (target.rfind(kDeviceSpace, 0) == 0 &&
-      !reserved_device_name(target.substr(sizeof kDeviceSpace - 1)).empty())
+  // not know: a device's file name that reserved_device_name lets through.
+  // No other paths there: \\.\PhysicalDrive0 is a whole disk.
+  const size_t folder_end = target.find_last_of("/\\");
+  if (folder_end != std::string::npos && reserved_device_name(target).empty() &&
+      !reserved_device_name(target.substr(folder_end + 1)).empty())
     return TargetKind::kWritable;
   struct _stati64 info;
   if (_stati64(target.c_str(), &info) != 0) return TargetKind::kReplaceable;

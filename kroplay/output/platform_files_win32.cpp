@@ -47,7 +47,7 @@ bool is_broken_pipe_signal(int signal) {
 
 std::string reserved_device_name(const std::string &path) {
   // \\.\NUL asks for the device by its own name.
-  if (path.rfind("\\\\.\\", 0) == 0 || path.rfind("//./", 0) == 0) return "";
+  if (path.rfind("\\\\.\\", 0) == 0) return "";
   const size_t folder_end = path.find_last_of("/\\");
   size_t start = folder_end == std::string::npos ? 0 : folder_end + 1;
   if (start == 0 && path.size() > 1 && path[1] == ':') start = 2;  // "C:nul"
