@@ -178,16 +178,16 @@ int main(int argc, char **argv) {
     }
     return play(options, output);
   } catch (const ScriptError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const OutputError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const PluginError &e) {
     return fail(kExitPluginFailed, e.what());
   } catch (const ContractError &e) {
     return fail(kExitPluginFailed, std::string("plug-in breaks the host contract: ") + e.what());
   } catch (const std::bad_alloc &) {
-    return fail(kExitScriptFailed, "out of memory");
+    return fail(kExitRunFailed, "out of memory");
   } catch (const std::exception &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   }
 }
