@@ -67,8 +67,16 @@ constexpr ValueKind kWhole = ValueKind::kWholeNumber;
 constexpr ValueKind kFile = ValueKind::kFileName;
 constexpr ValueKind kText = ValueKind::kText;
 
+void replace(std::string &text, const std::string &from, const std::string &to) {
+  const size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
 // clang-format off
-const std::vector<OptionRow> kOptionTable = {
+const std::vector<OptionRow> &option_table() {
+  static const std::vector<OptionRow> table = {
     {"-o", "--output", "FILE", kFile, 0, 0, nullptr,
      "the output: a GIF, a PNG when FILE ends in .png, or - for a GIF on standard output "
      "(default: the script's name with .gif, in the working folder; demo.gif for the demo)",
@@ -135,22 +143,13 @@ const std::vector<OptionRow> kOptionTable = {
      "show the version, with the Lua, giflib and libpng versions",
      kInformation, true,
      [](Options &o, const OptionValue &) { o.version = true; }},
-};
+  };
+  return table;
+}
 // clang-format on
 
-void replace(std::string &text, const std::string &from, const std::string &to) {
-  const size_t at = text.find(from);
-  if (at != std::string::npos) text.replace(at, from.size(), to);
-}
-
-}  // namespace
-
-const std::vector<OptionRow> &option_table() {
-  return kOptionTable;
-}
-
 const OptionRow *find_option(const std::string &spelled) {
-  for (const OptionRow &row : kOptionTable)
+  for (const OptionRow &row : option_table())
     if (spelled == row.name || (row.short_name != nullptr && spelled == row.short_name))
       return &row;
   return nullptr;
