@@ -32,6 +32,7 @@
 #include "kroplay/record/recorder.h"
 #include "kroplay/record/run_limits.h"
 #include "kroplay/record/script_run.h"
+#include "kroplay/record/seamless_loop.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -66,6 +67,7 @@ void check_selection(const Options &options, int64_t frames) {
   std::string range = std::to_string(options.frames.first);
   if (options.frames.last != options.frames.first)
     range += ".." + std::to_string(options.frames.last);
+  if (options.frames.step != 1) range += "/" + std::to_string(options.frames.step);
   throw OutputError("--frames " + range + " is past the end: the run composed " +
                     std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
                     ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
@@ -104,9 +106,19 @@ int play(const Options &options, const std::string &output) {
   // Before the output: opening a FIFO waits for a reader, and an interrupt
   // then says so.
   Progress progress(stderr, Progress::stderr_is_terminal());
+  std::unique_ptr<FrameOutput> frames =
+      open_frame_output(output, delay, std::max(options.scale, 1), options.columns, options.gap);
+  SeamlessLoop *seamless = nullptr;
+  if (options.seamless) {
+    const FrameRange &range = options.frames;
+    auto loop = std::make_unique<SeamlessLoop>(std::move(frames), range.all ? 0 : range.first,
+                                               range.all ? 1 : range.step);
+    seamless = loop.get();
+    frames = std::move(loop);
+  }
   ScriptRun run(
       {options.script, plugin_path(options), options.width, options.height, options.null_imports},
-      open_frame_output(output, delay, std::max(options.scale, 1), options.columns));
+      std::move(frames));
   // With machine output on stdout, the script's own output goes to stderr.
   const bool stdout_is_data = options.hash || is_standard_output(output);
   run.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
@@ -129,6 +141,7 @@ int play(const Options &options, const std::string &output) {
   }
   check_selection(options, recorder.frames());
   out.finish();
+  if (seamless != nullptr) std::fprintf(stderr, "kroplay: %s\n", seamless->report().c_str());
   std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                out.summary().c_str());
   return run.exit_status().value_or(kExitDone);

@@ -23,6 +23,8 @@ void check_combinations(const Options &options, bool have_script,
                      std::to_string(kMaxWindowScale) + " with --window)");
   if (options.columns != 0 && !is_png_output(options.output))
     throw UsageError("--columns lays out a PNG sprite sheet; it needs -o FILE.png");
+  if (options.gap != 0 && !is_png_output(options.output))
+    throw UsageError("--gap spaces the cells of a PNG sprite sheet; it needs -o FILE.png");
   if (options.hash && options.output == "-")
     throw UsageError("--hash and -o - would both write to standard output");
   if (options.window && (is_png_output(options.output) || options.output == "-"))
@@ -30,6 +32,8 @@ void check_combinations(const Options &options, bool have_script,
                      std::string(options.output == "-" ? "standard output" : "a PNG"));
   if (options.window && !options.frames.all)
     throw UsageError("--frames chooses frames of a recording run; it does not go with --window");
+  if (options.window && options.seamless)
+    throw UsageError("--seamless ends a recording run; it does not go with --window");
 }
 
 }  // namespace

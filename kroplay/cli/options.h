@@ -15,12 +15,14 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Which frames of a run go into the output, counted from 0, both ends
-// included.
+// Which frames of a run go into the output, counted from 0: first, then
+// every step-th frame up to last (both ends included). The run ends after
+// last.
 struct FrameRange {
-  bool all = true;  // every frame; first and last unused
+  bool all = true;  // every frame; first, last and step unused
   int64_t first = 0;
   int64_t last = 0;
+  int64_t step = 1;
 };
 
 // What the command line asks for. parse_options() starts from the defaults
@@ -45,6 +47,8 @@ struct Options {
   int quit_after = 0;  // seconds until the window closes by itself; 0: never
   FrameRange frames;
   int columns = 0;         // of a PNG sprite sheet; 0: near-square
+  int gap = 0;             // PNG pixels of colour 0 between sheet cells
+  bool seamless = false;   // end the range where it wraps most smoothly
   int64_t max_frames = 0;  // a recording run stops past this; 0: no limit
   int timeout = 0;         // seconds a recording run may take; 0: no limit
 };

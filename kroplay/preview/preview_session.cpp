@@ -75,7 +75,7 @@ void PreviewSession::run_once() {
   try {
     std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
-      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0);
+      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0, 0);
     // A fresh load each run, so the plug-in starts from its initial state.
     run =
         std::make_unique<ScriptRun>(RunSetup{options_.script, plugin_path(options_), options_.width,

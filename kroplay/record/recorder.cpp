@@ -7,7 +7,8 @@ namespace kroplay {
 
 void Recorder::frame_composed(const HostRuntime &runtime) {
   if (limits_ != nullptr) limits_->check_frames(frames_ + 1);
-  if (range_.all || (frames_ >= range_.first && frames_ <= range_.last)) {
+  if (range_.all || (frames_ >= range_.first && frames_ <= range_.last &&
+                     (frames_ - range_.first) % range_.step == 0)) {
     output_.add_frame(runtime.frame(), runtime.width(), runtime.height(), runtime.palette());
     ++frames_output_;
   }
@@ -18,6 +19,7 @@ void Recorder::frame_composed(const HostRuntime &runtime) {
   }
   ++frames_;
   progress_.update(frames_);
+  if (!range_.all && frames_ > range_.last) throw EndOfRun();
 }
 
 }  // namespace kroplay

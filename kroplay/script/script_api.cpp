@@ -123,7 +123,7 @@ struct ScriptApi::Bindings {
     ScriptApi &api = *api_slot(lua);
     if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
     if (api.fatal_) raise_fatal(lua, api);
-    if (api.exit_status_) raise_exit(lua);
+    if (api.stopped_) raise_exit(lua);
     return api;
   }
 
@@ -154,12 +154,17 @@ struct ScriptApi::Bindings {
     check_count(lua, "frame", 0, 1);
     const int32_t n = lua_gettop(lua) == 0 ? 1 : integer_in(lua, "frame", 1, 0, INT32_MAX);
     const bool ok = api.guard([&] {
-      for (int32_t i = 0; i < n; ++i) {
-        api.runtime_.compose_frame();
-        api.sink_.frame_composed(api.runtime_);
+      try {
+        for (int32_t i = 0; i < n; ++i) {
+          api.runtime_.compose_frame();
+          api.sink_.frame_composed(api.runtime_);
+        }
+      } catch (const EndOfRun &) {
+        api.stopped_ = true;
       }
     });
-    return ok ? 0 : raise_fatal(lua, api);
+    if (!ok) return raise_fatal(lua, api);
+    return api.stopped_ ? stop(lua, api) : 0;
   }
 
   static int screen(lua_State *lua) {
@@ -216,14 +221,13 @@ struct ScriptApi::Bindings {
   }
   static void watchdog(lua_State *lua, lua_Debug *) {
     ScriptApi &api = *api_slot(lua);
-    if (api.exit_status_) raise_exit(lua);
+    if (api.stopped_) raise_exit(lua);
     if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
   }
 
-  // The stop os.exit raises. A script that catches it with pcall, or a
-  // coroutine's resume, meets it again at its next instruction, through the
-  // hook (hooks are per thread: the caller's and the main one), and at its
-  // next call of a host or plug-in function.
+  // The stop os.exit, or the frame sink's EndOfRun, raises. A script that catches it with pcall, or
+  // a coroutine's resume, meets it again at its next instruction, through the hook (hooks are per
+  // thread: the caller's and the main one), and at its next call of a host or plug-in function.
   static int raise_exit(lua_State *lua) {
     lua_pushliteral(lua, "os.exit");
     return lua_error(lua);
@@ -237,6 +241,12 @@ struct ScriptApi::Bindings {
     else
       status = static_cast<int>(luaL_optinteger(lua, 1, 0));
     api.exit_status_ = status;
+    return stop(lua, api);
+  }
+
+  // Ends the script as if it had reached its end.
+  static int stop(lua_State *lua, ScriptApi &api) {
+    api.stopped_ = true;
     lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
     if (api.lua_ != nullptr) lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
     return raise_exit(lua);
@@ -369,7 +379,7 @@ void ScriptApi::run() {
   lua_insert(lua_, -2);
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
-  if (status != LUA_OK && !exit_status_) {
+  if (status != LUA_OK && !stopped_) {
     size_t length = 0;
     const char *message = lua_tolstring(lua_, -1, &length);
     // A huge message is cut to its start and length.

@@ -33,11 +33,15 @@ namespace kroplay {
 
 class HostRuntime;
 
+// Thrown by a frame sink to end the script after the frame it was given,
+// as if the script had reached its end there: not an error, no status.
+struct EndOfRun {};
+
 // Where composed frames go.
 class FrameSink {
  public:
   virtual ~FrameSink() = default;
-  // Called after each frame the script composes.
+  // Called after each frame the script composes; may throw EndOfRun.
   virtual void frame_composed(const HostRuntime &runtime) = 0;
   // Called after each plug-in function the script calls, with its
   // arguments first to last.
@@ -126,6 +130,7 @@ class ScriptApi {
   bool ended_ = false;
   std::string base_folder_;  // of relative paths; empty: the working folder
   std::optional<int> exit_status_;
+  bool stopped_ = false;  // os.exit or EndOfRun ended the script
   std::FILE *print_out_ = stdout;
   std::function<void()> before_print_;
 };
