@@ -84,8 +84,9 @@ void SeamlessLoop::finish() {
   report_ = "--seamless: frames " + frame_name(0) + ".." + frame_name(last) + " of " +
             frame_name(0) + ".." + frame_name(given_ - 1) + " loop; the wrap from frame " +
             frame_name(last) + " to " + frame_name(0) + " changes " + std::to_string(wrap) +
-            " pixels, the steps inside " + std::to_string((total + last / 2) / last) +
-            " on average and " + std::to_string(largest) + " at most";
+            (wrap == 1 ? " pixel" : " pixels") + ", the steps inside " +
+            std::to_string((total + last / 2) / last) + " on average and " +
+            std::to_string(largest) + " at most";
 }
 
 }  // namespace kroplay
