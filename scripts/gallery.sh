@@ -2,7 +2,8 @@
 # The gallery: what each effect parameter does, over one test background.
 # Runs examples/gallery.lua through kroplay once per picture (the picture's
 # calls in GALLERY_CALL) and writes docs/gallery/NAME.gif and the page
-# docs/gallery.md.
+# docs/gallery.md; then runs each recipe, examples/recipes/NAME.lua, into
+# docs/recipes/NAME.gif (docs/recipes.md shows them).
 #   bash scripts/gallery.sh                  # builds kroplay into build/ if needed
 #   bash scripts/gallery.sh --hash KROPLAY   # "NAME frame N HASH" and "NAME loop A..B"
 #                                            # lines on stdout instead (the test keeps them)
@@ -48,6 +49,18 @@ pictures=(
   "Both effects|both|both|START_DISTORT(20, 10, 8) frame(12) START_RIPPLE(20, 10, 4) frame(12) STOP_RIPPLE()"
 )
 
+# Recipes: name|frames recorded (each a loop of one or two of the recipe's
+# cycles).
+recipes=(
+  "water|0..79/2"
+  "heat|0..79/2"
+  "quake|0..79/2"
+  "dream|0..89/2"
+  "underwater|0..79/2"
+  "title|0..79/2"
+)
+recipe_options=(--size $size --seamless --fps 25)
+
 if [ "${1:-}" = --hash ]; then
   kroplay=$2
   scratch=$(mktemp -d)
@@ -58,6 +71,13 @@ if [ "${1:-}" = --hash ]; then
       --hash -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/$name /" ||
       { cat "$scratch/err" >&2; exit 1; }
     echo "$name loop $(kept_loop <"$scratch/err")"
+  done
+  for recipe in "${recipes[@]}"; do
+    IFS='|' read -r name frames <<<"$recipe"
+    "$kroplay" "$root/examples/recipes/$name.lua" "${recipe_options[@]}" --frames "$frames" \
+      --hash -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/recipe-$name /" ||
+      { cat "$scratch/err" >&2; exit 1; }
+    echo "recipe-$name loop $(kept_loop <"$scratch/err")"
   done
   exit 0
 fi
@@ -113,3 +133,13 @@ ripple runs and goes on from there once it stops.
 TEXT
 } >"$page"
 echo "wrote $page and $(ls "$root/docs/gallery" | wc -l) pictures ($(du -sh "$root/docs/gallery" | cut -f1))"
+
+# The title recipe's picture, drawn with kroplay's font.
+(cd "$root/examples/recipes" && "$kroplay" title-art.lua --frames 0 --scale 2 -o title.gif 2>/dev/null)
+mkdir -p "$root/docs/recipes"
+for recipe in "${recipes[@]}"; do
+  IFS='|' read -r name frames <<<"$recipe"
+  "$kroplay" "$root/examples/recipes/$name.lua" "${recipe_options[@]}" --frames "$frames" \
+    -o "$root/docs/recipes/$name.gif" 2>&1 | grep seamless
+done
+echo "wrote $(ls "$root/docs/recipes" | wc -l) recipes ($(du -sh "$root/docs/recipes" | cut -f1))"

@@ -8,8 +8,8 @@ for i = 1, 10 do color(i, 20 + 4 * i, 10 + 3 * i, 60 + 8 * i) end -- night sky
 color(11, 250, 200, 60) -- title
 color(12, 180, 60, 40) -- its shadow
 for y = 0, 49 do PUT_HLINE(y, 1 + y // 5) end
-text(23, 13, "WAVE", 12)
-text(22, 12, "WAVE", 11)
-text(17, 25, "QUEST", 12)
-text(16, 24, "QUEST", 11)
+text(29, 13, "WAVE", 12)
+text(28, 12, "WAVE", 11)
+text(26, 25, "QUEST", 12)
+text(25, 24, "QUEST", 11)
 frame()
