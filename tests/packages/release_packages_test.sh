@@ -116,7 +116,7 @@ if [ "$platform" = win32 ]; then
   for binary in wavefx.dll kroplay.exe; do
     [ -f "$top/$binary" ] || continue
     i686-w64-mingw32-windres -J coff -O rc -i "$top/$binary" -o "$work/$binary.rc" 2>/dev/null
-    numbers=${version//./,},0
+    numbers="${version//./, }, 0"
     grep -q "FILEVERSION $numbers" "$work/$binary.rc" &&
       grep -q "PRODUCTVERSION $numbers" "$work/$binary.rc" &&
       grep -q "VALUE \"ProductVersion\", \"$version\"" "$work/$binary.rc" &&
@@ -137,10 +137,11 @@ else
     kroplay=$work/deb/usr/bin/kroplay
     "$kroplay" --version | grep -q "^kroplay $version " ||
       fail "kroplay --version does not print $version: $("$kroplay" --version 2>&1)"
-    "$kroplay" --check >"$work/check" 2>&1 ||
+    if ! "$kroplay" --check >"$work/check" 2>&1; then
       fail "the unpacked kroplay --check fails: $(tail -n 3 "$work/check")"
-    grep -q "^ok - $work/deb/usr/lib/wavefx/wavefx.so loads" "$work/check" ||
+    elif ! grep -q "^ok - $work/deb/usr/lib/wavefx/wavefx.so loads" "$work/check"; then
       fail "the unpacked kroplay --check did not load its own plug-in: $(head -n 1 "$work/check")"
+    fi
   fi
 fi
 
