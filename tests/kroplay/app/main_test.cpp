@@ -4,6 +4,7 @@
 // for its message, exit status and the absence of any output file.
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -689,6 +691,8 @@ TEST(KroplayOutput, DevicesFifosAndStandardOutputAreWrittenDirectly) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
 
   // A Unix socket: kroplay connects and sends the GIF; this test reads it.
+  // The reader stops waiting once kroplay has ended, so a kroplay that
+  // never connects fails the test instead of hanging it.
   const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -698,18 +702,28 @@ TEST(KroplayOutput, DevicesFifosAndStandardOutputAreWrittenDirectly) {
   ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address));
   ASSERT_EQ(0, listen(listener, 1));
   std::string received;
+  std::atomic<bool> ended{false};
   std::thread reader([&] {
-    const int connection = accept(listener, nullptr, nullptr);
-    char buffer[4096];
-    for (ssize_t got; connection >= 0 && (got = read(connection, buffer, sizeof buffer)) > 0;)
-      received.append(buffer, static_cast<size_t>(got));
-    if (connection >= 0) close(connection);
+    for (;;) {
+      const bool had_ended = ended;
+      pollfd waiting{listener, POLLIN, 0};
+      if (poll(&waiting, 1, 100) == 1) {
+        const int connection = accept(listener, nullptr, nullptr);
+        char buffer[4096];
+        for (ssize_t got; connection >= 0 && (got = read(connection, buffer, sizeof buffer)) > 0;)
+          received.append(buffer, static_cast<size_t>(got));
+        if (connection >= 0) close(connection);
+        return;
+      }
+      if (had_ended) return;  // a connection it made was waiting by then
+    }
   });
-  const Outcome to_socket = kroplay(dir, "sizes.lua -o socket");
-  if (to_socket.status != 0) shutdown(listener, SHUT_RDWR);  // ends the accept
+  const Outcome to_socket = shell(dir, "timeout 30 $K sizes.lua -o socket");
+  ended = true;
   reader.join();
   close(listener);
   ASSERT_EQ(0, to_socket.status) << to_socket.err;
+  EXPECT_NE("", received) << "kroplay did not connect";
   dir.write("from_socket.gif", received);
   EXPECT_EQ(8u, read_back(dir.file("from_socket.gif")).frames.size());
 
