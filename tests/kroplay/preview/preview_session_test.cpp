@@ -397,10 +397,10 @@ TEST_F(PreviewTuningTest, KeysStopAtTheEndsOfThe32BitRange) {
       << display.title();
   ASSERT_EQ(tuned.tuned_after.size(), 1u);
   const size_t before = tuned.tuned_after[0] + 1;
-  EXPECT_EQ(tuned.hashes, recorded_hashes(start + "frame(" + std::to_string(before) +
-                                          ")\nCHANGE_RVAL(-2147483648, 0) CHANGE_RVAL(2147483647, "
-                                          "2)\nframe(" +
-                                          std::to_string(tuned.hashes.size() - before) + ")\n"));
+  const std::string calls = "CHANGE_RVAL(-2147483648, 0) CHANGE_RVAL(2147483647, 2)\n";
+  EXPECT_EQ(tuned.hashes,
+            recorded_hashes(start + "frame(" + std::to_string(before) + ")\n" + calls + "frame(" +
+                            std::to_string(tuned.hashes.size() - before) + ")\n"));
 }
 
 TEST_F(PreviewTuningTest, TheCopiedCallPastedIntoAScriptReproducesTheFrames) {
