@@ -302,7 +302,9 @@ void apply_wave(const WaveEffect &effect, Decide decide, CopyRows copy_rows, Mov
   int32_t decided[RowSines::kBlock];
   for (int64_t first = 0;; first += RowSines::kBlock) {
     const Screen screen = read_screen();
-    if (first >= screen.height) return;
+    // A width of 0 or less, which rows written to a frame that holds the
+    // host's width can leave, gives every later row no bytes to write.
+    if (first >= screen.height || screen.width <= 0) return;
     const int64_t left = screen.height - first;
     const int rows = left < RowSines::kBlock ? static_cast<int>(left) : RowSines::kBlock;
     sines.next_block(rows, block);

@@ -1,9 +1,11 @@
 // The frame hook against the reference model: the named edge cases, then
 // long random sessions, byte for byte.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
+#include "host/host_bindings.h"
 #include "support/plugin_test_support.h"
 #include "support/random_session.h"
 
@@ -172,4 +174,25 @@ TEST_F(ComposeFrameTest, ADistortionOnOneBitmapHandedOverAsBothMovesRowsAsIfApar
   host.buffer = host.background;
   host.frame();
   EXPECT_EQ(from_two_bitmaps, host.background_contents());
+}
+
+// A host whose width lies among the frame's first bytes: the distortion's first
+// row clears them, so the width reads 0 from then on. Rows of no bytes are
+// written by nothing, and nothing lands before the frame.
+TEST_F(ComposeFrameTest, AWidthClearedByTheFrameItselfStopsTheRowsThere) {
+  constexpr int32_t kWidth = 16, kHeight = 200, kGuard = 8;
+  host.resize(kWidth, kHeight);
+  paint_background();
+  std::vector<uint8_t> memory(kGuard + kWidth * kHeight, 0xab);
+  uint8_t *frame = memory.data() + kGuard;
+  std::memcpy(frame + 4, &kWidth, sizeof kWidth);
+  host.buffer = frame;
+  wavefx::host.wide = frame + 4;
+  host.call("START_DISTORT", {0, 0, 20});
+  distortion.phase = 1.5707964f;  // every row shifted right by the widest shift
+  host.frame();
+  EXPECT_EQ(std::vector<uint8_t>(kGuard, 0xab),
+            std::vector<uint8_t>(memory.begin(), memory.begin() + kGuard));
+  EXPECT_EQ(std::vector<uint8_t>(kWidth * kHeight - kWidth, 0xab),
+            std::vector<uint8_t>(memory.begin() + kGuard + kWidth, memory.end()));
 }
