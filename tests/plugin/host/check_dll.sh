@@ -4,10 +4,13 @@
 # @N or a mangled name), and it imports only DLLs that every Windows has, so
 # nothing from the compiler's runtime must ship beside it. Its sine is its own:
 # no maths function is imported, and no x87 sine (fsin, fcos, fprem, as in
-# mingw's sin) is linked in.
+# mingw's sin) is linked in. A release DLL (third argument "release") also
+# imports nothing that aborts: its debug assertions are compiled out.
+# Usage: check_dll.sh OBJDUMP DLL release|debug
 set -eu
 objdump=$1
 dll=$2
+build=$3
 dump=$(mktemp)
 trap 'rm -f "$dump"' EXIT
 "$objdump" -p "$dll" >"$dump"
@@ -34,10 +37,18 @@ for dll_name in $imports; do
       ;;
   esac
 done
-maths=$(sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}' |
-  grep -E '^(sin|cos|tan|sincos|exp|log|pow|fmod)[fl]?$' | tr '\n' ' ' || true)
+# Prints the imported names that match the pattern, on one line.
+imported_matching() {
+  sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}' | grep -E "$1" | tr '\n' ' ' || true
+}
+maths=$(imported_matching '^(sin|cos|tan|sincos|exp|log|pow|fmod)[fl]?$')
 if [ -n "$maths" ]; then
   echo "maths functions imported: $maths"
+  exit 1
+fi
+aborting=$(imported_matching '^(abort|_assert|_wassert)$')
+if [ "$build" = release ] && [ -n "$aborting" ]; then
+  echo "a release DLL imports: $aborting"
   exit 1
 fi
 x87_sine=$("$objdump" -d "$dll" | grep -cE '[[:space:]](fsin|fcos|fsincos|fprem1?)([[:space:]]|$)' || true)

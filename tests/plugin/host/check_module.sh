@@ -1,9 +1,13 @@
 #!/bin/sh
 # Checks a built wavefx module from the outside: it exports exactly the three
 # entry points and needs nothing beyond the C runtime: its sine is its own, so
-# neither the maths library nor any maths function is imported.
+# neither the maths library nor any maths function is imported, and it
+# allocates nothing. A release module (second argument "release") also
+# imports nothing that aborts: its debug assertions are compiled out.
+# Usage: check_module.sh MODULE release|debug
 set -eu
 module=$1
+build=$2
 exports=$(nm -D --defined-only "$module" | awk '{print $3}' | LC_ALL=C sort | tr '\n' ' ')
 if [ "$exports" != "kroend krolibrary kromain " ]; then
   echo "unexpected exports: $exports"
@@ -16,10 +20,24 @@ for lib in $needed; do
     *) echo "unexpected dependency: $lib"; exit 1 ;;
   esac
 done
-maths=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//' |
-  grep -E '^(sin|cos|tan|sincos|exp|log|pow|fmod|remainder)[fl]?$' | tr '\n' ' ' || true)
+imported=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')
+# Prints the imported names that match the pattern, on one line.
+imported_matching() {
+  echo "$imported" | grep -E "$1" | tr '\n' ' ' || true
+}
+maths=$(imported_matching '^(sin|cos|tan|sincos|exp|log|pow|fmod|remainder)[fl]?$')
 if [ -n "$maths" ]; then
   echo "maths functions imported: $maths"
+  exit 1
+fi
+allocation=$(imported_matching '^(malloc|calloc|realloc|free|aligned_alloc|posix_memalign|_Zn[wa][mj].*)$')
+if [ -n "$allocation" ]; then
+  echo "allocation functions imported: $allocation"
+  exit 1
+fi
+aborting=$(imported_matching '^(abort|__assert_fail|__assert_perror_fail|__assert)$')
+if [ "$build" = release ] && [ -n "$aborting" ]; then
+  echo "a release module imports: $aborting"
   exit 1
 fi
 echo "exports: $exports; needs: $needed"
