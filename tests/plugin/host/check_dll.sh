@@ -37,20 +37,8 @@ for dll_name in $imports; do
       ;;
   esac
 done
-# Prints the imported names that match the pattern, on one line.
-imported_matching() {
-  sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}' | grep -E "$1" | tr '\n' ' ' || true
-}
-maths=$(imported_matching '^(sin|cos|tan|sincos|exp|log|pow|fmod)[fl]?$')
-if [ -n "$maths" ]; then
-  echo "maths functions imported: $maths"
-  exit 1
-fi
-aborting=$(imported_matching '^(abort|_assert|_wassert)$')
-if [ "$build" = release ] && [ -n "$aborting" ]; then
-  echo "a release DLL imports: $aborting"
-  exit 1
-fi
+. "$(dirname "$0")/forbidden_imports.sh"
+check_imports "$(sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}')" "$build"
 x87_sine=$("$objdump" -d "$dll" | grep -cE '[[:space:]](fsin|fcos|fsincos|fprem1?)([[:space:]]|$)' || true)
 if [ "$x87_sine" != 0 ]; then
   echo "x87 sine instructions linked in: $x87_sine"

@@ -20,24 +20,6 @@ for lib in $needed; do
     *) echo "unexpected dependency: $lib"; exit 1 ;;
   esac
 done
-imported=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')
-# Prints the imported names that match the pattern, on one line.
-imported_matching() {
-  echo "$imported" | grep -E "$1" | tr '\n' ' ' || true
-}
-maths=$(imported_matching '^(sin|cos|tan|sincos|exp|log|pow|fmod|remainder)[fl]?$')
-if [ -n "$maths" ]; then
-  echo "maths functions imported: $maths"
-  exit 1
-fi
-allocation=$(imported_matching '^(malloc|calloc|realloc|free|aligned_alloc|posix_memalign|_Zn[wa][mj].*)$')
-if [ -n "$allocation" ]; then
-  echo "allocation functions imported: $allocation"
-  exit 1
-fi
-aborting=$(imported_matching '^(abort|__assert_fail|__assert_perror_fail|__assert)$')
-if [ "$build" = release ] && [ -n "$aborting" ]; then
-  echo "a release module imports: $aborting"
-  exit 1
-fi
+. "$(dirname "$0")/forbidden_imports.sh"
+check_imports "$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')" "$build"
 echo "exports: $exports; needs: $needed"
