@@ -21,5 +21,7 @@ for lib in $needed; do
   esac
 done
 . "$(dirname "$0")/forbidden_imports.sh"
-check_imports "$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')" "$build"
+imported=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')
+check_no_maths "$imported"
+check_no_allocation_or_abort "$imported" "$build"
 echo "exports: $exports; needs: $needed"
