@@ -167,13 +167,12 @@ bool writes_reach_only_the_frame(const Screen &screen) {
          ranges_apart(screen.frame, bytes, host.background, sizeof(uint8_t *));
 }
 
-// The two row loops below are out of line, so that they get the registers
-// to themselves: inlined into apply_wave, the 32-bit build (eight registers)
-// kept their row counter on the stack, a store-to-load chain per row.
-
 // Frame rows first .. first + rows - 1 become background rows decided[k],
 // for a frame and background apart. Everything the loop needs is passed by
-// value: the byte stores could otherwise alias it and force reloads.
+// value: the byte stores could otherwise alias it and force reloads. Out of
+// line, so that the loop gets the registers to itself: inlined into
+// apply_wave, the 32-bit build (eight registers) kept its row counter on the
+// stack, a store-to-load chain per row.
 WAVEFX_NEVER_INLINE void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width,
                                           int64_t first, const int32_t *decided, int rows) {
   uint8_t *to = frame + static_cast<size_t>(first) * width;
@@ -199,6 +198,7 @@ WAVEFX_NEVER_INLINE void copy_ripple_rows(uint8_t *frame, const uint8_t *backgro
 // The same rows moved right by decided[k] (left where negative), the
 // uncovered bytes 0: the uncovered edge is cleared first, a whole vector at
 // a time, and the copy then overwrites all of it but the uncovered bytes.
+// Out of line for the same reason as copy_ripple_rows.
 WAVEFX_NEVER_INLINE void copy_distortion_rows(uint8_t *frame, const uint8_t *background,
                                               size_t width, int64_t first, const int32_t *decided,
                                               int rows) {
