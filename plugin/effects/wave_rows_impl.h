@@ -76,7 +76,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
   // 2^53). Kept as a 64-bit integer, first + row became a counter in
   // memory that the 32-bit build added to, with carry, on every step.
   const double first_row = static_cast<double>(first);
-  const auto exact = [&](int row) {
+  const auto decide_by_sine = [&](int row) {
     decided[row] = decision(offset + row * offset_step, sine(sines.angle(first_row + row)));
   };
 #if defined(__AVX__)
@@ -100,7 +100,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
       const int agreeing = _mm_movemask_epi8(_mm_cmpeq_epi32(below_decided, above_decided));
       if (agreeing != 0xffff) {
         for (int lane = 0; lane < 4; ++lane)
-          if (((agreeing >> (4 * lane)) & 0xf) != 0xf) exact(k + lane);
+          if (((agreeing >> (4 * lane)) & 0xf) != 0xf) decide_by_sine(k + lane);
       }
       if (kRowOffsets) offsets = _mm256_add_pd(offsets, step);
     }
@@ -123,8 +123,8 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
       _mm_storel_epi64(reinterpret_cast<__m128i *>(decided + k), below_decided);
       const int agreeing = _mm_movemask_epi8(_mm_cmpeq_epi32(below_decided, above_decided)) & 0xff;
       if (agreeing != 0xff) {
-        if ((agreeing & 0x0f) != 0x0f) exact(k);
-        if ((agreeing & 0xf0) != 0xf0) exact(k + 1);
+        if ((agreeing & 0x0f) != 0x0f) decide_by_sine(k);
+        if ((agreeing & 0xf0) != 0xf0) decide_by_sine(k + 1);
       }
       if (kRowOffsets) offsets = _mm_add_pd(offsets, step);
     }
@@ -133,7 +133,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
   for (; k < rows; ++k) {
     const double row_offset_value = offset + k * offset_step;
     decided[k] = decision(row_offset_value, block.sine[k] - block.bound);
-    if (decided[k] != decision(row_offset_value, block.sine[k] + block.bound)) exact(k);
+    if (decided[k] != decision(row_offset_value, block.sine[k] + block.bound)) decide_by_sine(k);
   }
   for (k = 0; k < rows; ++k)
     WAVEFX_ASSERT(decided[k] >= decision.low && decided[k] <= decision.high);
