@@ -372,6 +372,7 @@ WAVEFX_NEVER_INLINE double accurate_of_magnitude(double ax, int cosine_shift) {
 }
 
 WAVEFX_NEVER_INLINE double accurate_signed(double x, int cosine_shift) {
+  WAVEFX_ASSERT(is_finite(x) && magnitude(x) >= 0x1p-27);
   const double value = accurate_of_magnitude(magnitude(x), cosine_shift);
   return x < 0 && cosine_shift == 0 ? -value : value;
 }
@@ -428,6 +429,7 @@ double sine_by(double x, Path &path) {
 }
 
 FastEstimate fast_estimate(double x, int cosine_shift) {
+  WAVEFX_ASSERT(is_finite(x) && magnitude(x) >= 0x1p-27);
   const Reduced reduced = magnitude(x) < 0x1p20 ? reduce_cody_waite(x) : reduce_large(x);
   const Estimate e = cosine_shift ? estimate<kCosineShift>(reduced) : estimate<0>(reduced);
   return {e.hi, e.lo, e.error};
