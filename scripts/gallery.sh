@@ -135,7 +135,8 @@ TEXT
 echo "wrote $page and $(ls "$root/docs/gallery" | wc -l) pictures ($(du -sh "$root/docs/gallery" | cut -f1))"
 
 # The title recipe's picture, drawn with kroplay's font.
-(cd "$root/examples/recipes" && "$kroplay" title-art.lua --frames 0 --scale 2 -o title.gif 2>/dev/null)
+(cd "$root/examples/recipes" && "$kroplay" title-art.lua --frames 0 --scale 2 -o title.gif 2>/dev/null) ||
+  echo "kept examples/recipes/title.gif: kroplay could not draw it again"
 mkdir -p "$root/docs/recipes"
 for recipe in "${recipes[@]}"; do
   IFS='|' read -r name frames <<<"$recipe"
