@@ -10,10 +10,10 @@
 
 #include "isa_namespace.h"
 
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
 #include <emmintrin.h>
 #endif
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
 #include <immintrin.h>
 #endif
 
@@ -24,7 +24,7 @@ inline namespace WAVEFX_ISA {
 // memmove, whose wide stores win there and whose call cost no longer shows.
 constexpr size_t kInlineCopyBytes = 2048;
 
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
 constexpr size_t kVectorBytes = 32;
 using Vector = __m256i;
 inline Vector load_vector(const uint8_t *from) {
@@ -36,7 +36,7 @@ inline void store_vector(uint8_t *to, Vector v) {
 inline Vector zero_vector() {
   return _mm256_setzero_si256();
 }
-#elif defined(__SSE2__)
+#elif defined(WAVEFX_ROWS_SSE2)
 constexpr size_t kVectorBytes = 16;
 using Vector = __m128i;
 inline Vector load_vector(const uint8_t *from) {
@@ -48,6 +48,10 @@ inline void store_vector(uint8_t *to, Vector v) {
 inline Vector zero_vector() {
   return _mm_setzero_si128();
 }
+#else
+// No vectors: copies go to memcpy at any length, and this only splits the
+// row loops by width.
+constexpr size_t kVectorBytes = 8;
 #endif
 
 // `p` unchanged, but opaque to the compiler. GCC 12's 32-bit AVX2 build
@@ -80,7 +84,7 @@ inline void move_head_and_tail(uint8_t *destination, const uint8_t *source, size
 // exactly at the range's end (it may rewrite bytes already written, with the
 // same values).
 inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes) {
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   if (bytes <= kInlineCopyBytes) {
     if (bytes >= kVectorBytes) {
       // The first vector as it falls, the middle ones stored at aligned
@@ -110,7 +114,7 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       store_vector(last, load_vector(from(last)));
       return;
     }
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
     if (bytes >= 16) {
       const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
       const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + bytes - 16));
@@ -158,7 +162,7 @@ inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes
 // more than `bytes`: the caller then writes the rest of the row.
 inline void clear_edge(uint8_t *row, size_t width, size_t bytes, bool from_end) {
   if (bytes == 0) return;
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   if (width >= kVectorBytes && bytes <= kInlineCopyBytes) {
     if (bytes <= kVectorBytes) {
       store_vector(from_end ? row + width - kVectorBytes : row, zero_vector());
