@@ -8,6 +8,7 @@
 // Thread: the worker's, one run at a time. Strings returned stay valid
 // until the next call.
 #include <emscripten/emscripten.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <exception>
@@ -35,22 +36,27 @@ constexpr int kClockCheckInstructions = 100000;
 
 std::string last_message;
 
+// Thrown through the script to end a run after the frames asked for.
+struct EnoughFrames {};
+
 // Recording as kroplay does, then the frame to the page.
 class PlaygroundSink : public FrameSink {
  public:
-  PlaygroundSink(Recorder &recorder, bool send_frames)
-      : recorder_(recorder), send_frames_(send_frames) {}
+  PlaygroundSink(Recorder &recorder, bool send_frames, int64_t stop_after)
+      : recorder_(recorder), send_frames_(send_frames), stop_after_(stop_after) {}
   void frame_composed(const HostRuntime &runtime) override {
     recorder_.frame_composed(runtime);
     std::fflush(stdout);
     if (send_frames_)
       send_frame(recorder_.frames() - 1, runtime.frame(), runtime.width(), runtime.height(),
                  runtime.palette().data());
+    if (stop_after_ > 0 && recorder_.frames() >= stop_after_) throw EnoughFrames{};
   }
 
  private:
   Recorder &recorder_;
   bool send_frames_;
+  int64_t stop_after_;
 };
 
 std::vector<std::string> split_lines(const std::string &text) {
@@ -60,7 +66,11 @@ std::vector<std::string> split_lines(const std::string &text) {
   return lines;
 }
 
-int run(const std::string &arguments, bool send_frames) {
+int run(const std::string &arguments, bool send_frames, int64_t stop_after) {
+  // Emscripten starts with a umask of 0777, which would give kroplay's
+  // output files no permissions at all (mode & ~umask), so that the GIF
+  // writer could not reopen its file; the usual 022 instead.
+  umask(022);
   const Options options = parse_options(split_lines(arguments));
   const std::string output =
       options.output.empty() ? default_output(options.script) : options.output;
@@ -75,8 +85,11 @@ int run(const std::string &arguments, bool send_frames) {
   recorder.set_limits(&limits);
   if (options.timeout > 0)
     script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  PlaygroundSink sink(recorder, send_frames);
-  script_run.run(sink);
+  PlaygroundSink sink(recorder, send_frames, stop_after);
+  try {
+    script_run.run(sink);
+  } catch (const EnoughFrames &) {
+  }
   std::fflush(stdout);
   if (recorder.frames() > 0) script_run.output()->finish();
   return script_run.exit_status().value_or(0);
@@ -86,14 +99,15 @@ int run(const std::string &arguments, bool send_frames) {
 
 extern "C" {
 
-// Runs a script as `kroplay ARGUMENTS` would, the arguments one per line.
-// Each frame goes to the worker when `send_frames`. Returns 0 when the run
+// Runs a script as `kroplay ARGUMENTS` would, the arguments one per line,
+// ending it well after `stop_after` frames (0: when the script ends). Each
+// frame goes to the worker when `send_frames`. Returns 0 when the run
 // ended well, the script's os.exit status if it gave one, or -1 with
 // wavefx_message() saying what stopped it, in kroplay's one-line form.
-EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, int send_frames) {
+EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, int send_frames, double stop_after) {
   last_message.clear();
   try {
-    return run(arguments, send_frames != 0);
+    return run(arguments, send_frames != 0, static_cast<int64_t>(stop_after));
   } catch (const std::exception &e) {
     std::fflush(stdout);
     last_message = one_line(e.what());
