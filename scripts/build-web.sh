@@ -1,15 +1,19 @@
 #!/bin/bash
 # Builds the browser playground into build-web/site/: the WebAssembly module
 # (the `wasm` preset), the page and its scripts, and the examples. Installs
-# Debian's Emscripten first where it is missing, and fetches the Debian
-# source packages the module's libraries are compiled from.
+# Debian's Emscripten (and Chromium, for the browser tests) where they are
+# missing, and fetches the Debian source packages the module's libraries
+# are compiled from.
 # Serve it with: python3 -m http.server -d build-web/site 8000 --bind 127.0.0.1
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v emcc >/dev/null; then
+missing=()
+command -v emcc >/dev/null || missing+=(emscripten)
+command -v chromium >/dev/null || missing+=(chromium)
+if ((${#missing[@]})); then
   apt-get update -q
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q emscripten
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 fi
 bash scripts/fetch-debian-sources.sh lua5.4 giflib libpng1.6 zlib
 
