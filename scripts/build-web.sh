@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 
 missing=()
 command -v emcc >/dev/null || missing+=(emscripten)
+command -v npm >/dev/null || missing+=(npm)
 command -v chromium >/dev/null || missing+=(chromium)
 if ((${#missing[@]})); then
   apt-get update -q
@@ -25,9 +26,15 @@ cmake --build --preset wasm -j2
 site=build-web/site
 rm -rf "$site"
 mkdir -p "$site/examples"
+# The editor from the npm registry, at the versions web/package-lock.json
+# pins, bundled into one file.
+(cd web && npm ci --no-audit --no-fund --silent && OUT="../$site/editor.js" npm run -s bundle)
 cp web/src/index.html web/src/style.css web/src/page.js web/src/worker.js "$site/"
 cp build-wasm/web/wavefx.js build-wasm/web/wavefx.wasm "$site/"
 cp examples/*.lua "$site/examples/"
+# The examples the page offers.
+(cd examples && ls -- *.lua) | python3 -c 'import json, sys; print(json.dumps(sys.stdin.read().split()))' \
+  >"$site/examples/index.json"
 
 # The site must stay small enough to load at once.
 limit=$((3 * 1024 * 1024))

@@ -2,10 +2,16 @@
 
 #include <emscripten/emscripten.h>
 
-// Module.onFrame, set by the worker.
+// Module.onFrame and Module.onFrameRate, set by the worker.
 EM_JS(void, call_on_frame,
       (double number, const uint8_t *pixels, int32_t width, int32_t height, const uint8_t *palette),
       { Module.onFrame(number, pixels, width, height, palette); });
+
+EM_JS(void, call_on_frame_rate, (int fps), { Module.onFrameRate(fps); });
+
+void send_frame_rate(int fps) {
+  call_on_frame_rate(fps);
+}
 
 void send_frame(int64_t number, const uint8_t *pixels, int32_t width, int32_t height,
                 const uint8_t *palette) {

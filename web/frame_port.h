@@ -9,4 +9,7 @@
 void send_frame(int64_t number, const uint8_t *pixels, int32_t width, int32_t height,
                 const uint8_t *palette);
 
+// The run's frame rate (--fps), before its first frame: live runs keep it.
+void send_frame_rate(int fps);
+
 #endif  // WAVEFX_WEB_FRAME_PORT_H

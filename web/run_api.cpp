@@ -10,6 +10,7 @@
 #include <emscripten/emscripten.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -35,6 +36,13 @@ using namespace kroplay;
 constexpr int kClockCheckInstructions = 100000;
 
 std::string last_message;
+
+// Emscripten starts with a umask of 0777, which would give kroplay's output
+// files no permissions at all (mode & ~umask), so that the GIF writer could
+// not reopen its file; the usual 022 instead.
+void umask_for_outputs() {
+  umask(022);
+}
 
 // Thrown through the script to end a run after the frames asked for.
 struct EnoughFrames {};
@@ -67,14 +75,12 @@ std::vector<std::string> split_lines(const std::string &text) {
 }
 
 int run(const std::string &arguments, bool send_frames, int64_t stop_after) {
-  // Emscripten starts with a umask of 0777, which would give kroplay's
-  // output files no permissions at all (mode & ~umask), so that the GIF
-  // writer could not reopen its file; the usual 022 instead.
-  umask(022);
+  umask_for_outputs();
   const Options options = parse_options(split_lines(arguments));
   const std::string output =
       options.output.empty() ? default_output(options.script) : options.output;
   const RunLimits limits(options.max_frames, options.timeout);
+  send_frame_rate(options.fps);
   Progress progress(stderr, false);
   ScriptRun script_run(
       {options.script, plugin_path(options), options.width, options.height, options.null_imports},
@@ -113,6 +119,26 @@ EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, int send_frames, doub
     last_message = one_line(e.what());
   } catch (...) {
     last_message = "the run failed";
+  }
+  return -1;
+}
+
+// Writes a `width` x `height` frame of palette indices, with its 768 palette
+// bytes, to `path` as kroplay writes a PNG. Returns 0, or -1 with
+// wavefx_message() saying why not.
+EMSCRIPTEN_KEEPALIVE int wavefx_write_png(const char *path, const uint8_t *pixels, int width,
+                                          int height, const uint8_t *palette) {
+  last_message.clear();
+  try {
+    umask_for_outputs();
+    Palette colours;
+    std::copy(palette, palette + colours.size(), colours.begin());
+    const std::unique_ptr<FrameOutput> output = open_frame_output(path, 1, 1, 0);
+    output->add_frame(pixels, width, height, colours);
+    output->finish();
+    return 0;
+  } catch (const std::exception &e) {
+    last_message = one_line(e.what());
   }
   return -1;
 }

@@ -1,46 +1,171 @@
-// The playground page: the editor, the screen, the buttons, and the test
-// mode (index.html?script=URL&frames=N) that writes the hash lines of the
-// first N frames into #hashes as `kroplay --hash` prints them, and a
-// failure into #error. Scripts run in worker.js, one worker per run.
+// The playground page: the editor, the live screen, Run/Stop, the examples,
+// downloads and the share link; and the test mode for machines,
+// index.html?script=URL&frames=N[&timeout=SECS], which runs the script at
+// URL as fast as it can and writes the hash lines of its first N frames
+// (all, without N) into #hashes exactly as `kroplay --hash` prints them,
+// what stopped it into #error, and marks body[data-done] when finished.
+// Scripts run in worker.js, one worker per run.
 'use strict';
 
 const $ = (id) => document.getElementById(id);
 const params = new URLSearchParams(location.search);
 
+// kroplay's arguments for a run of the file `name`.
+function runArguments(name, timeout) {
+  const args = [name, '--hash', '-o', 'recording.gif'];
+  if (timeout !== null) args.push('--timeout', String(timeout));
+  return args;
+}
+
 // Starts a run; `on` receives the worker's messages. Returns the worker.
 function startRun(script, name, options, on) {
   const worker = new Worker('worker.js');
-  const args = [name, '--hash', '-o', 'recording.gif',
-                '--timeout', String(options.timeout ?? 600),
-                '--max-frames', String(options.maxFrames ?? 100000)];
   worker.onmessage = (event) => on(event.data);
-  worker.onerror = (event) => on({type: 'end', status: -1, message: event.message || 'the run failed'});
-  worker.postMessage({script, name, args, sendFrames: options.sendFrames,
-                      stopAfter: options.stopAfter || 0, fps: options.fps || 0});
+  worker.onerror = (event) =>
+    on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0});
+  worker.postMessage({type: 'run', script, name, args: runArguments(name, options.timeout),
+                      live: options.live, stopAfter: options.stopAfter || 0});
   return worker;
 }
 
 async function testMode() {
   const url = params.get('script');
   const frames = Number(params.get('frames') || 0);
-  const timeout = Number(params.get('timeout') || 600);
+  const timeout = params.has('timeout') ? Number(params.get('timeout')) : null;
+  const done = () => (document.body.dataset.done = 'yes');
   const response = await fetch(url);
   if (!response.ok) {
     $('error').textContent = `cannot fetch ${url}: ${response.status}`;
-    return;
+    return done();
   }
   const script = await response.text();
-  const name = url.split('/').pop();
   const lines = [];
-  startRun(script, name, {sendFrames: false, stopAfter: frames, timeout}, (m) => {
+  startRun(script, url.split('/').pop(), {live: false, stopAfter: frames, timeout}, (m) => {
     if (m.type === 'hashes') lines.push(...m.lines);
-    if (m.type === 'end') {
-      $('hashes').textContent = lines.join('\n') + (lines.length ? '\n' : '');
-      if (m.status !== 0) $('error').textContent = m.message || `exit status ${m.status}`;
-      $('status').textContent = `done ${m.frames} frames ${m.seconds.toFixed(3)} s`;
-      document.body.dataset.done = 'yes';
-    }
+    if (m.type !== 'end') return;
+    $('hashes').textContent = lines.map((line) => line + '\n').join('');
+    if (m.status !== 0) $('error').textContent = m.message || `exit status ${m.status}`;
+    // The benchmark's figure: frames per second of the whole run.
+    $('status').textContent = `${m.frames} frames in ${m.seconds.toFixed(3)} s, ` +
+                              `${(m.frames / m.seconds).toFixed(1)} frames/s`;
+    done();
   });
 }
 
+// The share link's fragment: the script deflated, in base64url.
+async function packScript(text) {
+  const stream = new Blob([text]).stream().pipeThrough(new CompressionStream('deflate-raw'));
+  const bytes = new Uint8Array(await new Response(stream).arrayBuffer());
+  let binary = '';
+  for (const b of bytes) binary += String.fromCharCode(b);
+  return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+async function unpackScript(packed) {
+  const binary = atob(packed.replace(/-/g, '+').replace(/_/g, '/'));
+  const bytes = Uint8Array.from(binary, (c) => c.charCodeAt(0));
+  const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
+  return new Response(stream).text();
+}
+
+function playground() {
+  const screen = $('screen');
+  const context = screen.getContext('2d');
+  let worker = null;
+  let name = 'demo.lua';
+  let current = null;  // the frame on screen: {pixels, width, height, palette}
+  const pictures = new Worker('worker.js');
+  const editor = wavefxEditor.createEditor($('editor'), '', () => {});
+
+  const show = (frame) => {
+    current = frame;
+    if (screen.width !== frame.width || screen.height !== frame.height) {
+      screen.width = frame.width;
+      screen.height = frame.height;
+    }
+    const image = context.createImageData(frame.width, frame.height);
+    const rgba = new Uint32Array(image.data.buffer);
+    const colours = new Uint32Array(256);
+    for (let i = 0; i < 256; ++i) {
+      const p = frame.palette;
+      colours[i] = 0xff000000 | (p[3 * i + 2] << 16) | (p[3 * i + 1] << 8) | p[3 * i];
+    }
+    for (let i = 0; i < frame.pixels.length; ++i) rgba[i] = colours[frame.pixels[i]];
+    context.putImageData(image, 0, 0);
+    $('title').textContent = `${name}  frame ${frame.number}`;
+    $('png').disabled = false;
+  };
+
+  const stop = (why) => {
+    if (worker) worker.terminate();
+    worker = null;
+    $('stop').disabled = true;
+    if (why) $('status').textContent = why;
+  };
+
+  const run = () => {
+    stop();
+    $('error').textContent = '';
+    $('output').textContent = '';
+    $('gif').hidden = true;
+    $('status').textContent = 'running';
+    $('stop').disabled = false;
+    worker = startRun(wavefxEditor.getText(editor), name, {live: true, timeout: null}, (m) => {
+      if (m.type === 'frame') show(m);
+      if (m.type === 'print') $('output').textContent += m.line + '\n';
+      if (m.type !== 'end') return;
+      stop(`ended after ${m.frames} frames`);
+      if (m.status !== 0) $('error').textContent = m.message || `exit status ${m.status}`;
+      if (m.gif) {
+        const link = $('gif');
+        if (link.href) URL.revokeObjectURL(link.href);
+        link.href = URL.createObjectURL(new Blob([m.gif], {type: 'image/gif'}));
+        link.download = name.replace(/\.lua$/, '') + '.gif';
+        link.hidden = false;
+      }
+    });
+  };
+
+  const load = async (file) => {
+    name = file;
+    const text = await (await fetch('examples/' + file)).text();
+    wavefxEditor.setText(editor, text);
+  };
+
+  pictures.onmessage = (event) => {
+    const m = event.data;
+    if (!m.data) return ($('error').textContent = m.message);
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([m.data], {type: 'image/png'}));
+    link.download = `${name.replace(/\.lua$/, '')}-${current.number}.png`;
+    link.click();
+  };
+  $('png').onclick = () => {
+    if (!current) return;
+    pictures.postMessage({type: 'png', pixels: current.pixels, width: current.width,
+                          height: current.height, palette: current.palette});
+  };
+  $('run').onclick = run;
+  $('stop').onclick = () => stop('stopped');
+  $('share').onclick = async () => {
+    const link = `${location.origin}${location.pathname}#s=` +
+                 (await packScript(wavefxEditor.getText(editor)));
+    history.replaceState(null, '', link);
+    navigator.clipboard?.writeText(link).catch(() => {});
+    $('status').textContent = 'share link in the address bar and on the clipboard';
+  };
+  fetch('examples/index.json').then((r) => r.json()).then((files) => {
+    for (const file of files) $('examples').add(new Option(file, file));
+    $('examples').value = name;
+  });
+  $('examples').onchange = () => load($('examples').value).then(run);
+
+  const shared = location.hash.match(/^#s=(.+)$/);
+  (shared ? unpackScript(shared[1]).then((text) => {
+    name = 'shared.lua';
+    wavefxEditor.setText(editor, text);
+  }) : load(name)).then(run);
+}
+
 if (params.has('script')) testMode();
+else playground();

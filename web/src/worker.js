@@ -1,47 +1,55 @@
-// Runs one script in the WebAssembly module, away from the page: however
-// long the script computes, the page stays responsive, and Stop terminates
-// this worker. One run per worker; the page starts a fresh one each time.
+// Runs the WebAssembly module away from the page: however long a script
+// computes, the page stays responsive, and Stop terminates this worker.
+// A run takes a fresh worker; the page keeps one more for PNG pictures.
 //
-// In:  {script, name, args, sendFrames, stopAfter, fps}
+// In:  {type: 'run', script, name, args, live, stopAfter}
+//      {type: 'png', pixels, width, height, palette}
 // Out: {type: 'hashes', lines}  the `kroplay --hash` lines, in batches
 //      {type: 'print', line}    the script's own output
-//      {type: 'frame', number, width, height, pixels, palette}
+//      {type: 'frame', number, width, height, pixels, palette}  live runs
 //      {type: 'end', status, message, gif, frames, seconds}
+//      {type: 'png', data, message}
 importScripts('wavefx.js');
 
-onmessage = async (event) => {
-  const job = event.data;
+// Live runs keep the script's frame rate: the worker waits out each frame's
+// slot here (a plain static server gives no cross-origin isolation, so
+// Atomics.wait is not available to sleep in).
+function pacer(fps) {
+  const period = 1000 / fps;
+  let due = 0;
+  return () => {
+    if (due === 0) due = performance.now();
+    due += period;
+    while (performance.now() < due) {}
+  };
+}
+
+async function run(job) {
   let hashes = [];
   let frames = 0;
+  let pace = () => {};
   const flush = () => {
     if (hashes.length) postMessage({type: 'hashes', lines: hashes});
     hashes = [];
   };
-  // Live runs keep the script's frame rate: this worker waits out each
-  // frame's slot (a plain static server gives no cross-origin isolation, so
-  // Atomics.wait is not available here).
-  const period = job.fps > 0 ? 1000 / job.fps : 0;
-  let due = 0;
   const module = await createWavefx({
     print: (line) => {
       hashes.push(line);
       if (hashes.length >= 200) flush();
     },
     printErr: (line) => postMessage({type: 'print', line}),
+    onFrameRate: (fps) => {
+      if (job.live) pace = pacer(fps);
+    },
     onFrame: (number, pixels, width, height, palette) => {
       frames = number + 1;
-      if (!job.sendFrames) return;
+      if (!job.live) return;
       flush();
-      const heap = module.HEAPU8;
-      const frame = heap.slice(pixels, pixels + width * height);
-      const colours = heap.slice(palette, palette + 768);
+      const frame = module.HEAPU8.slice(pixels, pixels + width * height);
+      const colours = module.HEAPU8.slice(palette, palette + 768);
       postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours},
                   [frame.buffer, colours.buffer]);
-      if (period > 0) {
-        if (due === 0) due = performance.now();
-        due += period;
-        while (performance.now() < due) {}
-      }
+      pace();
     },
   });
   // The script and the recording in a folder of their own, the working one.
@@ -50,7 +58,7 @@ onmessage = async (event) => {
   module.FS.writeFile(job.name, job.script);
   const started = performance.now();
   const status = module.ccall('wavefx_run', 'number', ['string', 'number', 'number'],
-                              [job.args.join('\n'), job.sendFrames ? 1 : 0, job.stopAfter || 0]);
+                              [job.args.join('\n'), job.live ? 1 : 0, job.stopAfter || 0]);
   const seconds = (performance.now() - started) / 1000;
   flush();
   const message = module.UTF8ToString(module.ccall('wavefx_message', 'number', [], []));
@@ -61,4 +69,27 @@ onmessage = async (event) => {
     gif = null;  // no frames, no recording
   }
   postMessage({type: 'end', status, message, gif, frames, seconds}, gif ? [gif.buffer] : []);
-};
+}
+
+let pictures = null;  // the module that writes PNG pictures, made once
+
+async function png(job) {
+  pictures = pictures || await createWavefx({});
+  const m = pictures;
+  const pixels = m._malloc(job.pixels.length), palette = m._malloc(768);
+  m.HEAPU8.set(job.pixels, pixels);
+  m.HEAPU8.set(job.palette, palette);
+  const status = m.ccall('wavefx_write_png', 'number',
+                         ['string', 'number', 'number', 'number', 'number'],
+                         ['/frame.png', pixels, job.width, job.height, palette]);
+  m._free(pixels);
+  m._free(palette);
+  if (status !== 0) {
+    postMessage({type: 'png', message: m.UTF8ToString(m.ccall('wavefx_message', 'number', [], []))});
+    return;
+  }
+  const data = m.FS.readFile('/frame.png');
+  postMessage({type: 'png', data}, [data.buffer]);
+}
+
+onmessage = (event) => (event.data.type === 'png' ? png : run)(event.data);
