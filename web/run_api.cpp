@@ -50,20 +50,18 @@ struct EnoughFrames {};
 // Recording as kroplay does, then the frame to the page.
 class PlaygroundSink : public FrameSink {
  public:
-  PlaygroundSink(Recorder &recorder, bool send_frames, int64_t stop_after)
-      : recorder_(recorder), send_frames_(send_frames), stop_after_(stop_after) {}
+  PlaygroundSink(Recorder &recorder, int64_t stop_after)
+      : recorder_(recorder), stop_after_(stop_after) {}
   void frame_composed(const HostRuntime &runtime) override {
     recorder_.frame_composed(runtime);
     std::fflush(stdout);
-    if (send_frames_)
-      send_frame(recorder_.frames() - 1, runtime.frame(), runtime.width(), runtime.height(),
-                 runtime.palette().data());
+    send_frame(recorder_.frames() - 1, runtime.frame(), runtime.width(), runtime.height(),
+               runtime.palette().data());
     if (stop_after_ > 0 && recorder_.frames() >= stop_after_) throw EnoughFrames{};
   }
 
  private:
   Recorder &recorder_;
-  bool send_frames_;
   int64_t stop_after_;
 };
 
@@ -74,7 +72,7 @@ std::vector<std::string> split_lines(const std::string &text) {
   return lines;
 }
 
-int run(const std::string &arguments, bool send_frames, int64_t stop_after) {
+int run(const std::string &arguments, int64_t stop_after) {
   umask_for_outputs();
   const Options options = parse_options(split_lines(arguments));
   const std::string output =
@@ -91,7 +89,7 @@ int run(const std::string &arguments, bool send_frames, int64_t stop_after) {
   recorder.set_limits(&limits);
   if (options.timeout > 0)
     script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  PlaygroundSink sink(recorder, send_frames, stop_after);
+  PlaygroundSink sink(recorder, stop_after);
   try {
     script_run.run(sink);
   } catch (const EnoughFrames &) {
@@ -107,13 +105,13 @@ extern "C" {
 
 // Runs a script as `kroplay ARGUMENTS` would, the arguments one per line,
 // ending it well after `stop_after` frames (0: when the script ends). Each
-// frame goes to the worker when `send_frames`. Returns 0 when the run
+// frame goes to the worker. Returns 0 when the run
 // ended well, the script's os.exit status if it gave one, or -1 with
 // wavefx_message() saying what stopped it, in kroplay's one-line form.
-EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, int send_frames, double stop_after) {
+EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, double stop_after) {
   last_message.clear();
   try {
-    return run(arguments, send_frames != 0, static_cast<int64_t>(stop_after));
+    return run(arguments, static_cast<int64_t>(stop_after));
   } catch (const std::exception &e) {
     std::fflush(stdout);
     last_message = one_line(e.what());

@@ -1,6 +1,7 @@
 // Loads a playground page in headless Chromium and waits, in real time,
 // until the page marks itself done (body[data-done]); then prints #hashes
-// to stdout and #error, if any, as one line to stderr. Driven over the
+// to stdout and #error, if any, as one line to stderr, after the page's
+// console errors. Driven over the
 // DevTools protocol: a page's workers need real time, which
 // --virtual-time-budget does not give them.
 // Usage: node --experimental-websocket load_page.mjs URL [TIMEOUT_MS]
@@ -55,6 +56,13 @@ const send = (method, params = {}) => new Promise((resolve) => {
 const evaluate = async (expression) =>
   (await send('Runtime.evaluate', {expression, returnByValue: true}))?.result?.value;
 
+// The page's console errors go to stderr (the benchmark's figure is one).
+await send('Runtime.enable');
+socket.addEventListener('message', (event) => {
+  const note = JSON.parse(event.data);
+  if (note.method === 'Runtime.consoleAPICalled' && note.params.type === 'error')
+    process.stderr.write(note.params.args.map((a) => a.value).join(' ') + '\n');
+});
 await send('Page.navigate', {url});
 for (;;) {
   await new Promise((resolve) => setTimeout(resolve, 100));

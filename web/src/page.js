@@ -48,6 +48,7 @@ async function testMode() {
     // The benchmark's figure: frames per second of the whole run.
     $('status').textContent = `${m.frames} frames in ${m.seconds.toFixed(3)} s, ` +
                               `${(m.frames / m.seconds).toFixed(1)} frames/s`;
+    if (params.has('bench')) console.error($('status').textContent);
     done();
   });
 }
@@ -78,6 +79,8 @@ function playground() {
   const editor = wavefxEditor.createEditor($('editor'), '', () => {});
 
   const show = (frame) => {
+    // Milliseconds from the page's start to its first frame, for measuring.
+    if (!current) document.body.dataset.firstFrameMs = Math.round(performance.now());
     current = frame;
     if (screen.width !== frame.width || screen.height !== frame.height) {
       screen.width = frame.width;

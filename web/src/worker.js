@@ -57,8 +57,8 @@ async function run(job) {
   module.FS.chdir('/run');
   module.FS.writeFile(job.name, job.script);
   const started = performance.now();
-  const status = module.ccall('wavefx_run', 'number', ['string', 'number', 'number'],
-                              [job.args.join('\n'), job.live ? 1 : 0, job.stopAfter || 0]);
+  const status = module.ccall('wavefx_run', 'number', ['string', 'number'],
+                              [job.args.join('\n'), job.stopAfter || 0]);
   const seconds = (performance.now() - started) / 1000;
   flush();
   const message = module.UTF8ToString(module.ccall('wavefx_message', 'number', [], []));
