@@ -24,7 +24,8 @@ function startRun(script, name, options, on) {
   worker.onerror = (event) =>
     on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0});
   worker.postMessage({type: 'run', script, name, args: runArguments(name, options.timeout),
-                      live: options.live, stopAfter: options.stopAfter || 0});
+                      live: options.live, stopAfter: options.stopAfter || 0,
+                      presses: options.presses || '', resumeAt: options.resumeAt || 0});
   return worker;
 }
 
@@ -69,12 +70,29 @@ async function unpackScript(packed) {
   return new Response(stream).text();
 }
 
+// The preview window's key names for a browser key event.
+const keyNames = {ArrowUp: 'Up', ArrowDown: 'Down', ArrowLeft: 'Left', ArrowRight: 'Right',
+                  ' ': 'Space'};
+
+// The key table's row for `event`: a row with its modifier (Ctrl read
+// before Shift), else the key's row without one, as in the window.
+function keyRow(table, event) {
+  const key = keyNames[event.key] || (event.key.length === 1 ? event.key.toUpperCase() : event.key);
+  const modifier = event.ctrlKey ? 2 : event.shiftKey ? 1 : 0;
+  const rows = table.keys.filter((row) => row[0] === key);
+  return rows.find((row) => row[1] === modifier) || rows.find((row) => row[1] === 0);
+}
+
 function playground() {
   const screen = $('screen');
   const context = screen.getContext('2d');
   let worker = null;
   let name = 'demo.lua';
-  let current = null;  // the frame on screen: {pixels, width, height, palette}
+  let current = null;  // the frame on screen: {pixels, width, height, palette, title, call}
+  let keyTable = null;  // the preview's keys, from the module
+  let showKeys = false;
+  let presses = [];  // the tuning keys of this run: "frame:action"
+  let script = '';  // the text the run started from
   const pictures = new Worker('worker.js');
   const editor = wavefxEditor.createEditor($('editor'), '', () => {});
 
@@ -95,8 +113,16 @@ function playground() {
     }
     for (let i = 0; i < frame.pixels.length; ++i) rgba[i] = colours[frame.pixels[i]];
     context.putImageData(image, 0, 0);
-    $('title').textContent = `${name}  frame ${frame.number}`;
+    showTitle();
     $('png').disabled = false;
+  };
+
+  // The preview window's title: the module's part, then the key list or
+  // the key that shows it.
+  const showTitle = () => {
+    if (!current) return;
+    const keys = keyTable ? (showKeys ? keyTable.list : `${keyTable.toggle}: keys`) : '';
+    $('title').textContent = `${current.title} - ${keys}`;
   };
 
   const stop = (why) => {
@@ -106,14 +132,21 @@ function playground() {
     if (why) $('status').textContent = why;
   };
 
-  const run = () => {
+  // A run from the start; with `resumeAt`, the frames before it are
+  // computed at full speed and not shown (a run again with a new key).
+  const run = (resumeAt = 0) => {
     stop();
+    if (!resumeAt) {
+      presses = [];
+      script = wavefxEditor.getText(editor);
+    }
     $('error').textContent = '';
     $('output').textContent = '';
     $('gif').hidden = true;
     $('status').textContent = 'running';
     $('stop').disabled = false;
-    worker = startRun(wavefxEditor.getText(editor), name, {live: true, timeout: null}, (m) => {
+    const options = {live: true, timeout: null, presses: presses.join(','), resumeAt};
+    worker = startRun(script, name, options, (m) => {
       if (m.type === 'frame') show(m);
       if (m.type === 'print') $('output').textContent += m.line + '\n';
       if (m.type !== 'end') return;
@@ -137,6 +170,10 @@ function playground() {
 
   pictures.onmessage = (event) => {
     const m = event.data;
+    if (m.type === 'keys') {
+      keyTable = m.keys;
+      return showTitle();
+    }
     if (!m.data) return ($('error').textContent = m.message);
     const link = document.createElement('a');
     link.href = URL.createObjectURL(new Blob([m.data], {type: 'image/png'}));
@@ -148,7 +185,32 @@ function playground() {
     pictures.postMessage({type: 'png', pixels: current.pixels, width: current.width,
                           height: current.height, palette: current.palette});
   };
-  $('run').onclick = run;
+  $('run').onclick = () => run();
+  pictures.postMessage({type: 'keys'});
+  screen.addEventListener('keydown', (event) => {
+    const row = keyTable && keyRow(keyTable, event);
+    if (!row) return;
+    event.preventDefault();
+    const [, , action, , role] = row;
+    if (role === 'keys') {
+      showKeys = !showKeys;
+      showTitle();
+    } else if (role === 'copy') {
+      if (current && current.call) {
+        navigator.clipboard?.writeText(current.call).catch(() => {});
+        $('output').textContent += current.call + '\n';
+      }
+    } else if (role === 'save') {
+      $('png').click();
+    } else if (role === 'restart') {
+      run();
+    } else if (role === 'tune' && current && worker) {
+      // The key acts after the frame on screen, as in the window: the run
+      // starts again with it and goes on from the next frame.
+      presses.push(`${current.number}:${action}`);
+      run(current.number + 1);
+    }
+  });
   $('stop').onclick = () => stop('stopped');
   $('share').onclick = async () => {
     const link = `${location.origin}${location.pathname}#s=` +

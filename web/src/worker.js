@@ -2,11 +2,16 @@
 // computes, the page stays responsive, and Stop terminates this worker.
 // A run takes a fresh worker; the page keeps one more for PNG pictures.
 //
-// In:  {type: 'run', script, name, args, live, stopAfter}
+// In:  {type: 'run', script, name, args, live, stopAfter, presses, resumeAt}
+//      (presses: the tuning keys, "F:A,..."; a live run shows and paces
+//      frames from resumeAt on, computing the ones before at full speed)
 //      {type: 'png', pixels, width, height, palette}
 // Out: {type: 'hashes', lines}  the `kroplay --hash` lines, in batches
 //      {type: 'print', line}    the script's own output
-//      {type: 'frame', number, width, height, pixels, palette}  live runs
+//      {type: 'frame', number, width, height, pixels, palette, title, call}
+//                               live runs: the frame, the preview's title
+//                               and the call that reproduces the effect
+//      {type: 'keys', keys}     the preview's key table (wavefx_keys)
 //      {type: 'end', status, message, gif, frames, seconds}
 //      {type: 'png', data, message}
 importScripts('wavefx.js');
@@ -28,6 +33,7 @@ async function run(job) {
   let hashes = [];
   let frames = 0;
   let pace = () => {};
+  let title = '', call = '';
   const flush = () => {
     if (hashes.length) postMessage({type: 'hashes', lines: hashes});
     hashes = [];
@@ -38,17 +44,21 @@ async function run(job) {
       if (hashes.length >= 200) flush();
     },
     printErr: (line) => postMessage({type: 'print', line}),
+    onTitle: (text, reproducing) => {
+      title = text;
+      call = reproducing;
+    },
     onFrameRate: (fps) => {
       if (job.live) pace = pacer(fps);
     },
     onFrame: (number, pixels, width, height, palette) => {
       frames = number + 1;
-      if (!job.live) return;
+      if (!job.live || number < (job.resumeAt || 0)) return;
       flush();
       const frame = module.HEAPU8.slice(pixels, pixels + width * height);
       const colours = module.HEAPU8.slice(palette, palette + 768);
-      postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours},
-                  [frame.buffer, colours.buffer]);
+      postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours,
+                   title, call}, [frame.buffer, colours.buffer]);
       pace();
     },
   });
@@ -57,8 +67,8 @@ async function run(job) {
   module.FS.chdir('/run');
   module.FS.writeFile(job.name, job.script);
   const started = performance.now();
-  const status = module.ccall('wavefx_run', 'number', ['string', 'number'],
-                              [job.args.join('\n'), job.stopAfter || 0]);
+  const status = module.ccall('wavefx_run', 'number', ['string', 'string', 'number'],
+                              [job.args.join('\n'), job.presses || '', job.stopAfter || 0]);
   const seconds = (performance.now() - started) / 1000;
   flush();
   const message = module.UTF8ToString(module.ccall('wavefx_message', 'number', [], []));
@@ -72,6 +82,12 @@ async function run(job) {
 }
 
 let pictures = null;  // the module that writes PNG pictures, made once
+
+async function keys() {
+  pictures = pictures || await createWavefx({});
+  const text = pictures.UTF8ToString(pictures.ccall('wavefx_keys', 'number', [], []));
+  postMessage({type: 'keys', keys: JSON.parse(text)});
+}
 
 async function png(job) {
   pictures = pictures || await createWavefx({});
@@ -92,4 +108,4 @@ async function png(job) {
   postMessage({type: 'png', data}, [data.buffer]);
 }
 
-onmessage = (event) => (event.data.type === 'png' ? png : run)(event.data);
+onmessage = (event) => ({png, keys, run})[event.data.type](event.data);
