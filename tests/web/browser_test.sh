@@ -56,6 +56,16 @@ for script in "$site"/examples/*.lua; do
   fi
 done
 
+# Tuning keys act after the frame on screen, as the same plug-in call made
+# by the script there. Actions by their PreviewAction number: 7 tunes the
+# amplitude, 13 doubles it.
+load "script=test-scripts/tuned.lua&presses=3:7,3:13"
+TUNED=1 "$kroplay" --hash -o "$root/tuned.gif" "$here/scripts/tuned.lua" 2>/dev/null >"$root/native" || fail "tuned.lua: kroplay failed"
+"$kroplay" --hash -o "$root/plain.gif" "$here/scripts/tuned.lua" 2>/dev/null >"$root/plain" || fail "tuned.lua: kroplay failed"
+if ! cmp -s "$root/native" "$root/hashes" || cmp -s "$root/plain" "$root/hashes"; then
+  fail "tuning keys: the frames differ from the script making the same call"
+fi
+
 load "script=test-scripts/endless.lua&timeout=1"
 grep -q "ran longer than 1 s and was stopped" "$root/error" ||
   fail "endless loop: no time-limit message: $(cat "$root/error")"

@@ -1,6 +1,7 @@
 // The playground page: the editor, the live screen, Run/Stop, the examples,
 // downloads and the share link; and the test mode for machines,
-// index.html?script=URL&frames=N[&timeout=SECS], which runs the script at
+// index.html?script=URL&frames=N[&timeout=SECS][&presses=F:A,...], which
+// runs (with the tuning keys `presses`, see worker.js) the script at
 // URL as fast as it can and writes the hash lines of its first N frames
 // (all, without N) into #hashes exactly as `kroplay --hash` prints them,
 // what stopped it into #error, and marks body[data-done] when finished.
@@ -41,7 +42,8 @@ async function testMode() {
   }
   const script = await response.text();
   const lines = [];
-  startRun(script, url.split('/').pop(), {live: false, stopAfter: frames, timeout}, (m) => {
+  const presses = params.get('presses') || '';
+  startRun(script, url.split('/').pop(), {live: false, stopAfter: frames, timeout, presses}, (m) => {
     if (m.type === 'hashes') lines.push(...m.lines);
     if (m.type !== 'end') return;
     $('hashes').textContent = lines.map((line) => line + '\n').join('');
