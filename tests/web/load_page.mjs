@@ -20,7 +20,13 @@ const browser = spawn('chromium', ['--headless', '--no-sandbox', '--disable-gpu'
 const finish = (status) => {
   browser.kill();
   browser.on('exit', () => {
-    rmSync(profile, {recursive: true, force: true});
+    // The browser's helper processes may still be writing into the profile
+    // for a moment after it exits.
+    try {
+      rmSync(profile, {recursive: true, force: true, maxRetries: 20, retryDelay: 100});
+    } catch (error) {
+      process.stderr.write(`load_page: cannot remove ${profile}: ${error.message}\n`);
+    }
     process.exit(status);
   });
 };

@@ -18,9 +18,15 @@ function runArguments(name, timeout) {
   return args;
 }
 
+// The worker for the next run, started ahead so that its module is ready
+// when the run is asked for; the playground keeps one spare.
+let spare = new Worker('worker.js');
+let keepSpare = false;
+
 // Starts a run; `on` receives the worker's messages. Returns the worker.
 function startRun(script, name, options, on) {
-  const worker = new Worker('worker.js');
+  const worker = spare || new Worker('worker.js');
+  spare = keepSpare ? new Worker('worker.js') : null;
   worker.onmessage = (event) => on(event.data);
   worker.onerror = (event) =>
     on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0});
@@ -86,6 +92,7 @@ function keyRow(table, event) {
 }
 
 function playground() {
+  keepSpare = true;
   const screen = $('screen');
   const context = screen.getContext('2d');
   let worker = null;

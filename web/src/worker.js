@@ -1,6 +1,7 @@
 // Runs the WebAssembly module away from the page: however long a script
 // computes, the page stays responsive, and Stop terminates this worker.
-// A run takes a fresh worker; the page keeps one more for PNG pictures.
+// A run takes a fresh worker; the page keeps one more for PNG pictures and
+// the key table (a worker that does not run scripts may serve many).
 //
 // In:  {type: 'run', script, name, args, live, stopAfter, presses, resumeAt}
 //      (presses: the tuning keys, "F:A,..."; a live run shows and paces
@@ -29,6 +30,18 @@ function pacer(fps) {
   };
 }
 
+// The module is made as soon as the worker starts, so that a page holding a
+// spare worker starts its next run without waiting for it. Its callbacks go
+// to the run in progress.
+let current = null;
+const ready = createWavefx({
+  print: (line) => current.print(line),
+  printErr: (line) => postMessage({type: 'print', line}),
+  onTitle: (title, call) => current.onTitle(title, call),
+  onFrameRate: (fps) => current.onFrameRate(fps),
+  onFrame: (...frame) => current.onFrame(...frame),
+});
+
 async function run(job) {
   let hashes = [];
   let frames = 0;
@@ -38,12 +51,12 @@ async function run(job) {
     if (hashes.length) postMessage({type: 'hashes', lines: hashes});
     hashes = [];
   };
-  const module = await createWavefx({
+  const module = await ready;
+  current = {
     print: (line) => {
       hashes.push(line);
       if (hashes.length >= 200) flush();
     },
-    printErr: (line) => postMessage({type: 'print', line}),
     onTitle: (text, reproducing) => {
       title = text;
       call = reproducing;
@@ -61,7 +74,7 @@ async function run(job) {
                    title, call}, [frame.buffer, colours.buffer]);
       pace();
     },
-  });
+  };
   // The script and the recording in a folder of their own, the working one.
   module.FS.mkdir('/run');
   module.FS.chdir('/run');
@@ -81,17 +94,14 @@ async function run(job) {
   postMessage({type: 'end', status, message, gif, frames, seconds}, gif ? [gif.buffer] : []);
 }
 
-let pictures = null;  // the module that writes PNG pictures, made once
-
 async function keys() {
-  pictures = pictures || await createWavefx({});
-  const text = pictures.UTF8ToString(pictures.ccall('wavefx_keys', 'number', [], []));
+  const m = await ready;
+  const text = m.UTF8ToString(m.ccall('wavefx_keys', 'number', [], []));
   postMessage({type: 'keys', keys: JSON.parse(text)});
 }
 
 async function png(job) {
-  pictures = pictures || await createWavefx({});
-  const m = pictures;
+  const m = await ready;
   const pixels = m._malloc(job.pixels.length), palette = m._malloc(768);
   m.HEAPU8.set(job.pixels, pixels);
   m.HEAPU8.set(job.palette, palette);
