@@ -1,6 +1,6 @@
 // The playground page: the editor, the live screen, Run/Stop, the examples,
 // downloads and the share link; and the test mode for machines,
-// index.html?script=URL&frames=N[&timeout=SECS][&presses=F:A,...], which
+// index.html?script=URL&frames=N[&timeout=SECS][&size=WxH][&presses=F:A,...], which
 // runs (with the tuning keys `presses`, see worker.js) the script at
 // URL as fast as it can and writes the hash lines of its first N frames
 // (all, without N) into #hashes exactly as `kroplay --hash` prints them,
@@ -11,10 +11,12 @@
 const $ = (id) => document.getElementById(id);
 const params = new URLSearchParams(location.search);
 
-// kroplay's arguments for a run of the file `name`.
-function runArguments(name, timeout) {
+// kroplay's arguments for a run of the file `name` (`size`: WxH or '' for
+// kroplay's default).
+function runArguments(name, timeout, size) {
   const args = [name, '--hash', '-o', 'recording.gif'];
   if (timeout !== null) args.push('--timeout', String(timeout));
+  if (size) args.push('--size', size);
   return args;
 }
 
@@ -30,7 +32,7 @@ function startRun(script, name, options, on) {
   worker.onmessage = (event) => on(event.data);
   worker.onerror = (event) =>
     on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0});
-  worker.postMessage({type: 'run', script, name, args: runArguments(name, options.timeout),
+  worker.postMessage({type: 'run', script, name, args: runArguments(name, options.timeout, options.size),
                       live: options.live, stopAfter: options.stopAfter || 0,
                       presses: options.presses || '', resumeAt: options.resumeAt || 0});
   return worker;
@@ -49,7 +51,9 @@ async function testMode() {
   const script = await response.text();
   const lines = [];
   const presses = params.get('presses') || '';
-  startRun(script, url.split('/').pop(), {live: false, stopAfter: frames, timeout, presses}, (m) => {
+  const size = params.get('size') || '';
+  const options = {live: false, stopAfter: frames, timeout, presses, size};
+  startRun(script, url.split('/').pop(), options, (m) => {
     if (m.type === 'hashes') lines.push(...m.lines);
     if (m.type !== 'end') return;
     $('hashes').textContent = lines.map((line) => line + '\n').join('');
@@ -154,7 +158,8 @@ function playground() {
     $('gif').hidden = true;
     $('status').textContent = 'running';
     $('stop').disabled = false;
-    const options = {live: true, timeout: null, presses: presses.join(','), resumeAt};
+    const options = {live: true, timeout: null, presses: presses.join(','), resumeAt,
+                     size: $('size').value};
     worker = startRun(script, name, options, (m) => {
       if (m.type === 'frame') show(m);
       if (m.type === 'print') $('output').textContent += m.line + '\n';
@@ -232,7 +237,8 @@ function playground() {
     for (const file of files) $('examples').add(new Option(file, file));
     $('examples').value = name;
   });
-  $('examples').onchange = () => load($('examples').value).then(run);
+  $('examples').onchange = () => load($('examples').value).then(() => run());
+  $('size').onchange = () => run();
 
   const shared = location.hash.match(/^#s=(.+)$/);
   (shared ? unpackScript(shared[1]).then((text) => {
