@@ -2,7 +2,8 @@
 # The playground in a real browser: serves the site (build-web/site) on the
 # loopback address and loads its test mode in headless Chromium.
 #  - every example script gives, frame for frame, the hash lines of
-#    `kroplay --hash` on the same script;
+#    `kroplay --hash` on the same script, and no page asks another host
+#    for anything;
 #  - an endless loop is stopped by the time limit, with kroplay's message;
 #  - a script error shows its line; a memory bomb ends in Lua's out-of-memory
 #    error instead of taking the page down.
@@ -40,7 +41,7 @@ fail() {
 # load QUERY: the page's #hashes into $root/hashes, #error into $root/error.
 load() {
   node --experimental-websocket "$here/load_page.mjs" "http://127.0.0.1:$port/index.html?$1" 120000 \
-    >"$root/hashes" 2>"$root/error" || fail "$1: the page did not finish: $(cat "$root/error")"
+    >"$root/hashes" 2>"$root/error" || fail "$1: $(cat "$root/error")"
 }
 
 for script in "$site"/examples/*.lua; do

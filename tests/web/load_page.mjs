@@ -5,7 +5,8 @@
 // DevTools protocol: a page's workers need real time, which
 // --virtual-time-budget does not give them.
 // Usage: node --experimental-websocket load_page.mjs URL [TIMEOUT_MS]
-// Exit status: 0 done, 2 not done in time, 1 the browser failed.
+// Exit status: 0 done, 2 not done in time, 3 done but the page asked
+// another host for something, 1 the browser failed.
 import {spawn} from 'node:child_process';
 import {mkdtempSync, rmSync} from 'node:fs';
 import {tmpdir} from 'node:os';
@@ -62,12 +63,23 @@ const send = (method, params = {}) => new Promise((resolve) => {
 const evaluate = async (expression) =>
   (await send('Runtime.evaluate', {expression, returnByValue: true}))?.result?.value;
 
-// The page's console errors go to stderr (the benchmark's figure is one).
+// The page's console errors go to stderr (the benchmark's figure is one),
+// and so does any request to a host other than the page's.
 await send('Runtime.enable');
+await send('Network.enable');
+const pageHost = new URL(url).host;
+let foreign = false;
 socket.addEventListener('message', (event) => {
   const note = JSON.parse(event.data);
   if (note.method === 'Runtime.consoleAPICalled' && note.params.type === 'error')
     process.stderr.write(note.params.args.map((a) => a.value).join(' ') + '\n');
+  if (note.method === 'Network.requestWillBeSent') {
+    const requested = new URL(note.params.request.url);
+    if (/^https?:$/.test(requested.protocol) && requested.host !== pageHost) {
+      process.stderr.write(`load_page: the page asked another host for ${requested.href}\n`);
+      foreign = true;
+    }
+  }
 });
 await send('Page.navigate', {url});
 for (;;) {
@@ -78,4 +90,4 @@ const result = await evaluate(`({hashes: document.getElementById('hashes').textC
                                  error: document.getElementById('error').textContent})`);
 process.stdout.write(result.hashes);
 if (result.error) process.stderr.write(result.error + '\n');
-finish(0);
+finish(foreign ? 3 : 0);
