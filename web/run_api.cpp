@@ -36,9 +36,6 @@ namespace {
 
 using namespace kroplay;
 
-// Instructions between two looks at the clock, as in kroplay.
-constexpr int kClockCheckInstructions = 100000;
-
 std::string last_message;
 
 // Emscripten starts with a umask of 0777, which would give kroplay's output
