@@ -19,7 +19,9 @@ std::string file_name_of(const std::string &path);
 // without a folder ".".
 std::string folder_of(const std::string &path);
 
-// The plug-in built beside the running executable.
+// The plug-in beside the running executable; if there is none there but
+// there is one in the installed layout's library folder (bin/kroplay,
+// lib/wavefx/wavefx.so), that one.
 std::string default_plugin_path();
 
 }  // namespace kroplay
