@@ -120,8 +120,8 @@ void kroend_export(const char *name, void *) {
 class Session {
  public:
   Session() : host_(TestHost::instance()) {
-    wavefx::ripple = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
-    wavefx::distortion = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
+    wavefx::ripple = wavefx::kEffectAtLoad;
+    wavefx::distortion = wavefx::kEffectAtLoad;
     host_.reset(kStackEntries);
     host_.null_unused_imports = true;  // any use of one would crash
     host_.load(krolibrary, kromain);
