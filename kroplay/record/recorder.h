@@ -31,8 +31,6 @@ class Recorder : public FrameSink {
 
   // Frames composed, selected or not.
   int64_t frames() const { return frames_; }
-  // Frames passed to the output.
-  int64_t frames_output() const { return frames_output_; }
 
  private:
   FrameOutput &output_;
@@ -41,7 +39,6 @@ class Recorder : public FrameSink {
   FrameRange range_;
   const RunLimits *limits_ = nullptr;
   int64_t frames_ = 0;
-  int64_t frames_output_ = 0;
 };
 
 }  // namespace kroplay
