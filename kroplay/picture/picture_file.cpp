@@ -48,8 +48,11 @@ Picture read_picture(const std::string &path, const std::string &folder) {
   std::string refusal;
   const int fd = open_regular_file(file, size, refusal);
   if (fd < 0) {
+    // A missing file says where it was looked for, as a relative path
+    // leads beside the script.
     const std::string looked_at = full_path(file);
-    if (looked_at != path) refusal += " (looked for " + quoted(looked_at) + ")";
+    if (refusal == std::strerror(ENOENT) && looked_at != path)
+      refusal += " (looked for " + quoted(looked_at) + ")";
     throw std::runtime_error("cannot read " + name + ": " + refusal);
   }
   try {
