@@ -75,6 +75,8 @@ std::string output_refusal(const Options &options, const std::string &output) {
     return (options.output.empty() ? "the output " + output + " would be"
                                    : "-o " + output + " is") +
            " the script itself; choose another output";
+  if (!options.output.empty() && !output_type_refusal(options.output).empty())
+    return output_type_refusal(options.output);
   if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";

@@ -3,7 +3,9 @@
 #include <charconv>
 
 #include "kroplay/cli/path_name.h"
+#include "kroplay/host/nearest_name.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
 
 namespace kroplay {
@@ -162,7 +164,13 @@ Options parse_options(const std::vector<std::string> &arguments) {
       no_value();
       options.version = true;
     } else {
-      throw UsageError("unknown option '" + arg + "'");
+      static const std::vector<std::string> kOptionNames = {
+          "--output",  "--plugin", "--size",       "--fps",    "--hash",    "--null-imports",
+          "--window",  "--scale",  "--quit-after", "--frames", "--columns", "--max-frames",
+          "--timeout", "--check",  "--help",       "--version"};
+      const std::string nearest = nearest_name(arg, kOptionNames);
+      throw UsageError("unknown option '" + arg + "'" +
+                       (nearest.empty() ? "" : "; did you mean " + nearest + "?"));
     }
   }
   check_combinations(options, have_script, scale_given);
@@ -183,6 +191,17 @@ bool is_png_output(const std::string &output) {
   std::string extension = output.substr(output.size() - 4);
   for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return extension == ".png";
+}
+
+std::string output_type_refusal(const std::string &output) {
+  const std::string name = file_name_of(output);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return "";
+  std::string extension = name.substr(dot);
+  for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (extension == ".gif" || extension == ".png") return "";
+  return "-o " + quoted(output) +
+         ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard output";
 }
 
 std::string plugin_path(const Options &options) {

@@ -10,20 +10,21 @@ char folded(char c) {
   return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-// Levenshtein distance with letter case ignored.
+// Edits from `a` to `b`: inserted, deleted or replaced letters, and two
+// neighbours swapped, with letter case ignored (optimal string alignment).
 size_t edits(const std::string &a, const std::string &b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
     for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t replaced = diagonal + (folded(a[i - 1]) == folded(b[j - 1]) ? 0 : 1);
-      diagonal = row[j];
-      row[j] = std::min({replaced, row[j] + 1, row[j - 1] + 1});
+      const bool same = folded(a[i - 1]) == folded(b[j - 1]);
+      d[i][j] = std::min({d[i - 1][j - 1] + (same ? 0 : 1), d[i - 1][j] + 1, d[i][j - 1] + 1});
+      if (i > 1 && j > 1 && folded(a[i - 1]) == folded(b[j - 2]) &&
+          folded(a[i - 2]) == folded(b[j - 1]))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
-  }
-  return row[b.size()];
+  return d[a.size()][b.size()];
 }
 
 }  // namespace
