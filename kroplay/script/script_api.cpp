@@ -478,8 +478,7 @@ void ScriptApi::load_file(const std::string &path) {
     lua_remove(lua_, -2);
   }
   load_status(status);
-  const size_t slash = path.find_last_of('/');
-  base_folder_ = slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
+  base_folder_ = folder_of(path);
   find_modules_beside(lua_, base_folder_, Bindings::module_found);
 }
 
