@@ -35,6 +35,9 @@ std::string nearest_name(const std::string &word, const std::vector<std::string>
   std::string best;
   size_t best_edits = std::max<size_t>(1, word.size() / 3) + 1;
   for (const std::string &candidate : candidates) {
+    // Each letter of difference in length is an edit at least.
+    const size_t longer = std::max(word.size(), candidate.size());
+    if (longer - std::min(word.size(), candidate.size()) > best_edits) continue;
     const size_t n = edits(word, candidate);
     if (n < best_edits || (n == best_edits && !best.empty() && candidate < best)) {
       best = candidate;

@@ -262,8 +262,8 @@ struct ScriptApi::Bindings {
     luaL_setmetatable(lua, kPictureType);
     // Lua does not see the pixels' memory: a collection step as if they
     // were its own, so that dropped pictures do not pile up.
-    const Picture &picture = *api.pictures_[serial];
-    lua_gc(lua, LUA_GCSTEP, static_cast<int>(picture.pixels.size() >> 10));
+    const size_t bytes = api.pictures_.find(serial)->second->pixels.size();
+    lua_gc(lua, LUA_GCSTEP, static_cast<int>(bytes >> 10));
     return 1;
   }
 
@@ -651,7 +651,10 @@ void ScriptApi::suggest_function(lua_State *lua) {
   const std::string_view message(text, length);
   const size_t call = message.find(kCall);
   if (call == std::string_view::npos || message.substr(message.size() - 2) != "')") return;
+  // No function has a name this long; nor is one worth comparing.
+  if (message.size() - call - kCall.size() > 200) return;
   error_message_.clear();
+  const int top = lua_gettop(lua);
   try {
     const std::string name(
         message.substr(call + kCall.size(), message.size() - 2 - call - kCall.size()));
@@ -670,6 +673,8 @@ void ScriptApi::suggest_function(lua_State *lua) {
       error_message_ = std::string(message.substr(0, call)) + "no function '" + name +
                        "'; did you mean " + nearest + "?";
   } catch (const std::bad_alloc &) {
+    lua_settop(lua, top);  // Lua's message stays on top
+    return;
   }
   if (!error_message_.empty()) lua_pushstring(lua, error_message_.c_str());
 }
