@@ -145,6 +145,30 @@ TEST(PictureFile, TruncatedPicturesSayWhatIsWrong) {
   EXPECT_GT(plain, 0);
 }
 
+TEST(PictureFile, AGifPictureIsItsFirstFrameWithItsTransparentIndex) {
+  const TempDir dir;
+  const std::string path = dir.file("sprite.gif");
+  int error = 0;
+  GifFileType *gif = EGifOpenFileName(path.c_str(), false, &error);
+  ASSERT_NE(nullptr, gif);
+  ColorMapObject *map = GifMakeMapObject(4, nullptr);
+  EGifSetGifVersion(gif, true);
+  EGifPutScreenDesc(gif, 5, 5, 2, 0, map);
+  // Transparent colour 3, in the graphics control block before the frame.
+  const GifByteType control[] = {0x01, 0, 0, 3};
+  EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
+  EGifPutImageDesc(gif, 1, 2, 2, 1, false, nullptr);
+  GifPixelType line[] = {3, 1};
+  EGifPutLine(gif, line, 2);
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  const kroplay::Picture picture = kroplay::read_picture(path);
+  EXPECT_EQ(2, picture.width);
+  EXPECT_EQ(1, picture.height);
+  EXPECT_EQ((std::vector<uint8_t>{3, 1}), picture.pixels);
+  EXPECT_EQ(3, picture.transparent);
+}
+
 TEST(PictureFile, IndexedPngsOfEveryDepthGiveTheirIndicesColoursAndTransparency) {
   const TempDir dir;
   for (int depth : {1, 2, 4, 8})
