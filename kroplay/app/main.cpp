@@ -17,6 +17,7 @@
 
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
+#include "kroplay/cli/help_text.h"
 #include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/host/host_runtime.h"
@@ -24,6 +25,7 @@
 #include "kroplay/output/output_file.h"
 #include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
+#include "kroplay/preview/preview_keys.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
@@ -142,7 +144,7 @@ int main(int argc, char **argv) {
     return fail(kExitBadUsage, std::string(e.what()) + " (see kroplay --help)");
   }
   if (options.help) {
-    std::fputs(kroplay::usage().c_str(), stdout);
+    std::fputs(help_text(keys_for_help()).c_str(), stdout);
     return kExitDone;
   }
   if (options.version) {
@@ -178,16 +180,16 @@ int main(int argc, char **argv) {
     }
     return play(options, output);
   } catch (const ScriptError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const OutputError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const PluginError &e) {
     return fail(kExitPluginFailed, e.what());
   } catch (const ContractError &e) {
     return fail(kExitPluginFailed, std::string("plug-in breaks the host contract: ") + e.what());
   } catch (const std::bad_alloc &) {
-    return fail(kExitScriptFailed, "out of memory");
+    return fail(kExitRunFailed, "out of memory");
   } catch (const std::exception &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   }
 }

@@ -7,6 +7,7 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
+#include "kroplay/preview/preview_keys.h"
 #include "kroplay/record/frame_hash.h"
 #include "kroplay/record/script_run.h"
 
@@ -15,12 +16,6 @@ namespace {
 
 // Longest wait for the user between checks of the script file and clock.
 constexpr int kPollMs = 20;
-
-// The key list the title shows on request (H or F1).
-constexpr const char *kKeys =
-    "keys: 1 2 3 or Tab pick speed, frequency, amplitude; Up/Down +-1, with Shift +-10, "
-    "with Ctrl double/halve; E other effect; C copy the call; space pause; Right step; "
-    "R restart; S save frame; Q quit; H hide keys";
 
 std::string base_name(const std::string &script) {
   std::string name = default_output(script);  // "<base>.gif"
@@ -343,7 +338,7 @@ void PreviewSession::update_title() {
     if (ended_) title += " - ended";
   }
   if (paused_) title += " - paused";
-  title += show_keys_ ? std::string(" - ") + kKeys : std::string(" - H: keys");
+  title += " - " + (show_keys_ ? keys_for_title() : key_for(PreviewAction::kToggleKeys) + ": keys");
   display_.set_title(title);
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "kroplay/preview/preview_keys.h"
+
 namespace kroplay {
 namespace {
 
@@ -26,6 +28,21 @@ int fitting_scale(SDL_Window *window, int32_t width, int32_t height) {
   SDL_Rect bounds;
   if (SDL_GetDisplayUsableBounds(display, &bounds) != 0) return 1;
   return std::max(1, std::min(bounds.w / width, bounds.h / height));
+}
+
+// The key table's row for a pressed key: the one for its modifier (Ctrl
+// before Shift), else the key's plain row.
+const PreviewKey *find_key(const SDL_Keysym &pressed) {
+  const KeyModifier modifier = (pressed.mod & KMOD_CTRL) != 0    ? KeyModifier::kCtrl
+                               : (pressed.mod & KMOD_SHIFT) != 0 ? KeyModifier::kShift
+                                                                 : KeyModifier::kNone;
+  const PreviewKey *plain = nullptr;
+  for (const PreviewKey &key : preview_keys()) {
+    if (SDL_GetKeyFromName(key.key) != pressed.sym) continue;
+    if (key.modifier == modifier) return &key;
+    if (key.modifier == KeyModifier::kNone) plain = &key;
+  }
+  return plain;
 }
 
 }  // namespace
@@ -160,63 +177,10 @@ bool PreviewWindow::request(const SDL_Event &event, PreviewAction &action) {
     default:
       return false;
   }
-  const SDL_Keycode key = event.key.keysym.sym;
-  const bool shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
-  const bool ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
-  // Holding the right arrow steps on and holding up or down keeps
-  // changing; the other keys act once per press.
-  if (event.key.repeat != 0 && key != SDLK_RIGHT && key != SDLK_UP && key != SDLK_DOWN)
-    return false;
-  switch (key) {
-    case SDLK_UP:
-      action = ctrl ? PreviewAction::kDouble : shift ? PreviewAction::kUpTen : PreviewAction::kUp;
-      return true;
-    case SDLK_DOWN:
-      action = ctrl    ? PreviewAction::kHalve
-               : shift ? PreviewAction::kDownTen
-                       : PreviewAction::kDown;
-      return true;
-    case SDLK_1:
-      action = PreviewAction::kPickSpeed;
-      return true;
-    case SDLK_2:
-      action = PreviewAction::kPickFrequency;
-      return true;
-    case SDLK_3:
-      action = PreviewAction::kPickAmplitude;
-      return true;
-    case SDLK_TAB:
-      action = PreviewAction::kNextParameter;
-      return true;
-    case SDLK_e:
-      action = PreviewAction::kSwitchEffect;
-      return true;
-    case SDLK_c:
-      action = PreviewAction::kCopyCall;
-      return true;
-    case SDLK_h:
-    case SDLK_F1:
-      action = PreviewAction::kToggleKeys;
-      return true;
-    case SDLK_SPACE:
-      action = PreviewAction::kTogglePause;
-      return true;
-    case SDLK_RIGHT:
-      action = PreviewAction::kStep;
-      return true;
-    case SDLK_r:
-      action = PreviewAction::kRestart;
-      return true;
-    case SDLK_s:
-      action = PreviewAction::kSave;
-      return true;
-    case SDLK_q:
-    case SDLK_ESCAPE:
-      action = PreviewAction::kQuit;
-      return true;
-    default:
-      return false;
-  }
+  const PreviewKey *key = find_key(event.key.keysym);
+  if (key == nullptr || (event.key.repeat != 0 && !key->repeats)) return false;
+  action = key->action;
+  return true;
 }
 
 }  // namespace kroplay

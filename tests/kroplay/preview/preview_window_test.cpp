@@ -61,6 +61,7 @@ TEST_F(PreviewWindowTest, KeysBecomeRequests) {
                 {SDLK_DOWN, KMOD_RSHIFT, true, PreviewAction::kDownTen},
                 {SDLK_UP, KMOD_LCTRL, false, PreviewAction::kDouble},
                 {SDLK_DOWN, KMOD_RCTRL | KMOD_LSHIFT, false, PreviewAction::kHalve},
+                {SDLK_r, KMOD_LSHIFT, false, PreviewAction::kRestart},  // the plain key's
                 {SDLK_e, KMOD_NONE, false, PreviewAction::kSwitchEffect},
                 {SDLK_c, KMOD_NONE, false, PreviewAction::kCopyCall},
                 {SDLK_h, KMOD_NONE, false, PreviewAction::kToggleKeys},
