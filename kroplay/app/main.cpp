@@ -71,12 +71,22 @@ void check_selection(const Options &options, int64_t frames) {
                     ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
 }
 
-// Why `output` must not be written, or "".
-std::string output_refusal(const Options &options, const std::string &output) {
+// Why the script cannot be read or `output` must not be written, or "".
+std::string path_refusal(const Options &options, const std::string &output) {
+  const std::string script_device = reserved_device_name(options.script);
+  if (!script_device.empty())
+    return options.script + " names the Windows device " + script_device +
+           ", not a file; rename the script";
+  const std::string output_device = reserved_device_name(output);
+  if (!output_device.empty())
+    return "-o " + output + " names the Windows device " + output_device +
+           ", not a file; choose another output";
+  const std::string named =
+      options.output.empty() ? "the output " + output + " would be" : "-o " + output + " is";
   if (!options.script.empty() && same_file(options.script, output))
-    return (options.output.empty() ? "the output " + output + " would be"
-                                   : "-o " + output + " is") +
-           " the script itself; choose another output";
+    return named + " the script itself; choose another output";
+  if (same_file(plugin_path(options), output))
+    return named + " the plug-in itself; choose another output";
   if (!options.output.empty() && !output_type_refusal(options.output).empty())
     return output_type_refusal(options.output);
   if (is_standard_output(output) && standard_output_is_terminal())
@@ -116,12 +126,12 @@ int play(const Options &options, const std::string &output) {
     throw OutputError("cannot write the frame hashes to standard output");
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
-                 output_name(output).c_str());
+                 one_line(output_name(output)).c_str());
     return run.exit_status().value_or(kExitDone);
   }
   check_selection(options, recorder.frames());
   out.finish();
-  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
+  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                out.summary().c_str());
   return run.exit_status().value_or(kExitDone);
 }
@@ -163,7 +173,7 @@ int main(int argc, char **argv) {
   // The preview writes only what -o names.
   const std::string output =
       options.output.empty() && !options.window ? default_output(options.script) : options.output;
-  const std::string refusal = output_refusal(options, output);
+  const std::string refusal = path_refusal(options, output);
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
   on_interrupt_signals(on_fatal_signal);

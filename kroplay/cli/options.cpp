@@ -4,7 +4,6 @@
 #include "kroplay/cli/path_name.h"
 #include "kroplay/host/nearest_name.h"
 #include "kroplay/host/plugin_loader.h"
-#include "kroplay/host/quoted.h"
 
 namespace kroplay {
 namespace {
@@ -107,7 +106,8 @@ std::string output_type_refusal(const std::string &output) {
   std::string extension = name.substr(dot);
   for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   if (extension == ".gif" || extension == ".png") return "";
-  return "-o " + quoted(output) +
+  // Named whole, as the user gave it, like every name from the command line.
+  return "-o " + output +
          ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard output";
 }
 

@@ -119,7 +119,7 @@ void PreviewSession::finish_gif() {
     gif_->finish();
     message("wrote " + options_.output + " (" + std::to_string(gif_->frame_count()) + " frames)");
   } catch (const std::exception &e) {
-    message(one_line(e.what()));
+    message(e.what());
   }
   gif_ = nullptr;
 }
@@ -310,18 +310,18 @@ void PreviewSession::save_frame() {
     gif.finish();
     message("saved " + path);
   } catch (const std::exception &e) {
-    message(one_line(e.what()));
+    message(e.what());
   }
 }
 
 void PreviewSession::report_error(std::string text) {
-  error_ = one_line(std::move(text));
+  error_ = std::move(text);
   message("error: " + error_);
   update_title();
 }
 
 void PreviewSession::message(const std::string &text) {
-  std::fprintf(messages_, "kroplay: %s\n", text.c_str());
+  std::fprintf(messages_, "kroplay: %s\n", one_line(text).c_str());
   std::fflush(messages_);
 }
 
@@ -339,7 +339,7 @@ void PreviewSession::update_title() {
   }
   if (paused_) title += " - paused";
   title += " - " + (show_keys_ ? keys_for_title() : key_for(PreviewAction::kToggleKeys) + ": keys");
-  display_.set_title(title);
+  display_.set_title(one_line(title));
 }
 
 }  // namespace kroplay

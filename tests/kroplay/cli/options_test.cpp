@@ -77,8 +77,8 @@ TEST(Options, MistakesNameWhatWasMeant) {
   EXPECT_EQ("unknown option '--bogus'", usage_error({"--bogus"}));  // nothing near
   // An output type kroplay does not write, in any case; no extension is a GIF.
   for (const char *output : {"shot.jpg", "dir/shot.JPEG", "x.gif.bak"})
-    EXPECT_EQ("-o '" + std::string(output) +
-                  "': kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard "
+    EXPECT_EQ("-o " + std::string(output) +
+                  ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard "
                   "output",
               kroplay::output_type_refusal(output));
   for (const char *output : {"x.GIF", "x.Png", "/dev/null", "v1.2/out", ".hidden", "-"})

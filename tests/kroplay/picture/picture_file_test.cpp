@@ -108,7 +108,7 @@ TEST(PictureFile, UnreadableFilesAreNamedWithTheReason) {
   EXPECT_EQ("cannot read '" + text + "': it is neither a GIF nor a PNG picture", message(text));
   // A device is refused before any read.
 #ifdef _WIN32
-  const std::string device = "NUL";
+  const std::string device = "\\\\.\\NUL";  // by the device's own name
 #else
   const std::string device = "/dev/null";
 #endif

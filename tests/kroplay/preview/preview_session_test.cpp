@@ -280,6 +280,19 @@ TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
   EXPECT_NE(text.find(dir_ + "/tile.gif changed; restarting"), std::string::npos) << text;
 }
 
+TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
+  // An escape sequence that would set the terminal's title, then a bell.
+  write_script("error('\\27]0;fine\\7', 0)\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (display.title().find("error:") != std::string::npos) return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_NE(display.title().find("error: \\x1b]0;fine\\x07 - "), std::string::npos)
+      << display.title();
+}
+
 TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
   write_script("FILL(5)\nframe(3)\n");
   options_.output = dir_ + "/out.gif";
