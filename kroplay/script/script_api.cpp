@@ -283,6 +283,7 @@ struct ScriptApi::Bindings {
     return 1;
   }
 
+  // [-0, +1] tostring(picture): "picture WxH".
   static int picture_tostring(lua_State *lua) {
     const Picture *picture = picture_at(lua, 1);
     if (picture == nullptr) return luaL_error(lua, "not a picture");
@@ -291,6 +292,8 @@ struct ScriptApi::Bindings {
     return 1;
   }
 
+  // [-0, +0] The collected picture's pixels go, unless a queued drawing
+  // still shows them.
   static int picture_gc(lua_State *lua) {
     api_slot(lua)->pictures_.erase(picture_serial(lua, 1));
     return 0;
@@ -301,7 +304,7 @@ struct ScriptApi::Bindings {
     return static_cast<uint8_t>(integer_in(lua, name, index, 0, 255));
   }
 
-  // sprite(picture, x, y), for the next frame() call.
+  // [-0, +0] sprite(picture, x, y), for the next frame() call.
   static int sprite(lua_State *lua) {
     ScriptApi &api = enter(lua, "sprite");
     check_count(lua, "sprite", 3, 3);
@@ -315,7 +318,7 @@ struct ScriptApi::Bindings {
     return 0;
   }
 
-  // rect(x, y, w, h, colour), for the next frame() call.
+  // [-0, +0] rect(x, y, w, h, colour), for the next frame() call.
   static int rect(lua_State *lua) {
     ScriptApi &api = enter(lua, "rect");
     check_count(lua, "rect", 5, 5);
@@ -327,7 +330,7 @@ struct ScriptApi::Bindings {
     return 0;
   }
 
-  // text(x, y, string, colour), for the next frame() call.
+  // [-0, +0] text(x, y, string, colour), for the next frame() call.
   static int text(lua_State *lua) {
     ScriptApi &api = enter(lua, "text");
     check_count(lua, "text", 4, 4);
@@ -348,8 +351,8 @@ struct ScriptApi::Bindings {
     return 0;
   }
 
-  // kroplay.found of require's searcher: a module file it is about to
-  // compile.
+  // [-0, +0] kroplay.found of require's searcher: a module file it is
+  // about to compile.
   static int module_found(lua_State *lua) {
     ScriptApi &api = *api_slot(lua);
     if (lua_type(lua, 1) == LUA_TSTRING && !api.ended_ && !api.note_file(lua_tostring(lua, 1), ""))
