@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ class PreviewSession : public FrameSink {
   // Runs started so far, the first included.
   int runs() const { return runs_; }
 
+  // Called with each error's line as the title shows it, on the session's
+  // thread (a message box, when nobody reads the messages).
+  void set_error_listener(std::function<void(const std::string &)> listener) {
+    error_listener_ = std::move(listener);
+  }
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Stop {  // thrown through the script to end a run
@@ -75,7 +82,8 @@ class PreviewSession : public FrameSink {
   std::FILE *messages_;
   std::FILE *out_;
   std::FILE *hash_out_;  // out_ with options.hash, else null
-  std::string name_;     // the script's file name, for titles and messages
+  std::function<void(const std::string &)> error_listener_;
+  std::string name_;  // the script's file name, for titles and messages
   std::unique_ptr<FileWatcher> watcher_;
   // The files the current run (or the last one) read besides the script,
   // each with its watcher.

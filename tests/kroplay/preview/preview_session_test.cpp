@@ -434,6 +434,29 @@ TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) 
       << title;
 }
 
+// Doubling, or a step, past the 32-bit range stops at its end: the plug-in
+// gets that end, and the title's call shows it.
+TEST_F(PreviewTuningTest, KeysStopAtTheEndsOfThe32BitRange) {
+  using A = PreviewAction;
+  const std::string start = std::string(kStripes) + "START_RIPPLE(-2000000000, 10, 2000000000)\n";
+  write_script(start + "while true do frame() end\n");
+  options_.hash = true;
+  std::FILE *hashes = std::tmpfile();
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, hashes);
+  const TunedRun tuned = run_tuned(
+      session, display, hashes, {{A::kDouble, A::kDown, A::kPickAmplitude, A::kDouble, A::kUp}}, 2);
+  std::fclose(hashes);
+  EXPECT_NE(display.title().find(" - START_RIPPLE(-2147483648, 10, 2147483647)"), std::string::npos)
+      << display.title();
+  ASSERT_EQ(tuned.tuned_after.size(), 1u);
+  const size_t before = tuned.tuned_after[0] + 1;
+  const std::string calls = "CHANGE_RVAL(-2147483648, 0) CHANGE_RVAL(2147483647, 2)\n";
+  EXPECT_EQ(tuned.hashes,
+            recorded_hashes(start + "frame(" + std::to_string(before) + ")\n" + calls + "frame(" +
+                            std::to_string(tuned.hashes.size() - before) + ")\n"));
+}
+
 TEST_F(PreviewTuningTest, TheCopiedCallPastedIntoAScriptReproducesTheFrames) {
   using A = PreviewAction;
   // A speed of 0 keeps the phase at 0 until the keys set one, so the copied
