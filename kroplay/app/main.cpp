@@ -57,10 +57,6 @@ void print_version() {
               GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE, PNG_LIBPNG_VER_STRING);
 }
 
-// Instructions between two looks at the clock while a script computes
-// without composing frames.
-constexpr int kClockCheckInstructions = 100000;
-
 // After the run: --frames must lie within the frames composed.
 void check_selection(const Options &options, int64_t frames) {
   if (options.frames.all || options.frames.last < frames) return;

@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#elif defined(__EMSCRIPTEN__)
+#include <cstring>
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -51,6 +53,30 @@ std::string executable_path() {
     if (n < name.size()) return std::string(name.data(), n);
     name.resize(name.size() * 2);
   }
+}
+
+#elif defined(__EMSCRIPTEN__)
+
+// WebAssembly loads no libraries: the plug-in is linked into the module,
+// and "loading" it finds its entry points there, whatever the path.
+constexpr const char *kPluginFile = "wavefx";
+int linked_plugin;  // the handle's target
+
+void *open_library(const std::string &, std::string &) {
+  return &linked_plugin;
+}
+
+void *find_symbol(void *, const char *name) {
+  if (std::strcmp(name, "krolibrary") == 0) return reinterpret_cast<void *>(&::krolibrary);
+  if (std::strcmp(name, "kromain") == 0) return reinterpret_cast<void *>(&::kromain);
+  if (std::strcmp(name, "kroend") == 0) return reinterpret_cast<void *>(&::kroend);
+  return nullptr;
+}
+
+void close_library(void *) {}
+
+std::string executable_path() {
+  return "/kroplay";
 }
 
 #else
