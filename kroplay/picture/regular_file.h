@@ -19,10 +19,6 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
 // else joined to it.
 std::string path_in_folder(const std::string &folder, const std::string &path);
 
-// The folder part of `path` ("art" for "art/show.lua", "/" for "/x.lua");
-// "" for a path without one. On Windows, '\\' separates folders too.
-std::string folder_of(const std::string &path);
-
 // `path` from the root, joined to the working folder when relative (links
 // are not followed, so that a missing file has one too); `path` itself if
 // the working folder is unknown.

@@ -42,9 +42,4 @@ std::string full_path(const std::string &path) {
   return std::string(folder) + (folder[1] == '\0' ? "" : "/") + path;
 }
 
-std::string folder_of(const std::string &path) {
-  const size_t slash = path.find_last_of("/");
-  return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 }  // namespace kroplay

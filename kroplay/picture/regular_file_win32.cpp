@@ -49,9 +49,4 @@ std::string full_path(const std::string &path) {
   return _fullpath(full, path.c_str(), sizeof full) != nullptr ? std::string(full) : path;
 }
 
-std::string folder_of(const std::string &path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 }  // namespace kroplay

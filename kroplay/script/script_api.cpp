@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "kroplay/cli/path_name.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/nearest_name.h"
 #include "kroplay/host/quoted.h"
@@ -484,7 +485,8 @@ void ScriptApi::load_file(const std::string &path) {
     lua_remove(lua_, -2);
   }
   load_status(status);
-  base_folder_ = folder_of(path);
+  const std::string folder = folder_of(path);  // "." for a bare file name
+  base_folder_ = folder == "." ? "" : folder;
   find_modules_beside(lua_, base_folder_, Bindings::module_found);
 }
 
