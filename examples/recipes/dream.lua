@@ -23,7 +23,7 @@ for x = 10, W - 1, 24 do PUT_VLINE(x, 7) PUT_VLINE(x + 1, 7) end
 
 local function show(caption, n)
   for _ = 1, n do
-    -- The game's caption would go here, drawn over the effect.
+    text(4, H - 12, caption, 8)
     frame()
   end
 end

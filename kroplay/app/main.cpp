@@ -86,6 +86,8 @@ std::string path_refusal(const Options &options, const std::string &output) {
     return named + " the script itself; choose another output";
   if (same_file(plugin_path(options), output))
     return named + " the plug-in itself; choose another output";
+  if (!options.output.empty() && !output_type_refusal(options.output).empty())
+    return output_type_refusal(options.output);
   if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";

@@ -64,6 +64,11 @@ std::string default_output(const std::string &script);
 // True if `output` ends in .png (any case): a PNG instead of a GIF.
 bool is_png_output(const std::string &output);
 
+// Why kroplay refuses to write `output` (given with -o): its extension
+// names a type kroplay does not write (`shot.jpg`); "" if it may. A name
+// without an extension gets a GIF.
+std::string output_type_refusal(const std::string &output);
+
 // The plug-in to load: --plugin's, or the one beside the executable.
 std::string plugin_path(const Options &options);
 

@@ -33,8 +33,6 @@ class Recorder : public FrameSink {
 
   // Frames composed, selected or not.
   int64_t frames() const { return frames_; }
-  // Frames passed to the output.
-  int64_t frames_output() const { return frames_output_; }
 
  private:
   FrameOutput &output_;
@@ -43,7 +41,6 @@ class Recorder : public FrameSink {
   FrameRange range_;
   const RunLimits *limits_ = nullptr;
   int64_t frames_ = 0;
-  int64_t frames_output_ = 0;
 };
 
 }  // namespace kroplay

@@ -70,6 +70,21 @@ TEST(Options, BadValuesNameTheProblem) {
   EXPECT_EQ("(accepted)", usage_error({"--fps", "1"}));
 }
 
+TEST(Options, MistakesNameWhatWasMeant) {
+  EXPECT_EQ("unknown option '--fsp'; did you mean --fps?", usage_error({"--fsp", "3"}));
+  EXPECT_EQ("unknown option '-window'; did you mean --window?", usage_error({"-window"}));
+  EXPECT_EQ("unknown option '--Hash'; did you mean --hash?", usage_error({"--Hash"}));
+  EXPECT_EQ("unknown option '--bogus'", usage_error({"--bogus"}));  // nothing near
+  // An output type kroplay does not write, in any case; no extension is a GIF.
+  for (const char *output : {"shot.jpg", "dir/shot.JPEG", "x.gif.bak"})
+    EXPECT_EQ("-o " + std::string(output) +
+                  ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard "
+                  "output",
+              kroplay::output_type_refusal(output));
+  for (const char *output : {"x.GIF", "x.Png", "/dev/null", "v1.2/out", ".hidden", "-"})
+    EXPECT_EQ("", kroplay::output_type_refusal(output)) << output;
+}
+
 TEST(Options, DefaultOutputIsTheScriptBaseNameInTheWorkingFolder) {
   EXPECT_EQ("demo.gif", kroplay::default_output(""));
   EXPECT_EQ("waves.gif", kroplay::default_output("waves.lua"));

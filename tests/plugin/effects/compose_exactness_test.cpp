@@ -43,12 +43,12 @@ class ComposeExactnessTest : public PluginTest {
   int64_t compare(const WaveEffect &r, const WaveEffect &d, int32_t width, int32_t height,
                   int frames) {
     host.resize(width, height);
-    for (size_t i = 0; i < host.background_bitmap->size(); ++i)
+    for (size_t i = 0; i < host.area(); ++i)
       host.background[i] = static_cast<uint8_t>(random() % 251 + 1);
     wavefx::ripple = r;
     wavefx::distortion = d;
     WaveEffect plain_ripple = r, plain_distortion = d;
-    std::vector<uint8_t> expected(host.background_bitmap->size());
+    std::vector<uint8_t> expected(host.area());
     for (int f = 0; f < frames; ++f) {
       straightforward_compose(plain_ripple, plain_distortion, width, height, expected.data(),
                               host.background, reference_sine);
