@@ -25,15 +25,20 @@ cmake --build --preset wasm -j2
 
 site=build-web/site
 rm -rf "$site"
-mkdir -p "$site/examples"
+mkdir -p "$site/examples/recipes"
 # The editor from the npm registry, at the versions web/package-lock.json
 # pins, bundled into one file.
 (cd web && npm ci --no-audit --no-fund --silent && OUT="../$site/editor.js" npm run -s bundle)
 cp web/src/index.html web/src/style.css web/src/page.js web/src/worker.js "$site/"
 cp build-wasm/web/wavefx.js build-wasm/web/wavefx.wasm "$site/"
 cp examples/*.lua "$site/examples/"
+# The recipes too, but those that load a picture: the page has no files to
+# give them.
+for recipe in examples/recipes/*.lua; do
+  grep -q 'load_picture\|load_background' "$recipe" || cp "$recipe" "$site/examples/recipes/"
+done
 # The examples the page offers.
-(cd examples && ls -- *.lua) | python3 -c 'import json, sys; print(json.dumps(sys.stdin.read().split()))' \
+(cd "$site/examples" && ls -- *.lua recipes/*.lua) | python3 -c 'import json, sys; print(json.dumps(sys.stdin.read().split()))' \
   >"$site/examples/index.json"
 
 # The site must stay small enough to load at once.

@@ -164,9 +164,10 @@ int run(const std::string &arguments, const std::string &presses, int64_t stop_a
   ScriptRun script_run(
       {options.script, plugin_path(options), options.width, options.height, options.null_imports},
       open_frame_output(output, gif_delay(options.fps), options.scale > 0 ? options.scale : 1,
-                        options.columns));
+                        options.columns, options.gap));
   script_run.set_print_stream(stderr, nullptr);
   Recorder recorder(*script_run.output(), options.hash ? stdout : nullptr, progress);
+  recorder.select(options.frames);
   recorder.set_limits(&limits);
   if (options.timeout > 0)
     script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
@@ -235,7 +236,7 @@ EMSCRIPTEN_KEEPALIVE int wavefx_write_png(const char *path, const uint8_t *pixel
     umask_for_outputs();
     Palette colours;
     std::copy(palette, palette + colours.size(), colours.begin());
-    const std::unique_ptr<FrameOutput> output = open_frame_output(path, 1, 1, 0);
+    const std::unique_ptr<FrameOutput> output = open_frame_output(path, 1, 1, 0, 0);
     output->add_frame(pixels, width, height, colours);
     output->finish();
     return 0;

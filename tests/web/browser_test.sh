@@ -1,7 +1,7 @@
 #!/bin/bash
 # The playground in a real browser: serves the site (build-web/site) on the
 # loopback address and loads its test mode in headless Chromium.
-#  - every example script gives, frame for frame, the hash lines of
+#  - every example and recipe script gives, frame for frame, the hash lines of
 #    `kroplay --hash` on the same script, and no page asks another host
 #    for anything;
 #  - an endless loop is stopped by the time limit, with kroplay's message;
@@ -44,11 +44,18 @@ load() {
     >"$root/hashes" 2>"$root/error" || fail "$1: $(cat "$root/error")"
 }
 
-for script in "$site"/examples/*.lua; do
-  name=examples/$(basename "$script")
-  load "script=$name"
-  (cd "$root" && "$kroplay" --hash -o "$root/native.gif" "$site/$name" 2>/dev/null) >"$root/native" ||
+# The gallery and the recipes loop for ever, as a game does: both sides stop
+# after the same number of frames (kroplay then says it stopped the script).
+frames=600
+for script in "$site"/examples/*.lua "$site"/examples/recipes/*.lua; do
+  name=examples/${script#"$site"/examples/}
+  load "script=$name&frames=$frames"
+  status=0
+  (cd "$root" && "$kroplay" --hash --max-frames $frames -o "$root/native.gif" "$site/$name" \
+    2>/dev/null) >"$root/native" || status=$?
+  if ((status != 0)) && ! ((status == 1 && $(wc -l <"$root/native") == frames)); then
     fail "$name: kroplay failed"
+  fi
   if ! cmp -s "$root/native" "$root/hashes"; then
     fail "$name: the browser's hashes differ from kroplay's"
     diff "$root/native" "$root/hashes" | head -5 >&2
