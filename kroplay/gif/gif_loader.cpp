@@ -92,11 +92,11 @@ Picture decode_gif(const std::vector<uint8_t> &bytes) {
                     desc.Width) != GIF_OK)
       throw read_error(gif->Error);
 
-  const int colors = std::min(map->ColorCount, kPaletteEntries);
-  for (int i = 0; i < colors; ++i) {
-    picture.colors.push_back(map->Colors[i].Red);
-    picture.colors.push_back(map->Colors[i].Green);
-    picture.colors.push_back(map->Colors[i].Blue);
+  const int colours = std::min(map->ColorCount, kPaletteEntries);
+  for (int i = 0; i < colours; ++i) {
+    picture.colours.push_back(map->Colors[i].Red);
+    picture.colours.push_back(map->Colors[i].Green);
+    picture.colours.push_back(map->Colors[i].Blue);
   }
   picture.background = static_cast<uint8_t>(gif->SBackGroundColor);
   return picture;

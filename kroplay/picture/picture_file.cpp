@@ -73,7 +73,7 @@ LoadedBackground load_background_picture(const std::string &path, int32_t width,
                                          const std::string &folder) {
   const Picture picture = read_picture(path, folder);
   LoadedBackground result;
-  result.colors = picture.colors;
+  result.colours = picture.colours;
   result.pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height),
                        picture.background);
   for (int32_t y = 0; y < height; ++y) {

@@ -27,7 +27,7 @@ Picture read_picture(const std::string &path, const std::string &folder = "");
 
 struct LoadedBackground {
   std::vector<uint8_t> pixels;  // width x height, as asked for
-  std::vector<uint8_t> colors;  // RGB triples of the picture's colour table, at most 256
+  std::vector<uint8_t> colours;  // RGB triples of the picture's colour table, at most 256
 };
 
 // The picture at `path` (as read_picture finds it) placed at its offset,

@@ -103,9 +103,9 @@ Picture decode_png(const std::vector<uint8_t> &bytes) {
   int entries = 0;
   if (png_get_PLTE(s.png, s.info, &palette, &entries) != 0)
     for (int i = 0; i < entries; ++i) {
-      picture.colors.push_back(palette[i].red);
-      picture.colors.push_back(palette[i].green);
-      picture.colors.push_back(palette[i].blue);
+      picture.colours.push_back(palette[i].red);
+      picture.colours.push_back(palette[i].green);
+      picture.colours.push_back(palette[i].blue);
     }
   png_bytep alpha = nullptr;
   int alphas = 0;

@@ -39,10 +39,10 @@ bool write_header(PngWriter::State &s, int32_t width, int32_t height, const Pale
                palette != nullptr ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (palette != nullptr) {
-    png_color colors[kPaletteEntries];
+    png_color colours[kPaletteEntries];
     for (int i = 0; i < kPaletteEntries; ++i)
-      colors[i] = {(*palette)[3 * i], (*palette)[3 * i + 1], (*palette)[3 * i + 2]};
-    png_set_PLTE(s.png, s.info, colors, kPaletteEntries);
+      colours[i] = {(*palette)[3 * i], (*palette)[3 * i + 1], (*palette)[3 * i + 2]};
+    png_set_PLTE(s.png, s.info, colours, kPaletteEntries);
   }
   png_write_info(s.png, s.info);
   return true;

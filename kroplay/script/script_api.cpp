@@ -609,7 +609,7 @@ bool ScriptApi::load_background(const char *path) {
     const LoadedBackground loaded =
         load_background_picture(path, runtime_.width(), runtime_.height(), base_folder_);
     std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
-    std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
+    std::copy(loaded.colours.begin(), loaded.colours.end(), runtime_.palette().begin());
     return true;
   } catch (const std::exception &e) {
     error_message_ = e.what();

@@ -18,11 +18,11 @@ bool read_all(png_structp png, png_infop info, std::FILE *file, ReadPng &out,
   const int type = png_get_color_type(png, info);
   out.indexed = type == PNG_COLOR_TYPE_PALETTE;
   if (out.indexed) {
-    png_colorp colors = nullptr;
+    png_colorp colours = nullptr;
     int count = 0;
-    png_get_PLTE(png, info, &colors, &count);
+    png_get_PLTE(png, info, &colours, &count);
     for (int i = 0; i < count; ++i)
-      out.palette.insert(out.palette.end(), {colors[i].red, colors[i].green, colors[i].blue});
+      out.palette.insert(out.palette.end(), {colours[i].red, colours[i].green, colours[i].blue});
   } else if (type != PNG_COLOR_TYPE_RGB) {
     return false;
   }

@@ -8,7 +8,7 @@ namespace {
 
 // Indices of fewer than 8 bits packed as the file holds them.
 std::vector<uint8_t> packed_row(const PngToWrite &png, int y) {
-  const int samples = png.color_type == PNG_COLOR_TYPE_RGB ? 3 : 1;
+  const int samples = png.colour_type == PNG_COLOR_TYPE_RGB ? 3 : 1;
   const int per_row = png.width * samples;
   std::vector<uint8_t> row((per_row * png.bit_depth + 7) / 8);
   for (int i = 0; i < per_row; ++i) {
@@ -36,7 +36,7 @@ std::string write_png(const std::string &path, const PngToWrite &png) {
     return "libpng failed";
   }
   png_init_io(write, file);
-  png_set_IHDR(write, info, png.width, png.height, png.bit_depth, png.color_type,
+  png_set_IHDR(write, info, png.width, png.height, png.bit_depth, png.colour_type,
                png.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> colours;

@@ -9,7 +9,7 @@
 
 struct PngToWrite {
   int width = 0, height = 0;
-  int color_type = 3;  // PNG_COLOR_TYPE_PALETTE
+  int colour_type = 3;  // PNG_COLOR_TYPE_PALETTE
   int bit_depth = 8;
   bool interlaced = false;
   std::vector<uint8_t> pixels;   // one byte per index (or sample), row by row

@@ -76,16 +76,16 @@ TEST(PictureFile, PlacesTheFirstFrameAndCutsOrPadsToTheScreen) {
     for (int y = 2; y < 4; ++y)
       for (int x = 1; x < 5; ++x) expected[y * 7 + x] = static_cast<uint8_t>(7 * (y - 2) + x - 1);
     EXPECT_EQ(expected, loaded.pixels);
-    ASSERT_EQ(64u * 3, loaded.colors.size());
-    EXPECT_EQ(5, loaded.colors[15]);
-    EXPECT_EQ(1, loaded.colors[16]);
+    ASSERT_EQ(64u * 3, loaded.colours.size());
+    EXPECT_EQ(5, loaded.colours[15]);
+    EXPECT_EQ(1, loaded.colours[16]);
   }
   // Nine rows interlaced, so that every pass holds rows.
   const std::string path = write_gif({0, 0, 2, 9, true, true});
   const kroplay::LoadedBackground loaded = kroplay::load_background_picture(path, 2, 9);
   std::remove(path.c_str());
   for (int y = 0; y < 9; ++y) EXPECT_EQ(7 * y + 1, loaded.pixels[y * 2 + 1]) << y;
-  EXPECT_EQ(3, loaded.colors[1]);  // the frame's own table
+  EXPECT_EQ(3, loaded.colours[1]);  // the frame's own table
 }
 
 TEST(PictureFile, UnreadableFilesAreNamedWithTheReason) {
@@ -189,7 +189,7 @@ TEST(PictureFile, IndexedPngsOfEveryDepthGiveTheirIndicesColoursAndTransparency)
       EXPECT_EQ(5, picture.width);
       EXPECT_EQ(3, picture.height);
       EXPECT_EQ(png.pixels, picture.pixels);
-      EXPECT_EQ(png.palette, picture.colors);
+      EXPECT_EQ(png.palette, picture.colours);
       EXPECT_EQ(1, picture.transparent);
       // As a background: at the top left, padded with the bKGD entry.
       const kroplay::LoadedBackground loaded =
@@ -205,7 +205,7 @@ TEST(PictureFile, OtherPngsAndMissingFilesSayWhatToDo) {
   const TempDir dir;
   PngToWrite rgb;
   rgb.width = rgb.height = 1;
-  rgb.color_type = 2;  // PNG_COLOR_TYPE_RGB
+  rgb.colour_type = 2;  // PNG_COLOR_TYPE_RGB
   rgb.pixels = {1, 2, 3};
   ASSERT_EQ("", write_png(dir.file("rgb.png"), rgb));
   std::string message;

@@ -61,7 +61,7 @@ TEST(KroplayDrawing, RefusedDrawingsAndPicturesSayWhyAndChangeNothing) {
   write_sprite(dir, "ship.png");
   PngToWrite rgb;
   rgb.width = rgb.height = 1;
-  rgb.color_type = 2;  // RGB
+  rgb.colour_type = 2;  // RGB
   rgb.pixels = {1, 2, 3};
   ASSERT_EQ("", write_png(dir.file("photo.png"), rgb));
   dir.write("refused.lua", slurp(kScripts + "/drawing_errors.lua"));
