@@ -11,6 +11,7 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
+#include "kroplay/script/lua_guards.h"
 #include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
@@ -275,6 +276,7 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
   api_slot(lua_) = this;
   luaL_openlibs(lua_);
   allow_text_chunks_only(lua_);
+  guard_lua_weak_spots(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
       {"frame", Bindings::frame},
       {"screen", Bindings::screen},
@@ -299,6 +301,7 @@ ScriptApi::~ScriptApi() {
 void ScriptApi::close() {
   if (lua_ == nullptr) return;
   ended_ = true;
+  mark_lua_stack_base();
   lua_close(lua_);
   lua_ = nullptr;
 }
@@ -364,6 +367,7 @@ void ScriptApi::run() {
   // The loaded chunk is on top; the message handler goes beneath it.
   lua_pushcfunction(lua_, message_handler);
   lua_insert(lua_, -2);
+  mark_lua_stack_base();
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
   if (status != LUA_OK && !exit_status_) {
