@@ -16,8 +16,20 @@ bool replace_file(const char *from, const char *to);
 
 // Installs `handler` for the signals that end a run from outside (so that
 // it can remove a pending output file): SIGINT and SIGTERM, and on POSIX
-// systems SIGHUP and SIGPIPE.
+// systems SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU,
+// SIGVTALRM and SIGPROF.
 void on_interrupt_signals(void (*handler)(int));
+// Installs `handler` for the signal a write past the file size limit
+// raises (SIGXFSZ; Windows has none).
+void on_size_limit_signal(void (*handler)(int));
+// Writes to a closed pipe fail with EPIPE instead of raising a signal
+// (which Windows never raises).
+void ignore_broken_pipes();
+
+// Opens the null device on whichever of descriptors 0, 1 and 2 is closed,
+// so that no file kroplay opens takes one of them; reads from it find the
+// end at once and writes to it fail.
+void fill_standard_descriptors();
 
 // True for the signal a write to a closed pipe raises (SIGPIPE; Windows
 // has none).

@@ -39,6 +39,22 @@ void on_interrupt_signals(void (*handler)(int)) {
   for (int signal : {SIGINT, SIGTERM}) std::signal(signal, handler);
 }
 
+void on_size_limit_signal(void (*)(int)) {}
+
+void ignore_broken_pipes() {}
+
+void fill_standard_descriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (_get_osfhandle(fd) != -1) continue;
+    // A read-only NUL: writes to it fail as to a closed stream.
+    const int null = _open("NUL", _O_RDONLY | _O_BINARY);
+    if (null >= 0 && null != fd) {
+      _dup2(null, fd);
+      _close(null);
+    }
+  }
+}
+
 bool is_broken_pipe_signal(int signal) {
   (void)signal;
   return false;

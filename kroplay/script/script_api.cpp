@@ -11,6 +11,7 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
+#include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
 #include "kroplay/script/text_chunks.h"
 
@@ -277,6 +278,7 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
   luaL_openlibs(lua_);
   allow_text_chunks_only(lua_);
   guard_lua_weak_spots(lua_);
+  keep_child_processes(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
       {"frame", Bindings::frame},
       {"screen", Bindings::screen},
@@ -399,6 +401,7 @@ void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
 void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
   print_out_ = out;
   before_print_ = std::move(before);
+  send_child_output_to_stderr(out == stderr);
   // io.write writes to the default output; io.stdout is what scripts name.
   if (out != stderr) return;
   if (lua_getglobal(lua_, "io") != LUA_TTABLE) {
