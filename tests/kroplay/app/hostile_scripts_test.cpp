@@ -48,7 +48,8 @@ local function upvalue() return registry end
 print(pcall(debug.setmetatable, debug.upvalueid(upvalue, 1), registry["FILE*"]))
 screen(2, 2) frame()
 )lua");
-  const ProgramRun run = kroplay(quoted_argument(dir.file("weak.lua")));
+  const ProgramRun run = kroplay(quoted_argument(dir.file("weak.lua")) + " -o " +
+                                 quoted_argument(dir.file("weak.gif")));
   ASSERT_EQ(0, run.status) << run.err;
   const std::string expected_lines[] = {
       "C stack overflow", "false\tio.write: the default output is not a file\n",

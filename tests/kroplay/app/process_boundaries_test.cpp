@@ -124,8 +124,9 @@ TEST(KroplayProcess, EverySignalThatEndsARunRemovesItsOutput) {
   for (int signal :
        {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF}) {
     SCOPED_TRACE(signal);
-    const ProgramRun run = shell(dir, "$P endless.lua --max-frames 0 & sleep 0.5; kill -" +
-                                          std::to_string(signal) + " $!; wait $!");
+    const ProgramRun run =
+        shell(dir, "$P endless.lua --max-frames 0 --timeout 20 & sleep 0.5; kill -" +
+                       std::to_string(signal) + " $!; wait $!");
     EXPECT_EQ(128 + signal, run.status);
     EXPECT_EQ(0u, run.err.find("kroplay: interrupted at frame ")) << run.err;
     EXPECT_EQ(std::vector<std::string>{"endless.lua"}, dir.entries());
