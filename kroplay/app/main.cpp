@@ -18,6 +18,7 @@
 
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
+#include "kroplay/cli/help_text.h"
 #include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/host/host_runtime.h"
@@ -25,6 +26,7 @@
 #include "kroplay/output/output_file.h"
 #include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
+#include "kroplay/preview/preview_keys.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/process_end.h"
@@ -79,12 +81,22 @@ void check_selection(const Options &options, int64_t frames) {
                     ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
 }
 
-// Why `output` must not be written, or "".
-std::string output_refusal(const Options &options, const std::string &output) {
+// Why the script cannot be read or `output` must not be written, or "".
+std::string path_refusal(const Options &options, const std::string &output) {
+  const std::string script_device = reserved_device_name(options.script);
+  if (!script_device.empty())
+    return options.script + " names the Windows device " + script_device +
+           ", not a file; rename the script";
+  const std::string output_device = reserved_device_name(output);
+  if (!output_device.empty())
+    return "-o " + output + " names the Windows device " + output_device +
+           ", not a file; choose another output";
+  const std::string named =
+      options.output.empty() ? "the output " + output + " would be" : "-o " + output + " is";
   if (!options.script.empty() && same_file(options.script, output))
-    return (options.output.empty() ? "the output " + output + " would be"
-                                   : "-o " + output + " is") +
-           " the script itself; choose another output";
+    return named + " the script itself; choose another output";
+  if (same_file(plugin_path(options), output))
+    return named + " the plug-in itself; choose another output";
   if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";
@@ -129,11 +141,11 @@ int play(const Options &options, const std::string &output) {
   const bool stdout_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
-                 output_name(output).c_str());
+                 one_line(output_name(output)).c_str());
   } else {
     check_selection(options, recorder.frames());
     out.finish();
-    std::fprintf(stderr, "kroplay: wrote %s (%s)\n", output_name(output).c_str(),
+    std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                  out.summary().c_str());
   }
   // A reader of stdout that went away early costs what went there, not
@@ -164,7 +176,7 @@ int main(int argc, char **argv) {
     return fail(kExitBadUsage, std::string(e.what()) + " (see kroplay --help)");
   }
   if (options.help) {
-    std::fputs(kroplay::usage().c_str(), stdout);
+    std::fputs(help_text(keys_for_help()).c_str(), stdout);
     return kExitDone;
   }
   if (options.version) {
@@ -183,7 +195,7 @@ int main(int argc, char **argv) {
   // The preview writes only what -o names.
   const std::string output =
       options.output.empty() && !options.window ? default_output(options.script) : options.output;
-  const std::string refusal = output_refusal(options, output);
+  const std::string refusal = path_refusal(options, output);
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
   on_interrupt_signals(on_fatal_signal);
@@ -204,16 +216,16 @@ int main(int argc, char **argv) {
     }
     return play(options, output);
   } catch (const ScriptError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const OutputError &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   } catch (const PluginError &e) {
     return fail(kExitPluginFailed, e.what());
   } catch (const ContractError &e) {
     return fail(kExitPluginFailed, std::string("plug-in breaks the host contract: ") + e.what());
   } catch (const std::bad_alloc &) {
-    return fail(kExitScriptFailed, "out of memory");
+    return fail(kExitRunFailed, "out of memory");
   } catch (const std::exception &e) {
-    return fail(kExitScriptFailed, e.what());
+    return fail(kExitRunFailed, e.what());
   }
 }

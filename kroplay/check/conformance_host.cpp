@@ -25,12 +25,12 @@ T &variable(const GuardedBlock &block) {
 
 ConformanceHost::ConformanceHost()
     : stack_("the argument stack", kStackEntries * sizeof(int32_t), Placement::kEndAtGuard),
-      sp_var_("the host's 'sp'", sizeof(int32_t), Placement::kEndAtGuard),
-      wide_var_("the host's 'wide'", sizeof(int32_t), Placement::kEndAtGuard),
-      height_var_("the host's 'height'", sizeof(int32_t), Placement::kEndAtGuard),
-      buffer_var_("the host's 'buffer' pointer", sizeof(uint8_t *), Placement::kEndAtGuard),
-      background_var_("the host's 'background' pointer", sizeof(uint8_t *),
-                      Placement::kEndAtGuard) {
+      sp_object_("the host's 'sp'", sizeof(int32_t), Placement::kEndAtGuard),
+      wide_object_("the host's 'wide'", sizeof(int32_t), Placement::kEndAtGuard),
+      height_object_("the host's 'height'", sizeof(int32_t), Placement::kEndAtGuard),
+      buffer_object_("the host's 'buffer' pointer", sizeof(uint8_t *), Placement::kEndAtGuard),
+      background_object_("the host's 'background' pointer", sizeof(uint8_t *),
+                         Placement::kEndAtGuard) {
   if (current != nullptr) throw std::logic_error("only one ConformanceHost may exist at a time");
   // The names a plug-in of this interface fetches but never reads or calls.
   for (const ImportInfo &import : kImports) {
@@ -52,13 +52,13 @@ ConformanceHost::~ConformanceHost() {
 }
 
 void ConformanceHost::set_variables() {
-  for (GuardedBlock *block : {&wide_var_, &height_var_, &buffer_var_, &background_var_})
+  for (GuardedBlock *block : {&wide_object_, &height_object_, &buffer_object_, &background_object_})
     block->protect(Access::kReadWrite);
-  variable<int32_t>(wide_var_) = width_;
-  variable<int32_t>(height_var_) = height_;
-  variable<uint8_t *>(buffer_var_) = frame_->data();
-  variable<uint8_t *>(background_var_) = background_->data();
-  for (GuardedBlock *block : {&wide_var_, &height_var_, &buffer_var_, &background_var_})
+  variable<int32_t>(wide_object_) = width_;
+  variable<int32_t>(height_object_) = height_;
+  variable<uint8_t *>(buffer_object_) = frame_->data();
+  variable<uint8_t *>(background_object_) = background_->data();
+  for (GuardedBlock *block : {&wide_object_, &height_object_, &buffer_object_, &background_object_})
     block->protect(Access::kReadOnly);
 }
 
@@ -116,7 +116,7 @@ std::string ConformanceHost::check_stack(int result_index, const char *who) {
   const auto *stack = reinterpret_cast<const int32_t *>(stack_.data());
   for (int i = 0; i < kStackEntries; ++i) {
     if (i == result_index || stack[i] == stack_before_[static_cast<size_t>(i)]) continue;
-    const int offset = i - (result_index >= 0 ? result_index : variable<int32_t>(sp_var_));
+    const int offset = i - (result_index >= 0 ? result_index : variable<int32_t>(sp_object_));
     return std::string(who) + " changed the stack entry " + (offset >= 0 ? "+" : "") +
            std::to_string(offset) + (result_index >= 0 ? " from the result's place" : " from sp") +
            ", which it must leave alone";
@@ -135,12 +135,12 @@ std::string ConformanceHost::call(kro_function function, const std::vector<int32
     stack[first + i] = stack_before_[static_cast<size_t>(first + i)] =
         arguments[static_cast<size_t>(i)];
   const int32_t sp_before = first + n - 1;
-  variable<int32_t>(sp_var_) = sp_before;
+  variable<int32_t>(sp_object_) = sp_before;
 
   protect_bitmaps(Access::kReadOnly, Access::kReadWrite);
   function();
 
-  const int64_t moved = static_cast<int64_t>(variable<int32_t>(sp_var_)) - sp_before;
+  const int64_t moved = static_cast<int64_t>(variable<int32_t>(sp_object_)) - sp_before;
   if (moved != 1 - n)
     return "sp moved by " + std::to_string(moved) + " over a call with " + std::to_string(n) +
            " argument" + (n == 1 ? "" : "s") + " (must move by " + std::to_string(1 - n) + ")";
@@ -153,7 +153,7 @@ std::string ConformanceHost::call(kro_function function, const std::vector<int32
 std::string ConformanceHost::compose() {
   fill_stack();
   const int32_t sp_before = kStackEntries / 2;
-  variable<int32_t>(sp_var_) = sp_before;
+  variable<int32_t>(sp_object_) = sp_before;
   if (hook_ == nullptr) {
     protect_bitmaps(Access::kReadWrite, Access::kReadOnly);
     if (screen_bytes() > 0) std::memcpy(frame_->data(), background_->data(), screen_bytes());
@@ -161,9 +161,9 @@ std::string ConformanceHost::compose() {
   }
   protect_bitmaps(Access::kReadWrite, Access::kReadOnly);
   hook_();
-  if (variable<int32_t>(sp_var_) != sp_before)
+  if (variable<int32_t>(sp_object_) != sp_before)
     return "the hook moved sp by " +
-           std::to_string(static_cast<int64_t>(variable<int32_t>(sp_var_)) - sp_before);
+           std::to_string(static_cast<int64_t>(variable<int32_t>(sp_object_)) - sp_before);
   return check_stack(-1, "the hook");
 }
 
@@ -187,9 +187,9 @@ std::vector<HostEvent> ConformanceHost::run_kroend(decltype(&::kroend) entry) {
 
 void *ConformanceHost::lookup(const char *name) {
   const std::pair<const char *, void *> contract[] = {
-      {"stack", stack_.data()},       {"sp", sp_var_.data()},
-      {"wide", wide_var_.data()},     {"height", height_var_.data()},
-      {"buffer", buffer_var_.data()}, {"background", background_var_.data()}};
+      {"stack", stack_.data()},          {"sp", sp_object_.data()},
+      {"wide", wide_object_.data()},     {"height", height_object_.data()},
+      {"buffer", buffer_object_.data()}, {"background", background_object_.data()}};
   for (const auto &object : contract)
     if (std::strcmp(name, object.first) == 0) return object.second;
   for (size_t i = 0; i < never_touched_names_.size(); ++i)

@@ -80,7 +80,7 @@ class ConformanceHost {
   void fill_stack();
   std::string check_stack(int result_index, const char *who);
 
-  GuardedBlock stack_, sp_var_, wide_var_, height_var_, buffer_var_, background_var_;
+  GuardedBlock stack_, sp_object_, wide_object_, height_object_, buffer_object_, background_object_;
   std::vector<std::unique_ptr<GuardedBlock>> never_touched_;  // the twenty other names
   std::vector<const char *> never_touched_names_;
   std::unique_ptr<GuardedBlock> frame_, background_;

@@ -7,7 +7,8 @@ namespace kroplay {
 
 enum ExitStatus {
   kExitDone = 0,
-  kExitScriptFailed = 1,  // a script error, or an output that cannot be written
+  kExitRunFailed = 1,     // the run failed: a script error, a file that cannot be read or
+                          // written, a limit reached, memory run out
   kExitBadUsage = 2,      // a bad command line
   kExitPluginFailed = 3,  // the plug-in cannot be loaded or breaks the host contract
 };

@@ -23,13 +23,16 @@ struct FrameRange {
   int64_t last = 0;
 };
 
+// What the command line asks for. parse_options() starts from the defaults
+// in the option table; a default-made Options holds zeros, empty strings
+// and false.
 struct Options {
   std::string script;  // empty: the built-in demo
   std::string output;  // empty: the script's base name with .gif; "-": stdout
   std::string plugin;  // empty: the plug-in beside the executable
-  int32_t width = 320;
-  int32_t height = 200;
-  int fps = 50;
+  int32_t width = 0;
+  int32_t height = 0;
+  int fps = 0;
   bool hash = false;
   bool null_imports = false;
   bool check = false;  // conformance run against the plug-in instead of a script
@@ -41,9 +44,9 @@ struct Options {
   int scale = 0;
   int quit_after = 0;  // seconds until the window closes by itself; 0: never
   FrameRange frames;
-  int columns = 0;              // of a PNG sprite sheet; 0: near-square
-  int64_t max_frames = 100000;  // a recording run stops past this; 0: no limit
-  int timeout = 600;            // seconds a recording run may take; 0: no limit
+  int columns = 0;         // of a PNG sprite sheet; 0: near-square
+  int64_t max_frames = 0;  // a recording run stops past this; 0: no limit
+  int timeout = 0;         // seconds a recording run may take; 0: no limit
 };
 
 // Parses the arguments after the program name. Options take their value as
@@ -62,8 +65,6 @@ std::string plugin_path(const Options &options);
 
 // GIF frame delays are whole hundredths of a second: the nearest to 1/fps.
 int gif_delay(int fps);
-
-std::string usage();
 
 }  // namespace kroplay
 

@@ -39,7 +39,7 @@ GifWriter::GifWriter(const std::string &path, int delay) : file_(path), delay_(d
   gif_ = EGifOpenFileHandle(fd, &error);
   if (gif_ == nullptr) {
     close(fd);
-    throw OutputError("cannot write '" + path + "': " + gif_error_text(error));
+    throw OutputError("cannot write '" + file_.written_path() + "': " + gif_error_text(error));
   }
   EGifSetGifVersion(gif_, true);
 }
@@ -53,7 +53,7 @@ void GifWriter::check(int status, const char *step) {
   const int error = gif_->Error;
   const std::string reason =
       error == E_GIF_ERR_WRITE_FAILED && errno != 0 ? std::strerror(errno) : gif_error_text(error);
-  throw OutputError("cannot write '" + file_.target() + "' (" + step + "): " + reason);
+  throw OutputError("cannot write '" + file_.written_path() + "' (" + step + "): " + reason);
 }
 
 void GifWriter::check_size(int32_t width, int32_t height) const {
@@ -212,8 +212,9 @@ void GifWriter::finish_header() {
   done = done && std::fflush(file) == 0 && ftruncate(fileno(file), to) == 0;
   const int error = errno;
   if (file != nullptr && std::fclose(file) != 0 && done)
-    throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(errno));
-  if (!done) throw OutputError("cannot write '" + file_.target() + "': " + std::strerror(error));
+    throw OutputError("cannot write '" + file_.written_path() + "': " + std::strerror(errno));
+  if (!done)
+    throw OutputError("cannot write '" + file_.written_path() + "': " + std::strerror(error));
 }
 
 void GifWriter::finish() {
@@ -224,7 +225,7 @@ void GifWriter::finish() {
   GifFileType *gif = gif_;
   gif_ = nullptr;
   if (EGifCloseFile(gif, &error) != GIF_OK)
-    throw OutputError("cannot write '" + file_.target() + "': " + gif_error_text(error));
+    throw OutputError("cannot write '" + file_.written_path() + "': " + gif_error_text(error));
   finish_header();
   file_.commit();
 }

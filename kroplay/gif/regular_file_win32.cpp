@@ -6,10 +6,17 @@
 #include <cstring>
 
 #include "kroplay/gif/regular_file.h"
+#include "kroplay/output/platform_files.h"
 
 namespace kroplay {
 
 int open_regular_file(const std::string &path, int64_t &size, std::string &refusal) {
+  // Opening a device name could wait on the device for ever.
+  const std::string device = reserved_device_name(path);
+  if (!device.empty()) {
+    refusal = "names the Windows device " + device + ", not a file";
+    return -1;
+  }
   const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
   if (fd < 0) {
     refusal = std::strerror(errno);

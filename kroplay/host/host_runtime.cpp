@@ -78,16 +78,17 @@ void HostRuntime::resize(int32_t width, int32_t height) {
   std::vector<uint8_t> frame(size, 0), background(size, 0);
   frame_.swap(frame);
   background_.swap(background);
-  width_ = wide_ = width;
-  height_ = height_var_ = height;
-  buffer_ = frame_.data();
-  background_ptr_ = background_.data();
+  width_ = wide_object_ = width;
+  height_ = height_object_ = height;
+  buffer_object_ = frame_.data();
+  background_object_ = background_.data();
 }
 
 void *HostRuntime::lookup(const std::string &name) {
   const std::pair<const char *, void *> contract[] = {
-      {"stack", stack_.data()}, {"sp", &sp_},         {"wide", &wide_},
-      {"height", &height_var_}, {"buffer", &buffer_}, {"background", &background_ptr_}};
+      {"stack", stack_.data()},    {"sp", &sp_},
+      {"wide", &wide_object_},     {"height", &height_object_},
+      {"buffer", &buffer_object_}, {"background", &background_object_}};
   for (const auto &object : contract)
     if (name == object.first) return object.second;
   for (const auto &object : unused_)
@@ -161,10 +162,11 @@ void HostRuntime::run_plugin_code(const char *caller, Entry entry) {
 
 void HostRuntime::check_host_objects(const char *caller) {
   const std::string who = caller;
-  if (wide_ != width_) fail(who + " changed the host's 'wide'");
-  if (height_var_ != height_) fail(who + " changed the host's 'height'");
-  if (buffer_ != frame_.data()) fail(who + " changed the host's 'buffer' pointer");
-  if (background_ptr_ != background_.data()) fail(who + " changed the host's 'background' pointer");
+  if (wide_object_ != width_) fail(who + " changed the host's 'wide'");
+  if (height_object_ != height_) fail(who + " changed the host's 'height'");
+  if (buffer_object_ != frame_.data()) fail(who + " changed the host's 'buffer' pointer");
+  if (background_object_ != background_.data())
+    fail(who + " changed the host's 'background' pointer");
 }
 
 void HostRuntime::start(const PluginEntryPoints &plugin) {

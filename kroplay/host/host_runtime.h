@@ -92,10 +92,10 @@ class HostRuntime {
   // The contract's host objects; their addresses go to the plug-in.
   std::array<int32_t, 2 * 64 + kMaxParameters + 1> stack_{};
   int32_t sp_ = 0;
-  int32_t wide_ = 0;
-  int32_t height_var_ = 0;
-  uint8_t *buffer_ = nullptr;
-  uint8_t *background_ptr_ = nullptr;
+  int32_t wide_object_ = 0;
+  int32_t height_object_ = 0;
+  uint8_t *buffer_object_ = nullptr;
+  uint8_t *background_object_ = nullptr;
   Palette palette_;
 
   // The truth the variables above are checked against.

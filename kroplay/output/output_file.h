@@ -32,6 +32,9 @@ class OutputFile {
   const std::string &path() const { return temp_->path(); }
   // The path as given, for messages.
   const std::string &target() const { return target_; }
+  // The file being written, for messages about writing it: the target, or
+  // for a direct destination the scratch file the output is built in.
+  const std::string &written_path() const { return direct() ? temp_->path() : target_; }
   // True when the destination is written into rather than replaced.
   bool direct() const { return direct_fd_ >= 0; }
 

@@ -7,11 +7,19 @@
 
 #include "kroplay/output/output_file.h"
 #include "kroplay/output/output_target.h"
+#include "kroplay/output/platform_files.h"
 #include "kroplay/output/temp_file.h"
 
 namespace kroplay {
 
 TargetKind target_kind(const std::string &target) {
+  // A device asked for by its own name (\\.\NUL, \\.\COM1), which stat does
+  // not know: a device's file name that reserved_device_name lets through.
+  // No other paths there: \\.\PhysicalDrive0 is a whole disk.
+  const size_t folder_end = target.find_last_of("/\\");
+  if (folder_end != std::string::npos && reserved_device_name(target).empty() &&
+      !reserved_device_name(target.substr(folder_end + 1)).empty())
+    return TargetKind::kWritable;
   struct _stati64 info;
   if (_stati64(target.c_str(), &info) != 0) return TargetKind::kReplaceable;
   switch (info.st_mode & _S_IFMT) {
@@ -19,7 +27,7 @@ TargetKind target_kind(const std::string &target) {
       return TargetKind::kReplaceable;
     case _S_IFDIR:
       return TargetKind::kDirectory;
-    case _S_IFCHR:  // NUL, CON, a serial port
+    case _S_IFCHR:  // a console, a serial port
       return TargetKind::kWritable;
     default:
       return TargetKind::kOther;

@@ -3,6 +3,8 @@
 #ifndef KROPLAY_PLATFORM_FILES_H
 #define KROPLAY_PLATFORM_FILES_H
 
+#include <string>
+
 namespace kroplay {
 
 // Creates and opens a new file from `name`, whose last six characters are
@@ -13,6 +15,12 @@ int create_unique_file(char *name);
 // Moves `from` over `to`, replacing a file already there. False with errno
 // on failure.
 bool replace_file(const char *from, const char *to);
+
+// The device Windows opens for `path` instead of a file ("NUL" for
+// "art\nul.gif"): a file name that is CON, PRN, AUX, NUL, COM1..COM9 or
+// LPT1..LPT9 (or CONIN$, CONOUT$) in any case, with any extension, whatever
+// its folder. "" for any other name, and for every name on POSIX systems.
+std::string reserved_device_name(const std::string &path);
 
 // Installs `handler` for the signals that end a run from outside (so that
 // it can remove a pending output file): SIGINT and SIGTERM, and on POSIX

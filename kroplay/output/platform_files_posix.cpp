@@ -56,4 +56,8 @@ bool is_broken_pipe_signal(int signal) {
   return signal == SIGPIPE;
 }
 
+std::string reserved_device_name(const std::string &) {
+  return "";
+}
+
 }  // namespace kroplay

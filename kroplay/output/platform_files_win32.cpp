@@ -2,6 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -58,6 +59,23 @@ void fill_standard_descriptors() {
 bool is_broken_pipe_signal(int signal) {
   (void)signal;
   return false;
+}
+
+std::string reserved_device_name(const std::string &path) {
+  // \\.\NUL asks for the device by its own name.
+  if (path.rfind("\\\\.\\", 0) == 0) return "";
+  const size_t folder_end = path.find_last_of("/\\");
+  size_t start = folder_end == std::string::npos ? 0 : folder_end + 1;
+  if (start == 0 && path.size() > 1 && path[1] == ':') start = 2;  // "C:nul"
+  // Windows ignores what follows a dot or colon, and spaces before it.
+  std::string stem = path.substr(start, path.find_first_of(".:", start) - start);
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char &c : stem) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char *device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (stem == device) return stem;
+  const bool numbered =
+      stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
+  return numbered && stem[3] >= '1' && stem[3] <= '9' ? stem : "";
 }
 
 }  // namespace kroplay

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -19,6 +21,20 @@ namespace {
 char pending_path[4096];
 volatile std::sig_atomic_t pending = 0;
 
+constexpr char kSuffix[] = ".XXXXXX";
+constexpr size_t kSuffixBytes = sizeof kSuffix - 1;
+
+// The first `keep` bytes of `target` (fewer, so as not to cut a UTF-8
+// character), the suffix and a terminating zero.
+std::vector<char> temporary_name(const std::string &target, size_t keep) {
+  while (keep > 0 && keep < target.size() &&
+         (static_cast<unsigned char>(target[keep]) & 0xc0) == 0x80)
+    --keep;
+  std::vector<char> name(target.begin(), target.begin() + static_cast<std::ptrdiff_t>(keep));
+  name.insert(name.end(), kSuffix, kSuffix + sizeof kSuffix);
+  return name;
+}
+
 std::string failure(const std::string &target, int error) {
   return "cannot write '" + target + "': " + std::strerror(error);
 }
@@ -29,10 +45,18 @@ TempFile::TempFile(const std::string &target) : target_(target) {
   struct stat info;
   if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
     throw OutputError(failure(target, EISDIR));
-  std::vector<char> name(target.begin(), target.end());
-  const char suffix[] = ".XXXXXX";
-  name.insert(name.end(), suffix, suffix + sizeof suffix);
+  std::vector<char> name = temporary_name(target, target.size());
   fd_ = create_unique_file(name.data());
+  // A name within a byte or seven of the longest a folder allows has no
+  // room for the suffix: the temporary name gives up that many bytes of
+  // it, so that it is no longer than the target's.
+  const size_t folder_end = target.find_last_of("/\\");
+  const size_t name_start = folder_end == std::string::npos ? 0 : folder_end + 1;
+  const size_t shorter = target.size() - std::min(target.size(), kSuffixBytes);
+  if (fd_ < 0 && errno == ENAMETOOLONG && shorter > name_start) {
+    name = temporary_name(target, shorter);
+    fd_ = create_unique_file(name.data());
+  }
   if (fd_ < 0) throw OutputError(failure(target, errno));
   path_ = name.data();
   if (!pending && path_.size() < sizeof pending_path) {

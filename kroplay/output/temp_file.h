@@ -17,8 +17,9 @@ class OutputError : public std::runtime_error {
 
 class TempFile {
  public:
-  // Creates `target`.XXXXXX with the permissions a new file would get.
-  // Throws OutputError.
+  // Creates `target`.XXXXXX with the permissions a new file would get
+  // (when that name is too long, the target's name gives up its last seven
+  // bytes to the suffix). Throws OutputError.
   explicit TempFile(const std::string &target);
   // Removes the temporary file unless commit() succeeded.
   ~TempFile();

@@ -31,6 +31,10 @@ void on_warning(png_structp, png_const_charp) {}
 bool write_header(PngWriter::State &s, int32_t width, int32_t height, const Palette *palette) {
   if (setjmp(png_jmpbuf(s.png))) return false;
   png_init_io(s.png, s.stream);
+  // libpng's default refuses images over 1,000,000 pixels wide or high; the
+  // sheet's own pixel limit is the one that holds (a 1-row sheet of 100
+  // frames 16384 wide is 1,638,400 pixels wide).
+  png_set_user_limits(s.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   png_set_IHDR(s.png, s.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                palette != nullptr ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -64,7 +68,7 @@ PngWriter::PngWriter(OutputFile &file, int32_t width, int32_t height, const Pale
   state_->stream = fdopen(fd, "wb");
   if (state_->stream == nullptr) {
     close(fd);
-    throw OutputError("cannot write '" + file.target() + "': " + std::strerror(errno));
+    throw OutputError("cannot write '" + file.written_path() + "': " + std::strerror(errno));
   }
   state_->png = png_create_write_struct(PNG_LIBPNG_VER_STRING, state_.get(), on_error, on_warning);
   if (state_->png != nullptr) state_->info = png_create_info_struct(state_->png);
@@ -84,7 +88,7 @@ PngWriter::~PngWriter() {
 void PngWriter::fail() {
   // A failed write says why in errno; libpng's own text says only that it failed.
   const std::string reason = errno != 0 ? std::strerror(errno) : state_->message;
-  throw OutputError("cannot write '" + file_.target() + "': " + reason);
+  throw OutputError("cannot write '" + file_.written_path() + "': " + reason);
 }
 
 void PngWriter::write_row(const uint8_t *row) {

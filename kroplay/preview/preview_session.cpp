@@ -7,6 +7,7 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
+#include "kroplay/preview/preview_keys.h"
 #include "kroplay/record/frame_hash.h"
 #include "kroplay/record/script_run.h"
 
@@ -15,12 +16,6 @@ namespace {
 
 // Longest wait for the user between checks of the script file and clock.
 constexpr int kPollMs = 20;
-
-// The key list the title shows on request (H or F1).
-constexpr const char *kKeys =
-    "keys: 1 2 3 or Tab pick speed, frequency, amplitude; Up/Down +-1, with Shift +-10, "
-    "with Ctrl double/halve; E other effect; C copy the call; space pause; Right step; "
-    "R restart; S save frame; Q quit; H hide keys";
 
 std::string base_name(const std::string &script) {
   std::string name = default_output(script);  // "<base>.gif"
@@ -123,7 +118,7 @@ void PreviewSession::finish_gif() {
     gif_->finish();
     message("wrote " + options_.output + " (" + std::to_string(gif_->frame_count()) + " frames)");
   } catch (const std::exception &e) {
-    message(one_line(e.what()));
+    message(e.what());
   }
   gif_ = nullptr;
 }
@@ -303,18 +298,18 @@ void PreviewSession::save_frame() {
     gif.finish();
     message("saved " + path);
   } catch (const std::exception &e) {
-    message(one_line(e.what()));
+    message(e.what());
   }
 }
 
 void PreviewSession::report_error(std::string text) {
-  error_ = one_line(std::move(text));
+  error_ = std::move(text);
   message("error: " + error_);
   update_title();
 }
 
 void PreviewSession::message(const std::string &text) {
-  std::fprintf(messages_, "kroplay: %s\n", text.c_str());
+  std::fprintf(messages_, "kroplay: %s\n", one_line(text).c_str());
   std::fflush(messages_);
 }
 
@@ -331,8 +326,8 @@ void PreviewSession::update_title() {
     if (ended_) title += " - ended";
   }
   if (paused_) title += " - paused";
-  title += show_keys_ ? std::string(" - ") + kKeys : std::string(" - H: keys");
-  display_.set_title(title);
+  title += " - " + (show_keys_ ? keys_for_title() : key_for(PreviewAction::kToggleKeys) + ": keys");
+  display_.set_title(one_line(title));
 }
 
 }  // namespace kroplay

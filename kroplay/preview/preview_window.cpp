@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include "kroplay/preview/preview_keys.h"
 
 namespace kroplay {
 namespace {
@@ -20,12 +23,36 @@ bool set(const char *variable) {
   throw DisplayError(what + ": " + SDL_GetError());
 }
 
-// The largest whole factor that fits the display's usable area, at least 1.
-int fitting_scale(SDL_Window *window, int32_t width, int32_t height) {
+// The widest and highest window made when the display's usable area is
+// unknown; X windows cannot be much larger.
+constexpr int kMaxWindowSide = 16384;
+
+// The display's usable area, for the window or the first display.
+SDL_Rect usable_area(SDL_Window *window) {
   const int display = window != nullptr ? std::max(SDL_GetWindowDisplayIndex(window), 0) : 0;
   SDL_Rect bounds;
-  if (SDL_GetDisplayUsableBounds(display, &bounds) != 0) return 1;
-  return std::max(1, std::min(bounds.w / width, bounds.h / height));
+  if (SDL_GetDisplayUsableBounds(display, &bounds) != 0 || bounds.w < 1 || bounds.h < 1)
+    bounds = {0, 0, kMaxWindowSide, kMaxWindowSide};
+  return bounds;
+}
+
+int divided_up(int32_t a, int32_t b) {
+  return static_cast<int>((a + b - 1) / b);
+}
+
+// The key table's row for a pressed key: the one for its modifier (Ctrl
+// before Shift), else the key's plain row.
+const PreviewKey *find_key(const SDL_Keysym &pressed) {
+  const KeyModifier modifier = (pressed.mod & KMOD_CTRL) != 0    ? KeyModifier::kCtrl
+                               : (pressed.mod & KMOD_SHIFT) != 0 ? KeyModifier::kShift
+                                                                 : KeyModifier::kNone;
+  const PreviewKey *plain = nullptr;
+  for (const PreviewKey &key : preview_keys()) {
+    if (SDL_GetKeyFromName(key.key) != pressed.sym) continue;
+    if (key.modifier == modifier) return &key;
+    if (key.modifier == KeyModifier::kNone) plain = &key;
+  }
+  return plain;
 }
 
 }  // namespace
@@ -47,9 +74,9 @@ PreviewWindow::PreviewWindow(int32_t width, int32_t height, int scale) : request
     SDL_Quit();
     throw DisplayError(kNoDisplay);
   }
-  scale_ = requested_scale_ > 0 ? requested_scale_ : fitting_scale(nullptr, width, height);
+  choose_scale(width, height);
   window_ = SDL_CreateWindow("kroplay", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             width * scale_, height * scale_, SDL_WINDOW_SHOWN);
+                             window_side(width), window_side(height), SDL_WINDOW_SHOWN);
   if (window_ == nullptr) {
     const std::string reason = SDL_GetError();
     SDL_Quit();
@@ -83,8 +110,8 @@ void PreviewWindow::fit(int32_t width, int32_t height) {
   if (texture_ != nullptr) SDL_DestroyTexture(texture_);
   texture_ = nullptr;
   if (width != width_ || height != height_) {
-    scale_ = requested_scale_ > 0 ? requested_scale_ : fitting_scale(window_, width, height);
-    SDL_SetWindowSize(window_, width * scale_, height * scale_);
+    choose_scale(width, height);
+    SDL_SetWindowSize(window_, window_side(width), window_side(height));
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     width_ = width;
     height_ = height;
@@ -92,6 +119,25 @@ void PreviewWindow::fit(int32_t width, int32_t height) {
   texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                width, height);
   if (texture_ == nullptr) fail("cannot make a texture for the frame");
+}
+
+void PreviewWindow::choose_scale(int32_t width, int32_t height) {
+  const SDL_Rect area = usable_area(window_);
+  const int fitting = std::min(area.w / width, area.h / height);
+  scale_ = std::max(1, requested_scale_ > 0 ? std::min(requested_scale_, fitting) : fitting);
+  shrink_ = fitting >= 1 ? 1 : std::max(divided_up(width, area.w), divided_up(height, area.h));
+  if (shrink_ == 1 && (requested_scale_ == 0 || scale_ == requested_scale_)) return;
+  const std::string asked =
+      requested_scale_ > 0 ? " at --scale " + std::to_string(requested_scale_) : "";
+  std::fprintf(stderr,
+               "kroplay: the %dx%d screen%s would not fit the display (%dx%d); the window shows "
+               "it at scale %s\n",
+               width, height, asked.c_str(), area.w, area.h,
+               (shrink_ > 1 ? "1/" + std::to_string(shrink_) : std::to_string(scale_)).c_str());
+}
+
+int32_t PreviewWindow::window_side(int32_t screen_side) const {
+  return divided_up(screen_side * scale_, shrink_);
 }
 
 void PreviewWindow::show(const uint8_t *pixels, int32_t width, int32_t height,
@@ -116,7 +162,7 @@ void PreviewWindow::show(const uint8_t *pixels, int32_t width, int32_t height,
 void PreviewWindow::present() {
   SDL_RenderClear(renderer_);
   if (texture_ != nullptr) {
-    const SDL_Rect area = {0, 0, width_ * scale_, height_ * scale_};
+    const SDL_Rect area = {0, 0, window_side(width_), window_side(height_)};
     SDL_RenderCopy(renderer_, texture_, nullptr, &area);
   }
   SDL_RenderPresent(renderer_);
@@ -160,63 +206,10 @@ bool PreviewWindow::request(const SDL_Event &event, PreviewAction &action) {
     default:
       return false;
   }
-  const SDL_Keycode key = event.key.keysym.sym;
-  const bool shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
-  const bool ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
-  // Holding the right arrow steps on and holding up or down keeps
-  // changing; the other keys act once per press.
-  if (event.key.repeat != 0 && key != SDLK_RIGHT && key != SDLK_UP && key != SDLK_DOWN)
-    return false;
-  switch (key) {
-    case SDLK_UP:
-      action = ctrl ? PreviewAction::kDouble : shift ? PreviewAction::kUpTen : PreviewAction::kUp;
-      return true;
-    case SDLK_DOWN:
-      action = ctrl    ? PreviewAction::kHalve
-               : shift ? PreviewAction::kDownTen
-                       : PreviewAction::kDown;
-      return true;
-    case SDLK_1:
-      action = PreviewAction::kPickSpeed;
-      return true;
-    case SDLK_2:
-      action = PreviewAction::kPickFrequency;
-      return true;
-    case SDLK_3:
-      action = PreviewAction::kPickAmplitude;
-      return true;
-    case SDLK_TAB:
-      action = PreviewAction::kNextParameter;
-      return true;
-    case SDLK_e:
-      action = PreviewAction::kSwitchEffect;
-      return true;
-    case SDLK_c:
-      action = PreviewAction::kCopyCall;
-      return true;
-    case SDLK_h:
-    case SDLK_F1:
-      action = PreviewAction::kToggleKeys;
-      return true;
-    case SDLK_SPACE:
-      action = PreviewAction::kTogglePause;
-      return true;
-    case SDLK_RIGHT:
-      action = PreviewAction::kStep;
-      return true;
-    case SDLK_r:
-      action = PreviewAction::kRestart;
-      return true;
-    case SDLK_s:
-      action = PreviewAction::kSave;
-      return true;
-    case SDLK_q:
-    case SDLK_ESCAPE:
-      action = PreviewAction::kQuit;
-      return true;
-    default:
-      return false;
-  }
+  const PreviewKey *key = find_key(event.key.keysym);
+  if (key == nullptr || (event.key.repeat != 0 && !key->repeats)) return false;
+  action = key->action;
+  return true;
 }
 
 }  // namespace kroplay

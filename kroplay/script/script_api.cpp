@@ -177,10 +177,13 @@ struct ScriptApi::Bindings {
   static int color(lua_State *lua) {
     ScriptApi &api = enter(lua, "color");
     check_count(lua, "color", 4, 4);
-    const int32_t i = integer_in(lua, "color", 1, 0, 255);
+    // Every argument is checked before the entry changes: a refused call
+    // changes nothing.
+    int32_t values[4];
+    for (int n = 0; n < 4; ++n) values[n] = integer_in(lua, "color", n + 1, 0, 255);
     for (int c = 0; c < 3; ++c)
-      api.runtime_.palette()[static_cast<size_t>(3 * i + c)] =
-          static_cast<uint8_t>(integer_in(lua, "color", 2 + c, 0, 255));
+      api.runtime_.palette()[static_cast<size_t>(3 * values[0] + c)] =
+          static_cast<uint8_t>(values[1 + c]);
     return 0;
   }
 

@@ -42,6 +42,8 @@ std::string read_png(const std::string &path, ReadPng &out) {
   if (file == nullptr) return "cannot open " + path;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  // Any size PNG allows, not libpng's default of a million pixels a side.
+  if (png != nullptr) png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
   std::vector<png_bytep> rows;
   const bool ok = info != nullptr && read_all(png, info, file, out, rows);
   png_destroy_read_struct(&png, &info, nullptr);

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "kroplay/cli/help_text.h"
+#include "kroplay/cli/option_table.h"
+
 using kroplay::Options;
 using kroplay::parse_options;
 using kroplay::UsageError;
@@ -152,8 +157,22 @@ TEST(Options, OutputSelectionScaleAndLimits) {
       {{"--window", "--frames", "2"},
        "--frames chooses frames of a recording run; it does not go with --window"},
       {{"--check", "--frames", "2"}, "--check runs no script; it takes only --plugin"},
+      {{"--check", "--fps", "30"}, "--check runs no script; it takes only --plugin"},
   };
   for (const auto &[args, message] : refused) EXPECT_EQ(message, usage_error(args));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
+  const std::string help = kroplay::help_text("");
+  for (const kroplay::OptionRow &row : kroplay::option_table())
+    EXPECT_NE(help.find("\n  " + kroplay::option_spelling(row) + " "), std::string::npos)
+        << row.name;
+  std::istringstream lines(help);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }
 
 }  // namespace

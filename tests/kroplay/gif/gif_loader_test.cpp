@@ -104,7 +104,7 @@ TEST(GifLoader, UnreadableFilesAreNamedWithTheReason) {
   EXPECT_EQ("cannot read '" + text + "': Data is not in GIF format", message(text));
   // A device is refused before any read.
 #ifdef _WIN32
-  const std::string device = "NUL";
+  const std::string device = "\\\\.\\NUL";  // by the device's own name
 #else
   const std::string device = "/dev/null";
 #endif

@@ -278,16 +278,22 @@ TEST(GifWriter, FramesOfANewSizeAreWrittenWholeOnTheLargestScreen) {
   const Palette palette = test_palette(4);
   const std::vector<uint8_t> a = random_pixels(4 * 4, 1), b = random_pixels(6 * 3, 2),
                              c = random_pixels(2 * 8, 3);
+  // The same width, taller, its top the frame before: a new size all the same.
+  std::vector<uint8_t> d = c;
+  d.resize(2 * 12, 5);
   ReadGif read;
-  ASSERT_EQ(
-      "", round_trip(
-              dir, {{a, 4, 4, palette}, {b, 6, 3, palette}, {b, 6, 3, palette}, {c, 2, 8, palette}},
-              2, read));
+  ASSERT_EQ("", round_trip(dir,
+                           {{a, 4, 4, palette},
+                            {b, 6, 3, palette},
+                            {b, 6, 3, palette},
+                            {c, 2, 8, palette},
+                            {d, 2, 12, palette}},
+                           2, read));
   EXPECT_EQ(6, read.width);
-  EXPECT_EQ(8, read.height);
-  ASSERT_EQ(3u, read.frames.size());
-  const std::pair<int, int> sizes[] = {{4, 4}, {6, 3}, {2, 8}};
-  for (size_t i = 0; i < 3; ++i) {
+  EXPECT_EQ(12, read.height);
+  ASSERT_EQ(4u, read.frames.size());
+  const std::pair<int, int> sizes[] = {{4, 4}, {6, 3}, {2, 8}, {2, 12}};
+  for (size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(0, read.frames[i].left + read.frames[i].top);
     EXPECT_EQ(sizes[i].first, read.frames[i].width);
     EXPECT_EQ(sizes[i].second, read.frames[i].height);
@@ -330,6 +336,15 @@ TEST(GifWriter, DelaysPastTheFieldsLimitGoOnInFramesThatChangeNothing) {
   EXPECT_EQ(65535, read.frames[0].delay);
   EXPECT_EQ(70000 - 65535, read.frames[1].delay);
   EXPECT_EQ(100, read.frames[2].delay);
+  // Exactly the field's limit: 13,107 frames 5 hundredths apart (--fps 20)
+  // make one frame, with no frame of delay 0 after it.
+  frames.assign(13107, Frame{{42}, 1, 1, palette});
+  frames.push_back({{43}, 1, 1, palette});
+  ReadGif exact;
+  ASSERT_EQ("", round_trip(dir, frames, 5, exact));
+  ASSERT_EQ(2u, exact.frames.size());
+  EXPECT_EQ(65535, exact.frames[0].delay);
+  EXPECT_EQ(5, exact.frames[1].delay);
 }
 
 TEST(GifWriter, LeavesNothingBehindUnlessFinished) {

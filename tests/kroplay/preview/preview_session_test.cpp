@@ -239,6 +239,19 @@ TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError)
   EXPECT_NE(text.find("kroplay: error: "), std::string::npos) << text;
 }
 
+TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
+  // An escape sequence that would set the terminal's title, then a bell.
+  write_script("error('\\27]0;fine\\7', 0)\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    if (display.title().find("error:") != std::string::npos) return PreviewAction::kQuit;
+    return std::nullopt;
+  });
+  EXPECT_NE(display.title().find("error: \\x1b]0;fine\\x07 - "), std::string::npos)
+      << display.title();
+}
+
 TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
   write_script("FILL(5)\nframe(3)\n");
   options_.output = dir_ + "/out.gif";
@@ -378,6 +391,29 @@ TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) 
                        "ripple) - tuning speed - "),
             std::string::npos)
       << title;
+}
+
+// Doubling, or a step, past the 32-bit range stops at its end: the plug-in
+// gets that end, and the title's call shows it.
+TEST_F(PreviewTuningTest, KeysStopAtTheEndsOfThe32BitRange) {
+  using A = PreviewAction;
+  const std::string start = std::string(kStripes) + "START_RIPPLE(-2000000000, 10, 2000000000)\n";
+  write_script(start + "while true do frame() end\n");
+  options_.hash = true;
+  std::FILE *hashes = std::tmpfile();
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, hashes);
+  const TunedRun tuned = run_tuned(
+      session, display, hashes, {{A::kDouble, A::kDown, A::kPickAmplitude, A::kDouble, A::kUp}}, 2);
+  std::fclose(hashes);
+  EXPECT_NE(display.title().find(" - START_RIPPLE(-2147483648, 10, 2147483647)"), std::string::npos)
+      << display.title();
+  ASSERT_EQ(tuned.tuned_after.size(), 1u);
+  const size_t before = tuned.tuned_after[0] + 1;
+  const std::string calls = "CHANGE_RVAL(-2147483648, 0) CHANGE_RVAL(2147483647, 2)\n";
+  EXPECT_EQ(tuned.hashes,
+            recorded_hashes(start + "frame(" + std::to_string(before) + ")\n" + calls + "frame(" +
+                            std::to_string(tuned.hashes.size() - before) + ")\n"));
 }
 
 TEST_F(PreviewTuningTest, TheCopiedCallPastedIntoAScriptReproducesTheFrames) {

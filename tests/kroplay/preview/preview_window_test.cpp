@@ -61,6 +61,7 @@ TEST_F(PreviewWindowTest, KeysBecomeRequests) {
                 {SDLK_DOWN, KMOD_RSHIFT, true, PreviewAction::kDownTen},
                 {SDLK_UP, KMOD_LCTRL, false, PreviewAction::kDouble},
                 {SDLK_DOWN, KMOD_RCTRL | KMOD_LSHIFT, false, PreviewAction::kHalve},
+                {SDLK_r, KMOD_LSHIFT, false, PreviewAction::kRestart},  // the plain key's
                 {SDLK_e, KMOD_NONE, false, PreviewAction::kSwitchEffect},
                 {SDLK_c, KMOD_NONE, false, PreviewAction::kCopyCall},
                 {SDLK_h, KMOD_NONE, false, PreviewAction::kToggleKeys},
@@ -121,6 +122,24 @@ TEST_F(PreviewWindowTest, ShowsTheFrameThroughThePaletteScaled) {
       ASSERT_EQ(g, palette[3 * index + 1]) << x << "," << y;
       ASSERT_EQ(b, palette[3 * index + 2]) << x << "," << y;
     }
+}
+
+TEST_F(PreviewWindowTest, AWindowTooLargeForTheDisplayIsScaledToFitIt) {
+  // 65536x4 at --scale 4, beyond what a display (or X) allows: shrunk to fit.
+  PreviewWindow window(16384, 1, 4);
+  SDL_Rect area;
+  ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &area), 0) << SDL_GetError();
+  EXPECT_EQ(window.scale(), 1);
+  EXPECT_EQ(window.shrink(), (16384 + area.w - 1) / area.w);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(SDL_GetWindowFromID(1), &w, &h);
+  EXPECT_LE(w, area.w);
+  EXPECT_EQ(h, 1);
+  // A screen() that fits again: the largest scale that fits, up to --scale.
+  const std::vector<uint8_t> pixels(static_cast<size_t>(area.w / 2), 7);
+  window.show(pixels.data(), area.w / 2, 1, Palette{});
+  EXPECT_EQ(window.scale(), 2);
+  EXPECT_EQ(window.shrink(), 1);
 }
 
 }  // namespace

@@ -256,7 +256,7 @@ LUA
     xdotool key c
     wait_for "^START_RIPPLE(5, 10, 16)$" win.out 1
     xdotool key h
-    title_has "keys: 1 2 3 or Tab pick"
+    title_has "keys: Space pause or go on; Right step"
     echo "title: $title"
     xdotool key q
     wait "$window"

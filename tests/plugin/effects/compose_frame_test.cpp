@@ -1,9 +1,11 @@
 // The frame hook against the reference model: the named edge cases, then
 // long random sessions, byte for byte.
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
+#include "host/host_bindings.h"
 #include "support/plugin_test_support.h"
 #include "support/random_session.h"
 
@@ -172,4 +174,26 @@ TEST_F(ComposeFrameTest, ADistortionOnOneBitmapHandedOverAsBothMovesRowsAsIfApar
   host.buffer = host.background;
   host.frame();
   EXPECT_EQ(from_two_bitmaps, host.background_contents());
+}
+
+// A host may keep its height inside the frame it hands over: writing a row
+// can then change the height the next row reads. Each row's source row is
+// clamped to the height as read for that row, not as it was when the rows'
+// sines were taken.
+TEST_F(ComposeFrameTest, ARippleFollowsAHeightThatTheFramesFirstRowChanges) {
+  host.resize(4, 8);  // rows of four bytes: frame row 0 holds the height
+  paint_background();
+  const int32_t shrunk = 4;
+  std::memcpy(host.background + 7 * host.wide, &shrunk, sizeof shrunk);
+  std::memcpy(host.buffer, &host.height, sizeof host.height);
+  wavefx::host.height = host.buffer;
+  host.call("START_RIPPLE", {0, 0, 1000});
+  ripple.phase = static_cast<float>(M_PI / 2);  // every row reads 1000 rows down
+  host.frame();
+  wavefx::host.height = &host.height;
+  // Row 0 takes the last of 8 rows, which makes the height 4: rows 1 to 3
+  // then take row 3, and rows 4 to 7 are past the end.
+  EXPECT_EQ(row_of(7), frame_row(0));
+  for (int32_t row = 1; row < 4; ++row) EXPECT_EQ(row_of(3), frame_row(row)) << row;
+  for (int32_t row = 4; row < 8; ++row) EXPECT_EQ(std::vector<uint8_t>(4, 0), frame_row(row));
 }

@@ -1,0 +1,184 @@
+#include "kroplay/cli/option_table.h"
+
+#include <charconv>
+
+#include "kroplay/host/screen_limits.h"
+
+namespace kroplay {
+namespace {
+
+// A whole decimal number made of digits only, or false.
+bool parse_number(const std::string &text, int64_t &value) {
+  if (text.empty() || text.size() > 12) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// "WIDTHxHEIGHT" (or "X"), a screen the host allows.
+void store_size(Options &options, const OptionValue &value) {
+  const std::string &text = value.text;
+  const size_t x = text.find_first_of("xX");
+  int64_t w = 0, h = 0;
+  if (x == std::string::npos || !parse_number(text.substr(0, x), w) ||
+      !parse_number(text.substr(x + 1), h))
+    throw UsageError(value.spelled + " wants WIDTHxHEIGHT, like 320x200, not '" + text + "'");
+  if (!valid_screen_size(w, h))
+    throw UsageError(value.spelled + " " + text + " is out of range (each side 1.." +
+                     std::to_string(kMaxScreenSide) + ", at most " +
+                     std::to_string(kMaxScreenPixels) + " pixels)");
+  options.width = static_cast<int32_t>(w);
+  options.height = static_cast<int32_t>(h);
+}
+
+// "N" or "A..B", whole numbers from 0 with A <= B.
+void store_frames(Options &options, const OptionValue &value) {
+  const std::string &text = value.text;
+  FrameRange range;
+  range.all = false;
+  const size_t dots = text.find("..");
+  const bool parsed = dots == std::string::npos
+                          ? parse_number(text, range.first)
+                          : parse_number(text.substr(0, dots), range.first) &&
+                                parse_number(text.substr(dots + 2), range.last);
+  if (dots == std::string::npos) range.last = range.first;
+  if (!parsed)
+    throw UsageError(value.spelled + " wants N or FIRST..LAST, frames counted from 0, not '" +
+                     text + "'");
+  if (range.first > range.last)
+    throw UsageError(value.spelled + " " + text + " ends before it starts");
+  options.frames = range;
+}
+
+std::string size_help() {
+  return "the initial screen size, each side 1.." + std::to_string(kMaxScreenSide) + ", at most " +
+         std::to_string(kMaxScreenPixels) + " pixels (default {default})";
+}
+
+std::string scale_help() {
+  return "output pixels per screen pixel, 1.." + std::to_string(kMaxOutputScale) +
+         " (default 1); with --window, window pixels per screen pixel, {range} (default: the "
+         "largest that fits the display)";
+}
+
+constexpr ValueKind kSwitch = ValueKind::kNone;
+constexpr ValueKind kWhole = ValueKind::kWholeNumber;
+constexpr ValueKind kFile = ValueKind::kFileName;
+constexpr ValueKind kText = ValueKind::kText;
+
+void replace(std::string &text, const std::string &from, const std::string &to) {
+  const size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+// clang-format off
+const std::vector<OptionRow> &option_table() {
+  static const std::vector<OptionRow> table = {
+    {"-o", "--output", "FILE", kFile, 0, 0, nullptr,
+     "the output: a GIF, a PNG when FILE ends in .png, or - for a GIF on standard output "
+     "(default: the script's name with .gif, in the working folder; demo.gif for the demo)",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.output = v.text; }},
+    {nullptr, "--plugin", "PATH", kFile, 0, 0, nullptr,
+     "the plug-in library (default: the one beside kroplay)",
+     kRecording | kConformance, false,
+     [](Options &o, const OptionValue &v) { o.plugin = v.text; }},
+    {nullptr, "--size", "WxH", kText, 0, 0, "320x200", size_help(),
+     kRecording, false, store_size},
+    {nullptr, "--fps", "N", kWhole, 1, 100, "50",
+     "the playback rate written into the GIF, {range} (default {default})",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.fps = static_cast<int>(v.number); }},
+    {nullptr, "--hash", nullptr, kSwitch, 0, 0, nullptr,
+     "print one line per frame on standard output: its number (from 0) and a 64-bit hash of "
+     "its palette indices and palette",
+     kRecording, false,
+     [](Options &o, const OptionValue &) { o.hash = true; }},
+    {nullptr, "--null-imports", nullptr, kSwitch, 0, 0, nullptr,
+     "answer null for the twenty host names the plug-in fetches but must never read",
+     kRecording, false,
+     [](Options &o, const OptionValue &) { o.null_imports = true; }},
+    {nullptr, "--frames", "N|A..B", kText, 0, 0, nullptr,
+     "only frame N, or frames A to B (from 0, both included), go into the output; the script "
+     "still runs in full",
+     kRecording, false, store_frames},
+    {nullptr, "--scale", "N", kWhole, 1, kMaxWindowScale, nullptr, scale_help(),
+     kRecording | kPreview, false,
+     [](Options &o, const OptionValue &v) { o.scale = static_cast<int>(v.number); }},
+    {nullptr, "--columns", "N", kWhole, 1, 65536, nullptr,
+     "the columns of a PNG sprite sheet, {range} (default: near-square)",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.columns = static_cast<int>(v.number); }},
+    {nullptr, "--max-frames", "N", kWhole, 0, 1000000000, "100000",
+     "stop a script that composes more than N frames, {range}; 0: no limit (default {default})",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.max_frames = v.number; }},
+    {nullptr, "--timeout", "SECS", kWhole, 0, 31536000, "600",
+     "stop a script that runs longer than SECS seconds, {range}; 0: no limit (default "
+     "{default})",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.timeout = static_cast<int>(v.number); }},
+    {nullptr, "--window", nullptr, kSwitch, 0, 0, nullptr,
+     "the live preview: the frames in a window in real time, the script restarted when it is "
+     "saved; writes a GIF only with -o (keys below)",
+     kPreview, true,
+     [](Options &o, const OptionValue &) { o.window = true; }},
+    {nullptr, "--quit-after", "SECS", kWhole, 1, 86400, nullptr,
+     "close the window by itself after SECS seconds, {range}",
+     kPreview, false,
+     [](Options &o, const OptionValue &v) { o.quit_after = static_cast<int>(v.number); }},
+    {nullptr, "--check", nullptr, kSwitch, 0, 0, nullptr,
+     "a conformance run of the plug-in instead of a script: its registration, imports, every "
+     "function with boundary arguments and frames, all host memory between guard pages; one "
+     "line per check, then \"N passed, N failed\"",
+     kConformance, true,
+     [](Options &o, const OptionValue &) { o.check = true; }},
+    {"-h", "--help", nullptr, kSwitch, 0, 0, nullptr, "show this help",
+     kInformation, true,
+     [](Options &o, const OptionValue &) { o.help = true; }},
+    {nullptr, "--version", nullptr, kSwitch, 0, 0, nullptr,
+     "show the version, with the Lua, giflib and libpng versions",
+     kInformation, true,
+     [](Options &o, const OptionValue &) { o.version = true; }},
+  };
+  return table;
+}
+// clang-format on
+
+const OptionRow *find_option(const std::string &spelled) {
+  for (const OptionRow &row : option_table())
+    if (spelled == row.name || (row.short_name != nullptr && spelled == row.short_name))
+      return &row;
+  return nullptr;
+}
+
+void apply_option(const OptionRow &row, const std::string &spelled, const std::string &text,
+                  Options &options) {
+  int64_t number = 0;
+  if (row.kind == ValueKind::kWholeNumber &&
+      (!parse_number(text, number) || number < row.low || number > row.high))
+    throw UsageError(spelled + " wants a whole number from " + std::to_string(row.low) + " to " +
+                     std::to_string(row.high) + ", not '" + text + "'");
+  if (row.kind == ValueKind::kFileName && text.empty())
+    throw UsageError(spelled + " needs a file name");
+  row.store(options, OptionValue{spelled, text, number});
+}
+
+std::string option_spelling(const OptionRow &row) {
+  std::string spelling = row.short_name != nullptr ? row.short_name + std::string(", ") : "";
+  spelling += row.name;
+  if (row.value_name != nullptr) spelling += std::string(" ") + row.value_name;
+  return spelling;
+}
+
+std::string option_help(const OptionRow &row) {
+  std::string help = row.help;
+  replace(help, "{range}", std::to_string(row.low) + ".." + std::to_string(row.high));
+  if (row.default_value != nullptr) replace(help, "{default}", row.default_value);
+  return help;
+}
+
+}  // namespace kroplay
