@@ -54,7 +54,7 @@ void on_fatal_signal(int signal) {
 
 // A write past the file size limit (ulimit -f).
 void on_size_limit(int) {
-  end_process_now("kroplay: the file size limit was reached; nothing written\n", kExitScriptFailed);
+  end_process_now("kroplay: the file size limit was reached; nothing written\n", kExitRunFailed);
 }
 
 void remove_temp_file_at_exit() {
@@ -116,7 +116,7 @@ int play(const Options &options, const std::string &output) {
   std::optional<RunWatchdog> watchdog;
   if (limits.timed())
     watchdog.emplace(limits.deadline(), [line = "kroplay: " + limits.timeout_message() + "\n"] {
-      end_process_now(line.c_str(), kExitScriptFailed);
+      end_process_now(line.c_str(), kExitRunFailed);
     });
   // Before the output: opening a FIFO waits for a reader, and an interrupt
   // then says so.
