@@ -9,7 +9,8 @@ namespace kroplay {
 
 // Creates and opens a new file from `name`, whose last six characters are
 // "XXXXXX" and are replaced to make it unique, with the permissions any new
-// file gets, for binary writing. Returns the descriptor, or -1 with errno.
+// file gets, for binary writing, not inherited by child processes. Returns
+// the descriptor, or -1 with errno.
 int create_unique_file(char *name);
 
 // Moves `from` over `to`, replacing a file already there. False with errno

@@ -13,7 +13,8 @@
 namespace kroplay {
 
 int create_unique_file(char *name) {
-  const int fd = mkstemp(name);
+  // Child processes of the script do not inherit it.
+  const int fd = mkostemp(name, O_CLOEXEC);
   if (fd < 0) return fd;
   // mkstemp makes the file private; give it the mode any new file gets.
   const mode_t mask = umask(0);

@@ -14,7 +14,11 @@ namespace kroplay {
 
 int create_unique_file(char *name) {
   const int fd = mkstemp(name);
-  if (fd >= 0) _setmode(fd, _O_BINARY);  // bytes as written, no CR added
+  if (fd < 0) return fd;
+  _setmode(fd, _O_BINARY);  // bytes as written, no CR added
+  // Child processes of the script do not inherit it (an open handle would
+  // keep it from being removed).
+  SetHandleInformation(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), HANDLE_FLAG_INHERIT, 0);
   return fd;
 }
 
