@@ -11,6 +11,7 @@
 #include <lua.hpp>
 
 #include "kroplay/script/child_processes.h"
+#include "kroplay/script/lua_guards.h"
 
 extern char **environ;
 
@@ -153,19 +154,11 @@ int popen(lua_State *lua) {
   return 1;
 }
 
-void replace(lua_State *lua, const char *library, const char *name, lua_CFunction function) {
-  if (lua_getglobal(lua, library) == LUA_TTABLE) {
-    lua_pushcfunction(lua, function);
-    lua_setfield(lua, -2, name);
-  }
-  lua_pop(lua, 1);
-}
-
 }  // namespace
 
 void keep_child_processes(lua_State *lua) {
-  replace(lua, "os", "execute", execute);
-  replace(lua, "io", "popen", popen);
+  replace_library_function(lua, "os", "execute", execute);
+  replace_library_function(lua, "io", "popen", popen);
 }
 
 void send_child_output_to_stderr(bool to_stderr) {

@@ -4,6 +4,7 @@
 #include <lua.hpp>
 
 #include "kroplay/script/child_processes.h"
+#include "kroplay/script/lua_guards.h"
 
 namespace kroplay {
 namespace {
@@ -64,25 +65,11 @@ int popen(lua_State *lua) {
   return with_child_output(lua, lua_popen);
 }
 
-void replace(lua_State *lua, const char *library, const char *name, lua_CFunction function,
-             lua_CFunction &original) {
-  if (lua_getglobal(lua, library) == LUA_TTABLE) {
-    lua_getfield(lua, -1, name);
-    if (lua_tocfunction(lua, -1) != nullptr) {
-      original = lua_tocfunction(lua, -1);
-      lua_pushcfunction(lua, function);
-      lua_setfield(lua, -3, name);
-    }
-    lua_pop(lua, 1);
-  }
-  lua_pop(lua, 1);
-}
-
 }  // namespace
 
 void keep_child_processes(lua_State *lua) {
-  replace(lua, "os", "execute", execute, lua_execute);
-  replace(lua, "io", "popen", popen, lua_popen);
+  lua_execute = replace_library_function(lua, "os", "execute", execute);
+  lua_popen = replace_library_function(lua, "io", "popen", popen);
 }
 
 void send_child_output_to_stderr(bool to_stderr) {

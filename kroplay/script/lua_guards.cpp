@@ -62,28 +62,29 @@ int guarded_setmetatable(lua_State *lua) {
   return debug_setmetatable(lua);
 }
 
-// Replaces `library`.`name` by `guard`, keeping the original in `original`.
-void replace(lua_State *lua, const char *library, const char *name, lua_CFunction guard,
-             lua_CFunction &original) {
-  if (lua_getglobal(lua, library) == LUA_TTABLE) {
-    lua_getfield(lua, -1, name);
-    if (lua_tocfunction(lua, -1) != nullptr) {
-      original = lua_tocfunction(lua, -1);
-      lua_pushcfunction(lua, guard);
-      lua_setfield(lua, -3, name);
-    }
-    lua_pop(lua, 1);
-  }
-  lua_pop(lua, 1);
-}
-
 }  // namespace
 
 void guard_lua_weak_spots(lua_State *lua) {
-  replace(lua, "coroutine", "close", guarded_close, coroutine_close);
-  replace(lua, "io", "write", guarded_write, io_write);
-  replace(lua, "io", "read", guarded_read, io_read);
-  replace(lua, "debug", "setmetatable", guarded_setmetatable, debug_setmetatable);
+  coroutine_close = replace_library_function(lua, "coroutine", "close", guarded_close);
+  io_write = replace_library_function(lua, "io", "write", guarded_write);
+  io_read = replace_library_function(lua, "io", "read", guarded_read);
+  debug_setmetatable = replace_library_function(lua, "debug", "setmetatable", guarded_setmetatable);
+}
+
+lua_CFunction replace_library_function(lua_State *lua, const char *library, const char *name,
+                                       lua_CFunction replacement) {
+  lua_CFunction original = nullptr;
+  if (lua_getglobal(lua, library) == LUA_TTABLE) {
+    lua_getfield(lua, -1, name);
+    original = lua_tocfunction(lua, -1);
+    lua_pop(lua, 1);
+    if (original != nullptr) {
+      lua_pushcfunction(lua, replacement);
+      lua_setfield(lua, -2, name);
+    }
+  }
+  lua_pop(lua, 1);
+  return original;
 }
 
 void mark_lua_stack_base() {

@@ -13,12 +13,19 @@
 #ifndef KROPLAY_LUA_GUARDS_H
 #define KROPLAY_LUA_GUARDS_H
 
-struct lua_State;
+#include <lua.hpp>
 
 namespace kroplay {
 
 // Replaces those functions in `lua` (standard libraries opened already).
 void guard_lua_weak_spots(lua_State *lua);
+
+// Replaces the C function `library`.`name` by `replacement` and returns
+// the original (for the replacement to call straight from C, out of any
+// script's reach); nullptr, replacing nothing, if there is no such C
+// function. Stack effect [-0, +0].
+lua_CFunction replace_library_function(lua_State *lua, const char *library, const char *name,
+                                       lua_CFunction replacement);
 
 // Marks the calling frame as the bottom of the C stack a script may use
 // on this thread; the stack guard counts from here. Call it where Lua is
