@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "kroplay/app/desktop_start.h"
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/help_text.h"
@@ -157,21 +158,27 @@ int play(const Options &options, const std::string &output) {
   return run.exit_status().value_or(kExitDone);
 }
 
+// Started from the desktop: errors also go into a message box.
+bool from_desktop = false;
+
 // Errors are one line, even when a script's own error message is not.
 int fail(int code, const std::string &message) {
   std::fflush(stdout);
   clear_progress_line();
   std::fprintf(stderr, "kroplay: %s\n", one_line(message).c_str());
+  if (from_desktop) show_error_box(one_line(message));
   return code;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
+  from_desktop = leave_desktop_console();
   fill_standard_descriptors();
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
   Options options;
   try {
-    options = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+    options = from_desktop ? parse_desktop_options(arguments) : parse_options(arguments);
   } catch (const UsageError &e) {
     return fail(kExitBadUsage, std::string(e.what()) + " (see kroplay --help)");
   }
@@ -211,7 +218,7 @@ int main(int argc, char **argv) {
       if (!window_available())
         return fail(kExitBadUsage,
                     "this build of kroplay has no preview window (built without SDL2)");
-      run_window(options);
+      run_window(options, from_desktop ? show_error_box_later : nullptr);
       return kExitDone;
     }
     return play(options, output);

@@ -83,7 +83,8 @@ const std::vector<OptionRow> &option_table() {
      kRecording, false,
      [](Options &o, const OptionValue &v) { o.output = v.text; }},
     {nullptr, "--plugin", "PATH", kFile, 0, 0, nullptr,
-     "the plug-in library (default: the one beside kroplay)",
+     "the plug-in library (default: the one beside kroplay, else the one in ../lib/wavefx/ "
+     "from kroplay's folder)",
      kRecording | kConformance, false,
      [](Options &o, const OptionValue &v) { o.plugin = v.text; }},
     {nullptr, "--size", "WxH", kText, 0, 0, "320x200", size_help(),

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include <fstream>
 #include <vector>
 
 namespace kroplay {
@@ -89,6 +90,19 @@ std::string executable_path() {
 
 #endif
 
+// `folder` (ending in a separator) joined with `relative`, whose leading
+// "../" steps each take one folder off `folder`.
+std::string join_relative(std::string folder, std::string relative) {
+  while (relative.compare(0, 3, "../") == 0) {
+    const size_t end = folder.find_last_not_of("/\\");
+    const size_t slash = end == std::string::npos ? end : folder.find_last_of("/\\", end);
+    if (slash == std::string::npos) break;
+    folder.erase(slash + 1);
+    relative.erase(0, 3);
+  }
+  return folder + relative;
+}
+
 }  // namespace
 
 PluginLibrary::PluginLibrary(const std::string &path) {
@@ -130,7 +144,13 @@ std::string executable_directory() {
 std::string default_plugin_path() {
   std::string dir = executable_directory();
   if (dir.back() != '/' && dir.back() != '\\') dir += '/';
-  return dir + kPluginFile;
+  const std::string beside = dir + kPluginFile;
+  if (std::ifstream(beside)) return beside;
+  // Installed (the Debian package, or unpacked from it anywhere), the
+  // plug-in lies in its own library folder next to the program's.
+  const std::string installed =
+      join_relative(dir, std::string(KROPLAY_PLUGIN_FROM_PROGRAM) + "/" + kPluginFile);
+  return std::ifstream(installed) ? installed : beside;
 }
 
 }  // namespace kroplay

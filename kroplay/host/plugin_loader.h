@@ -44,7 +44,9 @@ class PluginLibrary {
 // The folder holding the running executable, without a trailing separator.
 std::string executable_directory();
 
-// The plug-in built beside the running executable.
+// The plug-in beside the running executable; if there is none there but
+// there is one in the installed layout's library folder (bin/kroplay,
+// lib/wavefx/wavefx.so), that one.
 std::string default_plugin_path();
 
 }  // namespace kroplay

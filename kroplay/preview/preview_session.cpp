@@ -306,6 +306,7 @@ void PreviewSession::report_error(std::string text) {
   error_ = std::move(text);
   message("error: " + error_);
   update_title();
+  if (error_listener_) error_listener_(error_);
 }
 
 void PreviewSession::message(const std::string &text) {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,12 @@ class PreviewSession : public FrameSink {
   // Runs started so far, the first included.
   int runs() const { return runs_; }
 
+  // Called with each error's line as the title shows it, on the session's
+  // thread (a message box, when nobody reads the messages).
+  void set_error_listener(std::function<void(const std::string &)> listener) {
+    error_listener_ = std::move(listener);
+  }
+
  private:
   using Clock = std::chrono::steady_clock;
   struct Stop {  // thrown through the script to end a run
@@ -72,7 +79,8 @@ class PreviewSession : public FrameSink {
   std::FILE *messages_;
   std::FILE *out_;
   std::FILE *hash_out_;  // out_ with options.hash, else null
-  std::string name_;     // the script's file name, for titles and messages
+  std::function<void(const std::string &)> error_listener_;
+  std::string name_;  // the script's file name, for titles and messages
   std::unique_ptr<FileWatcher> watcher_;
   Clock::duration period_;
   Clock::time_point quit_at_ = Clock::time_point::max();

@@ -19,7 +19,7 @@ bool window_available() {
   return true;
 }
 
-void run_window(const Options &options) {
+void run_window(const Options &options, const std::function<void(const std::string &)> &on_error) {
   // What no edit of the script can mend ends kroplay at once.
   if (!options.script.empty() && !std::ifstream(options.script))
     throw ScriptError("cannot open " + options.script);
@@ -39,6 +39,7 @@ void run_window(const Options &options) {
       window,
       [&](PreviewDisplay &display) {
         PreviewSession session(options, display, stderr, stdout);
+        session.set_error_listener(on_error);
         session.run();
       },
       limits);

@@ -2,6 +2,9 @@
 #ifndef KROPLAY_WINDOW_MODE_H
 #define KROPLAY_WINDOW_MODE_H
 
+#include <functional>
+#include <string>
+
 #include "kroplay/cli/options.h"
 
 namespace kroplay {
@@ -11,8 +14,10 @@ bool window_available();
 
 // Runs the preview until the user quits. A script, plug-in or output that
 // cannot be used at all is reported by throwing before the window opens, as
-// in a recording run; later failures are shown in the window.
-void run_window(const Options &options);
+// in a recording run; later failures are shown in the window's title and
+// passed to `on_error`, if given.
+void run_window(const Options &options,
+                const std::function<void(const std::string &)> &on_error = nullptr);
 
 }  // namespace kroplay
 

@@ -18,14 +18,14 @@ int32_t clamp_index(int32_t index, int32_t size) {
 
 }  // namespace
 
-uint8_t clamp_color(int32_t colour) {
+uint8_t clamp_colour(int32_t colour) {
   if (colour > 255) return 255;
   if (colour < 0) return 0;
   return static_cast<uint8_t>(colour);
 }
 
 void FILL() {
-  const uint8_t colour = clamp_color(pop_argument());
+  const uint8_t colour = clamp_colour(pop_argument());
   if (!screen_is_empty()) {
     const size_t size = static_cast<size_t>(screen_width()) * static_cast<size_t>(screen_height());
     std::memset(background_bitmap(), colour, size);
@@ -34,7 +34,7 @@ void FILL() {
 }
 
 void PUT_HLINE() {
-  const uint8_t colour = clamp_color(pop_argument());
+  const uint8_t colour = clamp_colour(pop_argument());
   const int32_t row_argument = pop_argument();
   if (!screen_is_empty()) {
     const int32_t width = screen_width();
@@ -46,7 +46,7 @@ void PUT_HLINE() {
 }
 
 void PUT_VLINE() {
-  const uint8_t colour = clamp_color(pop_argument());
+  const uint8_t colour = clamp_colour(pop_argument());
   const int32_t column_argument = pop_argument();
   if (!screen_is_empty()) {
     const size_t width = static_cast<size_t>(screen_width());

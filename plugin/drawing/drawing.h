@@ -9,7 +9,7 @@
 namespace wavefx {
 
 // A colour argument as a palette index: above 255 gives 255, below 0 gives 0.
-uint8_t clamp_color(int32_t colour);
+uint8_t clamp_colour(int32_t colour);
 
 void FILL();       // (colour)         [-1, +1] -> 0
 void PUT_HLINE();  // (row, colour)    [-2, +1] -> 0

@@ -12,14 +12,14 @@ namespace wavefx {
 namespace {
 
 // The row loops for this processor: the AVX2 build where it runs.
-void apply_ripple_here() {
+void apply_ripple_on_this_processor() {
 #if defined(WAVEFX_AVX2_ROWS)
   if (cpu_features().avx2) return avx2::apply_ripple();
 #endif
   sse2::apply_ripple();
 }
 
-void apply_distortion_here() {
+void apply_distortion_on_this_processor() {
 #if defined(WAVEFX_AVX2_ROWS)
   if (cpu_features().avx2) return avx2::apply_distortion();
 #endif
@@ -31,10 +31,10 @@ void apply_distortion_here() {
 void compose_frame() {
   const bool has_pixels = !screen_is_empty();
   if (ripple.active == 1) {
-    if (has_pixels) apply_ripple_here();
+    if (has_pixels) apply_ripple_on_this_processor();
     ripple.phase = ripple.phase + ripple.speed;
   } else if (distortion.active == 1) {
-    if (has_pixels) apply_distortion_here();
+    if (has_pixels) apply_distortion_on_this_processor();
     distortion.phase = distortion.phase + distortion.speed;
   } else if (has_pixels) {
     std::memmove(frame_buffer(), background_bitmap(),

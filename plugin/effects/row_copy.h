@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "compiler_hints.h"
+#include "debug_assert.h"
 #include "isa_namespace.h"
 
 #if defined(__SSE2__)
@@ -50,24 +52,19 @@ inline Vector zero_vector() {
 }
 #endif
 
-// `p` unchanged, but opaque to the compiler. GCC 12's 32-bit AVX2 build
-// stored some vectors loaded through a pointer it could trace (a function
-// argument, a stack array) to the stack as well, and never read them back:
-// a dead 32-byte store per row in the distortion's copies and per four rows
-// in the decisions. Loads through an opaque pointer get no such store.
-template <typename T>
-inline T *opaque(T *p) {
-#if defined(__GNUC__)
-  __asm__("" : "+r"(p));
-#endif
-  return p;
+// Whether [a, a + a_bytes) and [b, b + b_bytes) share no byte.
+inline bool ranges_apart(const void *a, size_t a_bytes, const void *b, size_t b_bytes) {
+  const uintptr_t a_start = reinterpret_cast<uintptr_t>(a);
+  const uintptr_t b_start = reinterpret_cast<uintptr_t>(b);
+  return b_start - a_start >= a_bytes && a_start - b_start >= b_bytes;
 }
 
-// Moves `bytes` (1 .. 2 * width - 1) with two possibly overlapping moves of
-// `width` bytes, the first at the start, the second ending at the end.
-// Both are loaded before either is stored, so this is also a memmove.
+// Moves `bytes` (sizeof(Word) .. 2 * sizeof(Word)) with two possibly
+// overlapping moves of one Word, the first at the start, the second ending at
+// the end. Both are loaded before either is stored, so this is also a memmove.
 template <typename Word>
 inline void move_head_and_tail(uint8_t *destination, const uint8_t *source, size_t bytes) {
+  WAVEFX_ASSERT(bytes >= sizeof(Word) && bytes <= 2 * sizeof(Word));
   Word head, tail;
   std::memcpy(&head, source, sizeof(Word));
   std::memcpy(&tail, source + bytes - sizeof(Word), sizeof(Word));
@@ -80,6 +77,7 @@ inline void move_head_and_tail(uint8_t *destination, const uint8_t *source, size
 // exactly at the range's end (it may rewrite bytes already written, with the
 // same values).
 inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes) {
+  WAVEFX_ASSERT(ranges_apart(destination, bytes, source, bytes));
 #if defined(__SSE2__)
   if (bytes <= kInlineCopyBytes) {
     if (bytes >= kVectorBytes) {
@@ -97,15 +95,10 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       store_vector(destination, load_vector(source));
       uint8_t *to = reinterpret_cast<uint8_t *>(
           (reinterpret_cast<uintptr_t>(destination) + kVectorBytes) & ~uintptr_t{kVectorBytes - 1});
-#if defined(__GNUC__) && defined(__i386__)
-      // A 32-byte boundary just before the loop's entry test (2 to 6 bytes
-      // of code, as GCC lays it out): the loop, under 20 bytes, then lies
-      // in one 32-byte line and never crosses a 64-byte one. The 32-bit
-      // build gets no loop alignment from the compiler here, and where
-      // this loop happened to cross such a line it ran at half speed: the
-      // SSE2 DLL's 1920x1080 ripple took 1.77 memcpys instead of 1.02.
-      __asm__ volatile(".p2align 5");
-#endif
+      // On a 32-byte boundary (2 to 6 bytes before the entry test, as GCC
+      // lays it out) the loop, under 20 bytes, never crosses a 64-byte line,
+      // which halved its speed where the 32-bit build left it across one.
+      WAVEFX_ALIGN_NEXT_LOOP();
       for (; to < last; to += kVectorBytes) store_vector(to, load_vector(from(to)));
       store_vector(last, load_vector(from(last)));
       return;
@@ -145,9 +138,7 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
 // apart; overlapping ranges, possible when a host hands one bitmap over as
 // both frame and background, take memmove.
 inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes) {
-  const uintptr_t to = reinterpret_cast<uintptr_t>(destination);
-  const uintptr_t from = reinterpret_cast<uintptr_t>(source);
-  if (to - from >= bytes && from - to >= bytes && bytes <= kInlineCopyBytes)
+  if (bytes <= kInlineCopyBytes && ranges_apart(destination, bytes, source, bytes))
     return copy_apart(destination, source, bytes);
   std::memmove(destination, source, bytes);
 }
@@ -157,6 +148,7 @@ inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes
 // enough, clears whole vectors (or a word) from that edge instead, possibly
 // more than `bytes`: the caller then writes the rest of the row.
 inline void clear_edge(uint8_t *row, size_t width, size_t bytes, bool from_end) {
+  WAVEFX_ASSERT(bytes <= width);
   if (bytes == 0) return;
 #if defined(__SSE2__)
   if (width >= kVectorBytes && bytes <= kInlineCopyBytes) {

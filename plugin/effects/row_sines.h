@@ -14,6 +14,8 @@
 #include <immintrin.h>
 #endif
 
+#include "compiler_hints.h"
+#include "debug_assert.h"
 #include "isa_namespace.h"
 #include "sine.h"
 #include "step_rotation.h"
@@ -98,26 +100,40 @@ class RowSines {
   // Fills `out` for the next `rows` rows (at most kBlock), starting at row 0.
   // Every block but the last must have a multiple of kChains rows.
   void next_block(int rows, Block &out) {
-    // One bound for the whole block, each term at its largest there: n_i is
-    // at most floor(last / C) + C - 1 more than the block's first row's
-    // floor(first / C) (the block starts at a multiple of C), and |x_i| and
-    // |fl(i f)| are monotone in i, so largest at an end of the block.
-    // All in double arithmetic: whole numbers this small are exact there,
-    // and the 32-bit build would take 64-bit integers through the x87 unit.
+    WAVEFX_ASSERT(rows >= 1 && rows <= kBlock);
+    WAVEFX_ASSERT(static_cast<int64_t>(row_) % kChains == 0);
+    out.bound = bound_over(rows);
+    row_ += rows;
+    rotate(rows, out.sine);
+  }
+
+ private:
+  // One bound for the next `rows` rows, each term at its largest there: n_i
+  // is at most floor(last / C) + C - 1 more than the block's first row's
+  // floor(first / C) (the block starts at a multiple of C), and |x_i| and
+  // |fl(i f)| are monotone in i, so largest at an end of the block.
+  // All in double arithmetic: whole numbers this small are exact there,
+  // and the 32-bit build would take 64-bit integers through the x87 unit.
+  double bound_over(int rows) const {
     const int last = rows - 1;
     const double last_row = row_ + last;
     const double n =
         row_ * (1.0 / kChains) + (last / kChains + (last < kChains - 1 ? last : kChains - 1));
+    WAVEFX_ASSERT(n <= 0x1p31);  // the growth factor's premise in (a)
     const double rotation = (1.0 + n) * kStepConstantsError + n * kStepArithmeticError;
     const double rounded_product =
         last_row >= kFirstRoundedProductRow ? magnitude(last_row * frequency_) : 0.0;
     const double first_angle = magnitude(angle(row_)), last_angle = magnitude(angle(last_row));
     const double largest_angle = first_angle > last_angle ? first_angle : last_angle;
     const double angle_term = kAngleRoundingCoefficient * (rounded_product + largest_angle);
-    out.bound = (rotation + angle_term + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
-    row_ += rows;
-    // The chains side by side in vector lanes, each lane the scalar step
-    // c' = c sc - s ss, s' = s sc + c ss.
+    return (rotation + angle_term + (kRoundedSineError + kIntervalRounding)) * (1.0 + 0x1p-40);
+  }
+
+  // Writes the sines of the next `rows` rows, rounded up to whole steps of
+  // the chains, to `sine`, and turns the chains past them. The chains run
+  // side by side in vector lanes, each lane the scalar step
+  // c' = c sc - s ss, s' = s sc + c ss.
+  void rotate(int rows, double *sine) {
 #if defined(__SSE2__)
 #if defined(__AVX__)
     using Lanes = __m256d;
@@ -143,7 +159,7 @@ class RowSines {
       c[v] = load(cos_ + kLanes * v), s[v] = load(sin_ + kLanes * v);
     for (int k = 0; k < rows; k += kChains) {
       for (int v = 0; v < kVectors; ++v) {
-        store(out.sine + k + kLanes * v, s[v]);
+        store(sine + k + kLanes * v, s[v]);
         const Lanes turned = sub(mul(c[v], sc), mul(s[v], ss));
         s[v] = add(mul(s[v], sc), mul(c[v], ss));
         c[v] = turned;
@@ -151,16 +167,14 @@ class RowSines {
     }
     for (int v = 0; v < kVectors; ++v)
       store(cos_ + kLanes * v, c[v]), store(sin_ + kLanes * v, s[v]);
-#if defined(__GNUC__)
-    // The chains wait in memory for the next block. Kept in registers, they
+    // The chains wait in memory for the next block: kept in registers, they
     // took half of the 32-bit build's eight vector registers through the
     // decision and copy loops in between, which then ran short of them.
-    __asm__ volatile("" : : "r"(cos_), "r"(sin_) : "memory");
-#endif
+    WAVEFX_SPILL_TO_MEMORY(cos_, sin_);
 #else
     for (int k = 0; k < rows; k += kChains) {
       for (int chain = 0; chain < kChains; ++chain) {
-        out.sine[k + chain] = sin_[chain];
+        sine[k + chain] = sin_[chain];
         const double turned = cos_[chain] * step_cos_ - sin_[chain] * step_sin_;
         sin_[chain] = sin_[chain] * step_cos_ + cos_[chain] * step_sin_;
         cos_[chain] = turned;
@@ -169,7 +183,6 @@ class RowSines {
 #endif
   }
 
- private:
   double frequency_;
   double phase_;
   double cos_[kChains];  // chain j holds the next row i with i % C == j

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "compiler_hints.h"
+#include "debug_assert.h"
 #include "sine_constants.h"
 
 namespace wavefx {
@@ -95,6 +97,7 @@ DoubleDouble negate(DoubleDouble a) {
 // make the fraction smaller.
 template <int kWindow, int kFractionWords, int kIndexBits = 0>
 int reduce_by_bits(double ax, uint32_t (&fraction)[kFractionWords]) {
+  WAVEFX_ASSERT(ax > 0 && is_finite(ax));
   const uint64_t bits = bits_of(ax);
   const int biased = static_cast<int>(bits >> 52);
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (biased ? uint64_t{1} << 52 : 0);
@@ -166,11 +169,8 @@ constexpr double kRoundingShift = 0x1.8p52;  // x + kRoundingShift - kRoundingSh
 // last bit at 2^-58) and the difference is below 2^-8. tail = k h2 + k h3
 // (at most 2^-34.5) rounds once, by under 2^-87.5; the parts miss h by
 // 2^-142 per unit of k, 2^-114.6 in all.
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline Reduced
-reduce_cody_waite(double x) {
+WAVEFX_ALWAYS_INLINE Reduced reduce_cody_waite(double x) {
+  WAVEFX_ASSERT(magnitude(x) < 0x1p20);
   const double shifted = x * kStepsPerUnit + kRoundingShift;
   const double k = shifted - kRoundingShift;
   const double head = (x - k * kStepParts[0]) - k * kStepParts[1];
@@ -189,11 +189,7 @@ double word_value(uint32_t w) {
 // first two words add exactly (fast_two_sum: the first is larger or 0), the
 // third rounds into the low part by under 2^-117, and the product by h adds
 // under 2^-104 |r|.
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-Reduced
-reduce_large(double x) {
+WAVEFX_NEVER_INLINE Reduced reduce_large(double x) {
   uint32_t fraction[3];
   int k = reduce_by_bits<6, 3, 8>(magnitude(x), fraction);
   const bool negative = round_to_nearest(k, fraction, kTableSize - 1);
@@ -237,11 +233,8 @@ struct Estimate {
 // their own evaluation rounding under 2^-50 of them). The terms are grouped
 // so that the series, the longest chain, come last.
 template <uint32_t kShift>
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline Estimate
-estimate(const Reduced &r) {
+WAVEFX_ALWAYS_INLINE Estimate estimate(const Reduced &r) {
+  WAVEFX_ASSERT(magnitude(r.head) < 0x1p-8 && magnitude(r.tail) < 0x1p-34);
   const double *p = kSinTable[(r.k + kShift) & (kTableSize - 1)];
   const double *q = kSinTable[(r.k + kShift + kStepsPerPi / 2) & (kTableSize - 1)];
   // head split into two halves of at most 26 bits (Veltkamp).
@@ -296,6 +289,7 @@ Fixed times(const Fixed &a, const Fixed &b) {
     if (c - 1 <= kFixedFraction) out.w[c - 1] = static_cast<uint32_t>(v);
     carry = v >> 32;
   }
+  WAVEFX_ASSERT(columns[0] == 0 && carry == 0);
   return out;
 }
 
@@ -323,6 +317,7 @@ void add_to(Fixed &a, const Fixed &b, bool subtract) {
 // sin t or cos t for 0 <= t <= pi/4 by its Taylor series; every term is
 // smaller than the one before, so partial sums stay in [0, 1].
 Fixed fixed_sin_or_cos(const Fixed &t, bool cosine_of) {
+  WAVEFX_ASSERT(t.w[0] == 0 && t.w[1] <= 0xc90fdaa2u);  // pi/4 = 0.c90fdaa22... (hex)
   const Fixed t2 = times(t, t);
   Fixed term{};
   if (cosine_of) {
@@ -342,6 +337,7 @@ Fixed fixed_sin_or_cos(const Fixed &t, bool cosine_of) {
 double to_double(const Fixed &a) {
   int first = 0;
   while (first <= kFixedFraction && a.w[first] == 0) ++first;
+  WAVEFX_ASSERT(first <= 2);
   if (first > kFixedFraction) return 0.0;
   auto word = [&a](int i) -> uint64_t { return i <= kFixedFraction ? a.w[i] : 0; };
   int leading = 0;
@@ -359,11 +355,7 @@ double to_double(const Fixed &a) {
                    (mantissa & ((uint64_t{1} << 52) - 1)));
 }
 
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-double
-accurate_of_magnitude(double ax, int cosine_shift) {
+WAVEFX_NEVER_INLINE double accurate_of_magnitude(double ax, int cosine_shift) {
   uint32_t fraction[kFixedFraction];
   int quadrant = reduce_by_bits<12>(ax, fraction);
   const bool negative = round_to_nearest(quadrant, fraction, 3);
@@ -379,11 +371,8 @@ accurate_of_magnitude(double ax, int cosine_shift) {
   return which >= 2 ? -value : value;
 }
 
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-double
-accurate_signed(double x, int cosine_shift) {
+WAVEFX_NEVER_INLINE double accurate_signed(double x, int cosine_shift) {
+  WAVEFX_ASSERT(is_finite(x) && magnitude(x) >= 0x1p-27);
   const double value = accurate_of_magnitude(magnitude(x), cosine_shift);
   return x < 0 && cosine_shift == 0 ? -value : value;
 }
@@ -394,11 +383,7 @@ using sine_detail::Path;
 // accurate path. The true value lies in [hi + lo - error, hi + lo + error],
 // and rounding to nearest is monotone. `path` (may be null) tells which.
 template <uint32_t kShift>
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline double
-decide(double x, const Reduced &reduced, Path *path) {
+WAVEFX_ALWAYS_INLINE double decide(double x, const Reduced &reduced, Path *path) {
   const Estimate e = estimate<kShift>(reduced);
   const double below = e.hi + (e.lo - e.error);
   const double above = e.hi + (e.lo + e.error);
@@ -412,11 +397,7 @@ decide(double x, const Reduced &reduced, Path *path) {
 
 // Out of line, so that the common path needs no stack frame.
 template <uint32_t kShift>
-#if defined(__GNUC__)
-__attribute__((noinline))
-#endif
-double
-large_or_special(double x, Path *path) {
+WAVEFX_NEVER_INLINE double large_or_special(double x, Path *path) {
   if (path) *path = Path::kSpecial;
   if (!is_finite(x)) return x - x;
   return decide<kShift>(x, reduce_large(x), path);
@@ -424,11 +405,7 @@ large_or_special(double x, Path *path) {
 
 // sin x (kShift 0) or cos x (kShift 256 steps, pi/2).
 template <uint32_t kShift>
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline double
-sine_or_cosine(double x, Path *path) {
+WAVEFX_ALWAYS_INLINE double sine_or_cosine(double x, Path *path) {
   const double ax = magnitude(x);
   if (!(ax < 0x1p20)) return large_or_special<kShift>(x, path);
   // |sin x - x| < |x|^3 / 6 < 2^-54 |x|: x itself is the nearest double;
@@ -452,6 +429,7 @@ double sine_by(double x, Path &path) {
 }
 
 FastEstimate fast_estimate(double x, int cosine_shift) {
+  WAVEFX_ASSERT(is_finite(x) && magnitude(x) >= 0x1p-27);
   const Reduced reduced = magnitude(x) < 0x1p20 ? reduce_cody_waite(x) : reduce_large(x);
   const Estimate e = cosine_shift ? estimate<kCosineShift>(reduced) : estimate<0>(reduced);
   return {e.hi, e.lo, e.error};

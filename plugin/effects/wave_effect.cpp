@@ -4,8 +4,8 @@
 
 namespace wavefx {
 
-WaveEffect ripple = {0, 0.0f, 0.0f, 15, 0.0f};
-WaveEffect distortion = {0, 0.0f, 0.0f, 15, 0.0f};
+WaveEffect ripple = kEffectAtLoad;
+WaveEffect distortion = kEffectAtLoad;
 
 namespace {
 

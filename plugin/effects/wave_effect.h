@@ -17,7 +17,10 @@ struct WaveEffect {
   float phase;        // radians; never reduced modulo 2 pi
 };
 
-// Process-wide, static lifetime, initially {0, 0.0, 0.0, 15, 0.0}.
+// Each effect as the library loads: off, amplitude 15, all else 0.
+constexpr WaveEffect kEffectAtLoad = {0, 0.0f, 0.0f, 15, 0.0f};
+
+// Process-wide, static lifetime, initially kEffectAtLoad.
 extern WaveEffect ripple;
 extern WaveEffect distortion;
 

@@ -17,6 +17,8 @@
 #endif
 
 #include "../host/host_bindings.h"
+#include "compiler_hints.h"
+#include "debug_assert.h"
 #include "isa_namespace.h"
 #include "row_copy.h"
 #include "row_sines.h"
@@ -68,12 +70,13 @@ template <bool kRowOffsets>
 void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t first, int rows,
                   double offset, double offset_step, const RowDecision &decision,
                   int32_t *decided) {
+  WAVEFX_ASSERT(rows >= 1 && rows <= RowSines::kBlock && decision.low <= decision.high);
   int k = 0;
   // The row number as a double (exact: rows are whole numbers far below
   // 2^53). Kept as a 64-bit integer, first + row became a counter in
   // memory that the 32-bit build added to, with carry, on every step.
   const double first_row = static_cast<double>(first);
-  const auto exact = [&](int row) {
+  const auto decide_by_sine = [&](int row) {
     decided[row] = decision(offset + row * offset_step, sine(sines.angle(first_row + row)));
   };
 #if defined(__AVX__)
@@ -97,7 +100,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
       const int agreeing = _mm_movemask_epi8(_mm_cmpeq_epi32(below_decided, above_decided));
       if (agreeing != 0xffff) {
         for (int lane = 0; lane < 4; ++lane)
-          if (((agreeing >> (4 * lane)) & 0xf) != 0xf) exact(k + lane);
+          if (((agreeing >> (4 * lane)) & 0xf) != 0xf) decide_by_sine(k + lane);
       }
       if (kRowOffsets) offsets = _mm256_add_pd(offsets, step);
     }
@@ -120,8 +123,8 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
       _mm_storel_epi64(reinterpret_cast<__m128i *>(decided + k), below_decided);
       const int agreeing = _mm_movemask_epi8(_mm_cmpeq_epi32(below_decided, above_decided)) & 0xff;
       if (agreeing != 0xff) {
-        if ((agreeing & 0x0f) != 0x0f) exact(k);
-        if ((agreeing & 0xf0) != 0xf0) exact(k + 1);
+        if ((agreeing & 0x0f) != 0x0f) decide_by_sine(k);
+        if ((agreeing & 0xf0) != 0xf0) decide_by_sine(k + 1);
       }
       if (kRowOffsets) offsets = _mm_add_pd(offsets, step);
     }
@@ -130,8 +133,10 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
   for (; k < rows; ++k) {
     const double row_offset_value = offset + k * offset_step;
     decided[k] = decision(row_offset_value, block.sine[k] - block.bound);
-    if (decided[k] != decision(row_offset_value, block.sine[k] + block.bound)) exact(k);
+    if (decided[k] != decision(row_offset_value, block.sine[k] + block.bound)) decide_by_sine(k);
   }
+  for (k = 0; k < rows; ++k)
+    WAVEFX_ASSERT(decided[k] >= decision.low && decided[k] <= decision.high);
 }
 
 // The host's screen as read at one moment.
@@ -146,13 +151,6 @@ Screen read_screen() {
   return {screen_width(), screen_height(), frame_buffer(), background_bitmap()};
 }
 
-// Whether [a, a + a_bytes) and [b, b + b_bytes) share no byte.
-bool apart(const void *a, size_t a_bytes, const void *b, size_t b_bytes) {
-  const uintptr_t a_start = reinterpret_cast<uintptr_t>(a);
-  const uintptr_t b_start = reinterpret_cast<uintptr_t>(b);
-  return b_start - a_start >= a_bytes && a_start - b_start >= b_bytes;
-}
-
 // The hook writes only the frame. Where the frame, as the host describes it
 // now, covers neither the background nor the host's own width, height and
 // bitmap addresses, no row written can change what the host says: reading
@@ -162,27 +160,21 @@ bool apart(const void *a, size_t a_bytes, const void *b, size_t b_bytes) {
 // one, the host re-read for each, with memmove semantics.
 bool writes_reach_only_the_frame(const Screen &screen) {
   const size_t bytes = row_offset(screen.height, screen.width);
-  return apart(screen.frame, bytes, screen.background, bytes) &&
-         apart(screen.frame, bytes, host.wide, sizeof(int32_t)) &&
-         apart(screen.frame, bytes, host.height, sizeof(int32_t)) &&
-         apart(screen.frame, bytes, host.buffer, sizeof(uint8_t *)) &&
-         apart(screen.frame, bytes, host.background, sizeof(uint8_t *));
+  return ranges_apart(screen.frame, bytes, screen.background, bytes) &&
+         ranges_apart(screen.frame, bytes, host.wide, sizeof(int32_t)) &&
+         ranges_apart(screen.frame, bytes, host.height, sizeof(int32_t)) &&
+         ranges_apart(screen.frame, bytes, host.buffer, sizeof(uint8_t *)) &&
+         ranges_apart(screen.frame, bytes, host.background, sizeof(uint8_t *));
 }
-
-// Out of line, so that the row loops below get the registers to themselves:
-// inlined into apply_wave, the 32-bit build (eight registers) kept their row
-// counter on the stack, a store-to-load chain of some cycles per row.
-#if defined(__GNUC__)
-#define WAVEFX_ROW_LOOP __attribute__((noinline))
-#else
-#define WAVEFX_ROW_LOOP
-#endif
 
 // Frame rows first .. first + rows - 1 become background rows decided[k],
 // for a frame and background apart. Everything the loop needs is passed by
-// value: the byte stores could otherwise alias it and force reloads.
-WAVEFX_ROW_LOOP void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width,
-                                      int64_t first, const int32_t *decided, int rows) {
+// value: the byte stores could otherwise alias it and force reloads. Out of
+// line, so that the loop gets the registers to itself: inlined into
+// apply_wave, the 32-bit build (eight registers) kept its row counter on the
+// stack, a store-to-load chain per row.
+WAVEFX_NEVER_INLINE void copy_ripple_rows(uint8_t *frame, const uint8_t *background, size_t width,
+                                          int64_t first, const int32_t *decided, int rows) {
   uint8_t *to = frame + static_cast<size_t>(first) * width;
   const auto copy_each_row = [&] {
     for (const int32_t *source = decided, *end = decided + rows; source != end;
@@ -190,10 +182,9 @@ WAVEFX_ROW_LOOP void copy_ripple_rows(uint8_t *frame, const uint8_t *background,
       copy_apart(to, background + static_cast<size_t>(*source) * width, width);
   };
   // The same loop under tests of the width: every row has the same width,
-  // so within each test every row takes one kind of copy (whole vectors, or
-  // two 8-byte words) and the compiler drops the other kinds' code from the
-  // loop. Each test took a tenth to a quarter off the 8x4000 ripple; rows
-  // of exactly 8 bytes, one move instead of a head and a tail, a fifth more.
+  // so within each test every row takes one kind of copy (whole vectors, two
+  // 8-byte words, one) and the compiler drops the other kinds' code from the
+  // loop, which narrow screens, with the most rows per byte, feel most.
   if (width >= kVectorBytes && width <= kInlineCopyBytes)
     copy_each_row();
   else if (width > 8 && width < 16)
@@ -207,8 +198,10 @@ WAVEFX_ROW_LOOP void copy_ripple_rows(uint8_t *frame, const uint8_t *background,
 // The same rows moved right by decided[k] (left where negative), the
 // uncovered bytes 0: the uncovered edge is cleared first, a whole vector at
 // a time, and the copy then overwrites all of it but the uncovered bytes.
-WAVEFX_ROW_LOOP void copy_distortion_rows(uint8_t *frame, const uint8_t *background, size_t width,
-                                          int64_t first, const int32_t *decided, int rows) {
+// Out of line for the same reason as copy_ripple_rows.
+WAVEFX_NEVER_INLINE void copy_distortion_rows(uint8_t *frame, const uint8_t *background,
+                                              size_t width, int64_t first, const int32_t *decided,
+                                              int rows) {
   const size_t start = static_cast<size_t>(first) * width;
   uint8_t *to = frame + start;
   const uint8_t *from = background + start;
@@ -258,8 +251,6 @@ WAVEFX_ROW_LOOP void copy_distortion_rows(uint8_t *frame, const uint8_t *backgro
   }
 }
 
-#undef WAVEFX_ROW_LOOP
-
 // One row at a time for a host whose frame may cover the background or the
 // host's own variables (writes_reach_only_the_frame false): memmove
 // semantics, and the decision, made with the screen as it was at the block's
@@ -302,7 +293,9 @@ void apply_wave(const WaveEffect &effect, Decide decide, CopyRows copy_rows, Mov
   int32_t decided[RowSines::kBlock];
   for (int64_t first = 0;; first += RowSines::kBlock) {
     const Screen screen = read_screen();
-    if (first >= screen.height) return;
+    // A width of 0 or less, which rows written to a frame that holds the
+    // host's width can leave, gives every later row no bytes to write.
+    if (first >= screen.height || screen.width <= 0) return;
     const int64_t left = screen.height - first;
     const int rows = left < RowSines::kBlock ? static_cast<int>(left) : RowSines::kBlock;
     sines.next_block(rows, block);

@@ -120,8 +120,8 @@ void kroend_export(const char *name, void *) {
 class Session {
  public:
   Session() : host_(PlainHost::instance()) {
-    wavefx::ripple = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
-    wavefx::distortion = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
+    wavefx::ripple = wavefx::kEffectAtLoad;
+    wavefx::distortion = wavefx::kEffectAtLoad;
     host_.reset(kStackEntries);
     host_.load();
     fill_stack();

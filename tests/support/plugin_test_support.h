@@ -17,8 +17,8 @@ class PluginTest : public ::testing::Test {
     host.reset();
     krolibrary(FakeHost::register_function);
     kromain(FakeHost::import_object, FakeHost::export_object);
-    wavefx::ripple = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
-    wavefx::distortion = wavefx::WaveEffect{0, 0.0f, 0.0f, 15, 0.0f};
+    wavefx::ripple = wavefx::kEffectAtLoad;
+    wavefx::distortion = wavefx::kEffectAtLoad;
     model = ReferenceModel{};
   }
 

@@ -84,7 +84,7 @@ class ComposeExactnessTest : public PluginTest {
     return e;
   }
 
-  static WaveEffect off() { return WaveEffect{0, 0.0f, 0.0f, 15, 0.0f}; }
+  static WaveEffect off() { return wavefx::kEffectAtLoad; }
 
   std::mt19937 random{20261207};
 };

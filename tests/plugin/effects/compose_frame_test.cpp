@@ -176,6 +176,28 @@ TEST_F(ComposeFrameTest, ADistortionOnOneBitmapHandedOverAsBothMovesRowsAsIfApar
   EXPECT_EQ(from_two_bitmaps, host.background_contents());
 }
 
+// A host whose width lies among the frame's first bytes: the distortion's first
+// row clears them, so the width reads 0 from then on. Rows of no bytes are
+// written by nothing, and nothing lands before the frame.
+TEST_F(ComposeFrameTest, AWidthClearedByTheFrameItselfStopsTheRowsThere) {
+  constexpr int32_t kWidth = 16, kHeight = 200, kGuard = 8;
+  host.resize(kWidth, kHeight);
+  paint_background();
+  std::vector<uint8_t> memory(kGuard + kWidth * kHeight, 0xab);
+  uint8_t *frame = memory.data() + kGuard;
+  std::memcpy(frame + 4, &kWidth, sizeof kWidth);
+  host.buffer = frame;
+  wavefx::host.wide = frame + 4;
+  host.call("START_DISTORT", {0, 0, 20});
+  distortion.phase = 1.5707964f;  // every row shifted right by the widest shift
+  host.frame();
+  wavefx::host.wide = &host.wide;
+  EXPECT_EQ(std::vector<uint8_t>(kGuard, 0xab),
+            std::vector<uint8_t>(memory.begin(), memory.begin() + kGuard));
+  EXPECT_EQ(std::vector<uint8_t>(kWidth * kHeight - kWidth, 0xab),
+            std::vector<uint8_t>(memory.begin() + kGuard + kWidth, memory.end()));
+}
+
 // A host may keep its height inside the frame it hands over: writing a row
 // can then change the height the next row reads. Each row's source row is
 // clamped to the height as read for that row, not as it was when the rows'

@@ -4,7 +4,10 @@
 # @N or a mangled name), and it imports only DLLs that every Windows has, so
 # nothing from the compiler's runtime must ship beside it. Its sine is its own:
 # no maths function is imported, and no x87 sine (fsin, fcos, fprem, as in
-# mingw's sin) is linked in.
+# mingw's sin) is linked in. (mingw's DLL start-up code imports abort and
+# allocates, so whether the plug-in's own code does is checked on the Linux
+# module, built from the same sources with the same assertion rule.)
+# Usage: check_dll.sh OBJDUMP DLL
 set -eu
 objdump=$1
 dll=$2
@@ -34,12 +37,8 @@ for dll_name in $imports; do
       ;;
   esac
 done
-maths=$(sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}' |
-  grep -E '^(sin|cos|tan|sincos|exp|log|pow|fmod)[fl]?$' | tr '\n' ' ' || true)
-if [ -n "$maths" ]; then
-  echo "maths functions imported: $maths"
-  exit 1
-fi
+. "$(dirname "$0")/forbidden_imports.sh"
+check_no_maths "$(sed -n '/DLL Name:/,$p' "$dump" | awk '{print $NF}')"
 x87_sine=$("$objdump" -d "$dll" | grep -cE '[[:space:]](fsin|fcos|fsincos|fprem1?)([[:space:]]|$)' || true)
 if [ "$x87_sine" != 0 ]; then
   echo "x87 sine instructions linked in: $x87_sine"

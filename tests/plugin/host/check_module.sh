@@ -1,9 +1,13 @@
 #!/bin/sh
 # Checks a built wavefx module from the outside: it exports exactly the three
 # entry points and needs nothing beyond the C runtime: its sine is its own, so
-# neither the maths library nor any maths function is imported.
+# neither the maths library nor any maths function is imported, and it
+# allocates nothing. A release module (second argument "release") also
+# imports nothing that aborts: its debug assertions are compiled out.
+# Usage: check_module.sh MODULE release|debug
 set -eu
 module=$1
+build=$2
 exports=$(nm -D --defined-only "$module" | awk '{print $3}' | LC_ALL=C sort | tr '\n' ' ')
 if [ "$exports" != "kroend krolibrary kromain " ]; then
   echo "unexpected exports: $exports"
@@ -16,10 +20,8 @@ for lib in $needed; do
     *) echo "unexpected dependency: $lib"; exit 1 ;;
   esac
 done
-maths=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//' |
-  grep -E '^(sin|cos|tan|sincos|exp|log|pow|fmod|remainder)[fl]?$' | tr '\n' ' ' || true)
-if [ -n "$maths" ]; then
-  echo "maths functions imported: $maths"
-  exit 1
-fi
+. "$(dirname "$0")/forbidden_imports.sh"
+imported=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')
+check_no_maths "$imported"
+check_no_allocation_or_abort "$imported" "$build"
 echo "exports: $exports; needs: $needed"

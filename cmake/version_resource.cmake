@@ -1,0 +1,29 @@
+# Windows version resources for wavefx.dll and kroplay.exe: file and product
+# version from the project's one version, a description, and the copyright
+# line of LICENSE. Included after both targets are defined.
+enable_language(RC)
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE WAVEFX_RC_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+
+# Adds to `target` (whose file is `file_name`) a version resource with
+# `description`.
+function(wavefx_version_resource target file_name description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    set(WAVEFX_RC_FILE_TYPE VFT_APP)
+  else()
+    set(WAVEFX_RC_FILE_TYPE VFT_DLL)
+  endif()
+  set(WAVEFX_RC_FILE_NAME ${file_name})
+  set(WAVEFX_RC_INTERNAL_NAME ${target})
+  set(WAVEFX_RC_DESCRIPTION ${description})
+  set(WAVEFX_RC_COMPANY ${WAVEFX_VENDOR})
+  set(rc ${CMAKE_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
+wavefx_version_resource(wavefx wavefx${CMAKE_SHARED_MODULE_SUFFIX} "${PROJECT_DESCRIPTION}")
+if(TARGET kroplay)
+  wavefx_version_resource(kroplay kroplay${CMAKE_EXECUTABLE_SUFFIX}
+                          "kroplay, the reference host: runs Lua scripts against wavefx")
+endif()
