@@ -54,7 +54,7 @@ void run(benchmark::State &state, const char *effect, bool encode) {
   const PluginLibrary plugin(WAVEFX_MODULE_PATH);
   HostRuntime runtime(w, h, false);
   // Never finished: removed at the end.
-  const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0);
+  const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0, 0);
   Progress progress(stderr, false);
   Recorder recorder(*gif, nullptr, progress);
   DiscardFrames discard;
@@ -92,7 +92,7 @@ double file_kilobytes(const std::string &path) {
 void record(const std::string &name, const std::string &path) {
   const PluginLibrary plugin(WAVEFX_MODULE_PATH);
   HostRuntime runtime(320, 200, false);
-  const auto gif = open_frame_output(path, 2, 1, 0);
+  const auto gif = open_frame_output(path, 2, 1, 0, 0);
   Progress progress(stderr, false);
   Recorder recorder(*gif, nullptr, progress);
   ScriptApi script(runtime, recorder);

@@ -21,9 +21,9 @@
 #include "alloc_counter.h"
 #include "effects/wave_effect.h"
 #include "phase_precision.h"
-#include "support/plain_host.h"
 #include "support/random_arguments.h"
 #include "support/reference_model.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -51,9 +51,10 @@ double peak_rss_mib() {
 class Soak {
  public:
   Soak(uint32_t seed, bool counting)
-      : host_(PlainHost::instance()), random_(seed), counting_(counting) {
+      : host_(TestHost::instance()), random_(seed), counting_(counting) {
     host_.reset(kStackEntries);
-    host_.load();
+    host_.null_unused_imports = true;
+    host_.load(krolibrary, kromain);
     resize(40, 30);
   }
 
@@ -115,8 +116,8 @@ class Soak {
   // Any script function in the first half; in the long run the ripple is
   // left alone but for its frequency and amplitude.
   void random_call(bool long_run) {
-    int index = static_cast<int>(pick(PlainHost::kFunctionCount));
-    std::vector<int32_t> args(static_cast<size_t>(host_.parameter_counts[index]));
+    int index = static_cast<int>(pick(KRO_SCRIPT_FUNCTION_COUNT));
+    std::vector<int32_t> args(static_cast<size_t>(host_.registrations[index].parameter_count));
     for (int32_t &a : args) a = argument();
     if (long_run) {
       if (index == 0 || index == 1) return;                         // START_RIPPLE, STOP_RIPPLE
@@ -134,8 +135,8 @@ class Soak {
     const int32_t result = host_.call(index, args.data(), 2);
     plugin_heap_operations_ += heap_operations() - before;
     ++calls_;
-    if (result !=
-        model_.call(host_.names[index], args, model_background_, host_.wide, host_.height))
+    if (result != model_.call(host_.registrations[index].name, args, model_background_, host_.wide,
+                              host_.height))
       soak_failure("script result differs from the model", frame_);
     if (host_.area() != 0 &&
         std::memcmp(host_.background, model_background_.data(), host_.area()) != 0)
@@ -165,7 +166,7 @@ class Soak {
       soak_failure("effect state differs from the model", frame_);
   }
 
-  PlainHost &host_;
+  TestHost &host_;
   std::mt19937 random_;
   bool counting_;
   ReferenceModel model_;

@@ -30,7 +30,11 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
 # Test programs (and GoogleTest's test discovery at build time) run under
-# Wine, in a prefix of the build folder's own, without Wine's debug chatter.
-# No .NET or HTML engine: the prefix is made quicker and asks for no download.
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-                                  WINEDLLOVERRIDES=mscoree,mshtml= wine)
+# Wine with the settings of wine.env.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/wine.env wavefx_wine_settings REGEX "^[A-Z]")
+set(CMAKE_CROSSCOMPILING_EMULATOR env)
+foreach(setting IN LISTS wavefx_wine_settings)
+  string(REGEX REPLACE "^WINEPREFIX=" "WINEPREFIX=${CMAKE_BINARY_DIR}/" setting "${setting}")
+  list(APPEND CMAKE_CROSSCOMPILING_EMULATOR ${setting})
+endforeach()
+list(APPEND CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -1,8 +1,10 @@
 -- One picture of the gallery (docs/gallery.md): the test background, then
 -- the Lua in the environment variable GALLERY_CALL (the effect calls, and
--- any frames between them), then 20 frames. scripts/gallery.sh runs it once
--- per picture; by hand:
---   GALLERY_CALL='START_RIPPLE(20, 10, 4)' build/kroplay examples/gallery.lua --size 160x100
+-- any frames between them), then frames for ever, as a game's main loop.
+-- scripts/gallery.sh runs it once per picture and ends it with --frames;
+-- by hand:
+--   GALLERY_CALL='START_RIPPLE(20, 10, 4)' build/kroplay examples/gallery.lua --size 160x100 \
+--     --frames 0..79/2 --seamless --fps 25
 local W, H = HOW_WIDE(), HOW_HIGH()
 
 -- Background: a sky gradient of horizontal bands, with a grid of dark
@@ -16,4 +18,4 @@ for y = 6, H - 1, 12 do PUT_HLINE(y, 40) end
 for x = 8, W - 1, 16 do PUT_VLINE(x, 41) end
 
 assert(load(os.getenv("GALLERY_CALL") or "START_RIPPLE(20, 10, 4)", "GALLERY_CALL"))()
-frame(20)
+while true do frame() end

@@ -37,7 +37,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -Dbenchmark_DIR="$prefix/lib/cmake/benchmark"
 cmake --build "$build" -j "$(nproc)" --target compose_bench sine_bench
 
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source scripts/wine-env.sh "$build"
 mkdir -p "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true' EXIT

@@ -2,13 +2,23 @@
 # The gallery: what each effect parameter does, over one test background.
 # Runs examples/gallery.lua through kroplay once per picture (the picture's
 # calls in GALLERY_CALL) and writes docs/gallery/NAME.gif and the page
-# docs/gallery.md.
+# docs/gallery.md; then runs each recipe, examples/recipes/NAME.lua, into
+# docs/recipes/NAME.gif (docs/recipes.md shows them).
 #   bash scripts/gallery.sh                  # builds kroplay into build/ if needed
-#   bash scripts/gallery.sh --hash KROPLAY   # "NAME frame N HASH" lines on stdout
-#                                            # instead (the test keeps them)
+#   bash scripts/gallery.sh --hash KROPLAY   # "NAME frame N HASH" and "NAME loop A..B"
+#                                            # lines on stdout instead (the test keeps them)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-size=160x100 fps=20
+# Every second frame of the game's first 80 (it runs at 50 fps), played at
+# 25 fps: as fast as in the game. --seamless ends each loop where it wraps
+# like an ordinary step.
+size=160x100
+range=(--frames 0..79/2 --seamless --fps 25)
+
+# The frames a --seamless run kept, "A..B", from its messages on stdin.
+kept_loop() {
+  sed -n 's/^kroplay: --seamless: frames \([0-9.]*\) of .*/\1/p'
+}
 
 # section|row|name|calls, three pictures a row.
 pictures=(
@@ -39,15 +49,35 @@ pictures=(
   "Both effects|both|both|START_DISTORT(20, 10, 8) frame(12) START_RIPPLE(20, 10, 4) frame(12) STOP_RIPPLE()"
 )
 
+# Recipes: name|frames recorded (each a loop of one or two of the recipe's
+# cycles).
+recipes=(
+  "water|0..79/2"
+  "heat|0..79/2"
+  "quake|0..79/2"
+  "dream|0..89/2"
+  "underwater|0..79/2"
+  "title|0..79/2"
+)
+recipe_options=(--size $size --seamless --fps 25)
+
 if [ "${1:-}" = --hash ]; then
   kroplay=$2
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
   for picture in "${pictures[@]}"; do
     IFS='|' read -r _ _ name calls <<<"$picture"
-    GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size --hash \
-      -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/$name /" ||
+    GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size "${range[@]}" \
+      --hash -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/$name /" ||
       { cat "$scratch/err" >&2; exit 1; }
+    echo "$name loop $(kept_loop <"$scratch/err")"
+  done
+  for recipe in "${recipes[@]}"; do
+    IFS='|' read -r name frames <<<"$recipe"
+    "$kroplay" "$root/examples/recipes/$name.lua" "${recipe_options[@]}" --frames "$frames" \
+      --hash -o "$scratch/$name.gif" 2>"$scratch/err" | sed "s/^/recipe-$name /" ||
+      { cat "$scratch/err" >&2; exit 1; }
+    echo "recipe-$name loop $(kept_loop <"$scratch/err")"
   done
   exit 0
 fi
@@ -63,9 +93,11 @@ page=$root/docs/gallery.md
   cat <<'TEXT'
 # Gallery
 
-What each parameter of the two effects does, over one test background, 160x100 at
-20 fps, looping over the frames that follow the calls shown. Regenerate every picture
-and this page with
+What each parameter of the two effects does, over one test background, 160x100. Each
+picture starts with the calls shown and loops over every second frame the game
+composes, so it plays at 25 fps where the game runs at 50: as fast as in the game.
+Each loop ends where its wrap looks like an ordinary step (`kroplay --seamless`; the
+frames it kept are under the picture). Regenerate every picture and this page with
 
 ```sh
 bash scripts/gallery.sh
@@ -89,9 +121,9 @@ TEXT
       row=$this_row
       printf '| %s ' "$row"
     fi
-    GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size --fps $fps \
-      -o "$root/docs/gallery/$name.gif" 2>/dev/null
-    printf '| ![%s](gallery/%s.gif)<br>`%s` ' "$name" "$name" "$calls"
+    loop=$(GALLERY_CALL=$calls "$kroplay" "$root/examples/gallery.lua" --size $size \
+      "${range[@]}" -o "$root/docs/gallery/$name.gif" 2>&1 | kept_loop)
+    printf '| ![%s](gallery/%s.gif)<br>`%s`<br>frames %s ' "$name" "$name" "$calls" "$loop"
   done
   printf '|\n'
   cat <<'TEXT'
@@ -101,3 +133,14 @@ ripple runs and goes on from there once it stops.
 TEXT
 } >"$page"
 echo "wrote $page and $(ls "$root/docs/gallery" | wc -l) pictures ($(du -sh "$root/docs/gallery" | cut -f1))"
+
+# The title recipe's picture, drawn with kroplay's font.
+(cd "$root/examples/recipes" && "$kroplay" title-art.lua --frames 0 --scale 2 -o title.gif 2>/dev/null) ||
+  echo "kept examples/recipes/title.gif: kroplay could not draw it again"
+mkdir -p "$root/docs/recipes"
+for recipe in "${recipes[@]}"; do
+  IFS='|' read -r name frames <<<"$recipe"
+  "$kroplay" "$root/examples/recipes/$name.lua" "${recipe_options[@]}" --frames "$frames" \
+    -o "$root/docs/recipes/$name.gif" 2>&1 | grep seamless
+done
+echo "wrote $(ls "$root/docs/recipes" | wc -l) recipes ($(du -sh "$root/docs/recipes" | cut -f1))"

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Installs the 32-bit Windows cross compiler and Wine, if missing, and
 # fetches the Debian sources of kroplay.exe's libraries (once; see
-# fetch-windows-sources.sh). Wine for 32-bit programs comes from Debian's
+# fetch-debian-sources.sh). Wine for 32-bit programs comes from Debian's
 # i386 architecture, added first. Run as root on a Debian 12 machine; asks
 # nothing.
 set -euo pipefail
@@ -31,4 +31,4 @@ if ((${#missing[@]})); then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-bash "$(dirname "$0")/fetch-windows-sources.sh"
+bash "$(dirname "$0")/fetch-debian-sources.sh"

@@ -12,9 +12,9 @@ build=build-win32
 
 cmake --preset win32
 
-# The same settings as the toolchain file's emulator line, for the Wine
-# server and the prefix set-up below.
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The same settings as the tests' (cmake/wine.env), for the Wine server and
+# the prefix set-up below.
+source scripts/wine-env.sh "$build"
 mkdir -p "$WINEPREFIX"
 # Start Wine's server and helper processes here, detached from every output
 # pipe: started inside CTest (or the build's test discovery) they would

@@ -19,6 +19,10 @@ cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs"
 
+echo "== browser playground: WebAssembly site, hashes in headless Chromium (build-web/)"
+bash scripts/build-web.sh
+bash tests/web/browser_test.sh build/kroplay build-web/site
+
 echo "== fuzzer over host action sequences: regression inputs, then 60 s (build-fuzz/)"
 bash scripts/fuzz.sh 60
 

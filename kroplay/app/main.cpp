@@ -36,6 +36,7 @@
 #include "kroplay/record/run_limits.h"
 #include "kroplay/record/run_watchdog.h"
 #include "kroplay/record/script_run.h"
+#include "kroplay/record/seamless_loop.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/script_api.h"
 
@@ -67,16 +68,13 @@ void print_version() {
               GIFLIB_MAJOR, GIFLIB_MINOR, GIFLIB_RELEASE, PNG_LIBPNG_VER_STRING);
 }
 
-// Instructions between two looks at the clock while a script computes
-// without composing frames.
-constexpr int kClockCheckInstructions = 100000;
-
 // After the run: --frames must lie within the frames composed.
 void check_selection(const Options &options, int64_t frames) {
   if (options.frames.all || options.frames.last < frames) return;
   std::string range = std::to_string(options.frames.first);
   if (options.frames.last != options.frames.first)
     range += ".." + std::to_string(options.frames.last);
+  if (options.frames.step != 1) range += "/" + std::to_string(options.frames.step);
   throw OutputError("--frames " + range + " is past the end: the run composed " +
                     std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
                     ", the last is frame " + std::to_string(frames - 1) + "; nothing written");
@@ -98,6 +96,8 @@ std::string path_refusal(const Options &options, const std::string &output) {
     return named + " the script itself; choose another output";
   if (same_file(plugin_path(options), output))
     return named + " the plug-in itself; choose another output";
+  if (!options.output.empty() && !output_type_refusal(options.output).empty())
+    return output_type_refusal(options.output);
   if (is_standard_output(output) && standard_output_is_terminal())
     return "-o - would write a GIF to the terminal; send standard output to a file or a pipe";
   return "";
@@ -122,9 +122,19 @@ int play(const Options &options, const std::string &output) {
   // Before the output: opening a FIFO waits for a reader, and an interrupt
   // then says so.
   Progress progress(stderr, Progress::stderr_is_terminal());
+  std::unique_ptr<FrameOutput> frames =
+      open_frame_output(output, delay, std::max(options.scale, 1), options.columns, options.gap);
+  SeamlessLoop *seamless = nullptr;
+  if (options.seamless) {
+    const FrameRange &range = options.frames;
+    auto loop = std::make_unique<SeamlessLoop>(std::move(frames), range.all ? 0 : range.first,
+                                               range.all ? 1 : range.step);
+    seamless = loop.get();
+    frames = std::move(loop);
+  }
   ScriptRun run(
       {options.script, plugin_path(options), options.width, options.height, options.null_imports},
-      open_frame_output(output, delay, std::max(options.scale, 1), options.columns));
+      std::move(frames));
   // With machine output on stdout, the script's own output goes to stderr.
   const bool stdout_is_data = options.hash || is_standard_output(output);
   run.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
@@ -146,6 +156,7 @@ int play(const Options &options, const std::string &output) {
   } else {
     check_selection(options, recorder.frames());
     out.finish();
+    if (seamless != nullptr) std::fprintf(stderr, "kroplay: %s\n", seamless->report().c_str());
     std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                  out.summary().c_str());
   }

@@ -32,19 +32,26 @@ void store_size(Options &options, const OptionValue &value) {
   options.height = static_cast<int32_t>(h);
 }
 
-// "N" or "A..B", whole numbers from 0 with A <= B.
+// "N", "A..B" or "A..B/S": whole numbers from 0 with A <= B, and S from 1.
 void store_frames(Options &options, const OptionValue &value) {
   const std::string &text = value.text;
   FrameRange range;
   range.all = false;
   const size_t dots = text.find("..");
-  const bool parsed = dots == std::string::npos
-                          ? parse_number(text, range.first)
-                          : parse_number(text.substr(0, dots), range.first) &&
-                                parse_number(text.substr(dots + 2), range.last);
+  const size_t slash = text.find('/');
+  const std::string span = text.substr(0, slash);
+  const bool parsed =
+      dots == std::string::npos
+          ? slash == std::string::npos && parse_number(text, range.first)
+          : dots < slash && parse_number(span.substr(0, dots), range.first) &&
+                parse_number(span.substr(dots + 2), range.last) &&
+                (slash == std::string::npos ||
+                 (parse_number(text.substr(slash + 1), range.step) && range.step >= 1));
   if (dots == std::string::npos) range.last = range.first;
   if (!parsed)
-    throw UsageError(value.spelled + " wants N or FIRST..LAST, frames counted from 0, not '" +
+    throw UsageError(value.spelled +
+                     " wants N, FIRST..LAST or FIRST..LAST/STEP, frames counted from 0 and a "
+                     "step from 1, not '" +
                      text + "'");
   if (range.first > range.last)
     throw UsageError(value.spelled + " " + text + " ends before it starts");
@@ -102,10 +109,17 @@ const std::vector<OptionRow> &option_table() {
      "answer null for the twenty host names the plug-in fetches but must never read",
      kRecording, false,
      [](Options &o, const OptionValue &) { o.null_imports = true; }},
-    {nullptr, "--frames", "N|A..B", kText, 0, 0, nullptr,
-     "only frame N, or frames A to B (from 0, both included), go into the output; the script "
-     "still runs in full",
+    {nullptr, "--frames", "N|A..B[/S]", kText, 0, 0, nullptr,
+     "only frame N, or frames A to B (from 0, both included), every S-th of them with /S, "
+     "go into the output; the run ends after the last, so an endless game loop can be "
+     "recorded",
      kRecording, false, store_frames},
+    {nullptr, "--seamless", nullptr, kSwitch, 0, 0, nullptr,
+     "end the recorded frames, within their last quarter, at the frame whose successor is "
+     "most like the first, so the GIF's wrap looks like an ordinary step; says which frames "
+     "it kept",
+     kRecording, false,
+     [](Options &o, const OptionValue &) { o.seamless = true; }},
     {nullptr, "--scale", "N", kWhole, 1, kMaxWindowScale, nullptr, scale_help(),
      kRecording | kPreview, false,
      [](Options &o, const OptionValue &v) { o.scale = static_cast<int>(v.number); }},
@@ -113,6 +127,10 @@ const std::vector<OptionRow> &option_table() {
      "the columns of a PNG sprite sheet, {range} (default: near-square)",
      kRecording, false,
      [](Options &o, const OptionValue &v) { o.columns = static_cast<int>(v.number); }},
+    {nullptr, "--gap", "N", kWhole, 0, kMaxSheetGap, nullptr,
+     "pixels of colour 0 between the cells of a PNG sprite sheet, {range} (default 0)",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.gap = static_cast<int>(v.number); }},
     {nullptr, "--max-frames", "N", kWhole, 0, 1000000000, "100000",
      "stop a script that composes more than N frames, {range}; 0: no limit (default {default})",
      kRecording, false,

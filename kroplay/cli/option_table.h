@@ -17,6 +17,8 @@ namespace kroplay {
 // per screen pixel with --window.
 constexpr int kMaxOutputScale = 16;
 constexpr int kMaxWindowScale = 64;
+// --gap: PNG pixels between sprite sheet cells.
+constexpr int kMaxSheetGap = 256;
 
 // What kroplay does in a run; each option goes with some of these.
 enum Mode : unsigned {

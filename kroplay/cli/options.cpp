@@ -2,10 +2,20 @@
 
 #include "kroplay/cli/option_table.h"
 #include "kroplay/cli/path_name.h"
+#include "kroplay/host/nearest_name.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {
 namespace {
+
+// "unknown option '--fsp'; did you mean --fps?": the nearest long name.
+UsageError unknown_option(const std::string &spelled) {
+  std::vector<std::string> names;
+  for (const OptionRow &row : option_table()) names.push_back(row.name);
+  const std::string nearest = nearest_name(spelled, names);
+  return UsageError("unknown option '" + spelled + "'" +
+                    (nearest.empty() ? "" : "; did you mean " + nearest + "?"));
+}
 
 // Options that make sense only together, checked once all are read.
 void check_combinations(const Options &options, bool have_script,
@@ -23,6 +33,8 @@ void check_combinations(const Options &options, bool have_script,
                      std::to_string(kMaxWindowScale) + " with --window)");
   if (options.columns != 0 && !is_png_output(options.output))
     throw UsageError("--columns lays out a PNG sprite sheet; it needs -o FILE.png");
+  if (options.gap != 0 && !is_png_output(options.output))
+    throw UsageError("--gap spaces the cells of a PNG sprite sheet; it needs -o FILE.png");
   if (options.hash && options.output == "-")
     throw UsageError("--hash and -o - would both write to standard output");
   if (options.window && (is_png_output(options.output) || options.output == "-"))
@@ -30,6 +42,8 @@ void check_combinations(const Options &options, bool have_script,
                      std::string(options.output == "-" ? "standard output" : "a PNG"));
   if (options.window && !options.frames.all)
     throw UsageError("--frames chooses frames of a recording run; it does not go with --window");
+  if (options.window && options.seamless)
+    throw UsageError("--seamless ends a recording run; it does not go with --window");
 }
 
 }  // namespace
@@ -59,7 +73,7 @@ Options parse_options(const std::vector<std::string> &arguments) {
     std::string value = inline_value ? arg.substr(equals + 1) : std::string();
     if (inline_value) arg.erase(equals);
     const OptionRow *row = find_option(arg);
-    if (row == nullptr) throw UsageError("unknown option '" + arg + "'");
+    if (row == nullptr) throw unknown_option(arg);
     if (row->kind == ValueKind::kNone) {
       if (inline_value) throw UsageError(arg + " takes no value");
     } else if (!inline_value) {
@@ -87,6 +101,18 @@ bool is_png_output(const std::string &output) {
   std::string extension = output.substr(output.size() - 4);
   for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return extension == ".png";
+}
+
+std::string output_type_refusal(const std::string &output) {
+  const std::string name = file_name_of(output);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return "";
+  std::string extension = name.substr(dot);
+  for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (extension == ".gif" || extension == ".png") return "";
+  // Named whole, as the user gave it, like every name from the command line.
+  return "-o " + output +
+         ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard output";
 }
 
 std::string plugin_path(const Options &options) {

@@ -15,12 +15,14 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Which frames of a run go into the output, counted from 0, both ends
-// included.
+// Which frames of a run go into the output, counted from 0: first, then
+// every step-th frame up to last (both ends included). The run ends after
+// last.
 struct FrameRange {
-  bool all = true;  // every frame; first and last unused
+  bool all = true;  // every frame; first, last and step unused
   int64_t first = 0;
   int64_t last = 0;
+  int64_t step = 1;
 };
 
 // What the command line asks for. parse_options() starts from the defaults
@@ -45,6 +47,8 @@ struct Options {
   int quit_after = 0;  // seconds until the window closes by itself; 0: never
   FrameRange frames;
   int columns = 0;         // of a PNG sprite sheet; 0: near-square
+  int gap = 0;             // PNG pixels of colour 0 between sheet cells
+  bool seamless = false;   // end the range where it wraps most smoothly
   int64_t max_frames = 0;  // a recording run stops past this; 0: no limit
   int timeout = 0;         // seconds a recording run may take; 0: no limit
 };
@@ -59,6 +63,11 @@ std::string default_output(const std::string &script);
 
 // True if `output` ends in .png (any case): a PNG instead of a GIF.
 bool is_png_output(const std::string &output);
+
+// Why kroplay refuses to write `output` (given with -o): its extension
+// names a type kroplay does not write (`shot.jpg`); "" if it may. A name
+// without an extension gets a GIF.
+std::string output_type_refusal(const std::string &output);
 
 // The plug-in to load: --plugin's, or the one beside the executable.
 std::string plugin_path(const Options &options);

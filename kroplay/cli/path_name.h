@@ -1,5 +1,6 @@
-// The file name part of a path, as the system separates folders: '/' only,
-// or on Windows '/' and '\'.
+// The parts of a path, as the system separates folders (kPathSeparators:
+// '/' only, or on Windows '/' and '\'), and the plug-in's path beside the
+// running executable.
 #ifndef KROPLAY_PATH_NAME_H
 #define KROPLAY_PATH_NAME_H
 
@@ -7,8 +8,21 @@
 
 namespace kroplay {
 
+// The characters that separate folders in a path on this platform; one
+// definition each in path_name_posix.cpp and path_name_win32.cpp.
+extern const char kPathSeparators[];
+
 // "dir/sub/name.lua" gives "name.lua"; a path without a folder is itself.
 std::string file_name_of(const std::string &path);
+
+// "dir/sub/name.lua" gives "dir/sub", "/name" gives "/", and a path
+// without a folder ".".
+std::string folder_of(const std::string &path);
+
+// The plug-in beside the running executable; if there is none there but
+// there is one in the installed layout's library folder (bin/kroplay,
+// lib/wavefx/wavefx.so), that one.
+std::string default_plugin_path();
 
 }  // namespace kroplay
 

@@ -36,7 +36,6 @@ class ColourSlots {
     table_[3 * used_ + 2] = static_cast<uint8_t>(colour);
     return used_++;
   }
-  int used_entries() const { return used_; }
   int free_entries() const { return kPaletteEntries - used_; }
   // The table as it goes into the file; unused entries black.
   const Palette &table() const { return table_; }

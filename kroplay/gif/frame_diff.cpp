@@ -71,4 +71,18 @@ Rect changed_rect(const uint8_t *before, const Palette &before_palette, const ui
       differs);
 }
 
+int64_t changed_pixel_count(const uint8_t *before, const Palette &before_palette,
+                            const uint8_t *after, const Palette &after_palette, int32_t width,
+                            int32_t height) {
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  int64_t changed = 0;
+  if (before_palette == after_palette) {
+    for (size_t i = 0; i < count; ++i) changed += before[i] != after[i];
+    return changed;
+  }
+  for (size_t i = 0; i < count; ++i)
+    changed += colour_at(before_palette, before[i]) != colour_at(after_palette, after[i]);
+  return changed;
+}
+
 }  // namespace kroplay

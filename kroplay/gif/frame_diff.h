@@ -23,6 +23,12 @@ Rect changed_rect(const uint8_t *before, const uint8_t *after, int32_t width, in
 Rect changed_rect(const uint8_t *before, const Palette &before_palette, const uint8_t *after,
                   const Palette &after_palette, int32_t width, int32_t height);
 
+// How many pixels show another colour in `after` than in `before`, both
+// `width` x `height` bitmaps seen through their palettes.
+int64_t changed_pixel_count(const uint8_t *before, const Palette &before_palette,
+                            const uint8_t *after, const Palette &after_palette, int32_t width,
+                            int32_t height);
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_FRAME_DIFF_H

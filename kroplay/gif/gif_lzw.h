@@ -30,8 +30,28 @@ class LzwEncoder {
 
  private:
   template <bool kTwoChoices>
-  size_t run(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
-             LzwOptions options, size_t limit, std::vector<uint8_t> &out);
+  size_t compress(const uint8_t *first, const uint8_t *second, size_t count, int min_code_size,
+                  LzwOptions options, size_t limit, std::vector<uint8_t> &out);
+
+  // An empty table: the literals only, codes from clear + 2 on.
+  void start_table();
+  // Whether `prefix` + `pixel` continues a string of one value repeated.
+  bool continues_run(uint32_t prefix, uint32_t pixel) const;
+  // Moves `prefix`, a run of first[i]'s value, to the longest run of that
+  // value the table holds that the pixels from i on still match; returns the
+  // first pixel it does not cover.
+  size_t follow_run(const uint8_t *first, size_t count, size_t i, uint32_t &prefix) const;
+  // The code of `prefix` + `pixel`, or with `alternative` in its place
+  // (which `pixel` then becomes) when only that is in the table; 0: neither.
+  template <bool kTwoChoices>
+  uint32_t longer_string(uint32_t prefix, uint32_t &pixel, uint32_t alternative) const;
+  // Gives `prefix` + `pixel` the next code.
+  void add_string(uint32_t prefix, uint32_t pixel);
+
+  // The encoding under way: pixels' bits, the clear code and the next free code.
+  int shift_ = 0;
+  uint32_t clear_code_ = 0;
+  uint32_t next_code_ = 0;
 
   // The code of the string `prefix` + `pixel` at [prefix << min_code_size |
   // pixel], 0 where there is none; `touched_` lists the entries to clear.

@@ -33,6 +33,14 @@ inline constexpr ImportInfo kImports[] = {KRO_IMPORTS(KROPLAY_IMPORT_ENTRY)};
 #undef KROPLAY_IMPORT_ENTRY
 static_assert(std::size(kImports) == KRO_IMPORT_COUNT);
 
+// The imports fetched but never read, which a host may answer with null.
+inline constexpr int kUnreadImports = [] {
+  int count = 0;
+  for (const ImportInfo &import : kImports) count += import.use != KRO_IMPORT_READ;
+  return count;
+}();
+static_assert(kUnreadImports == KRO_IMPORT_UNREAD_COUNT);
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_CONTRACT_TABLES_H

@@ -67,6 +67,8 @@ class HostRuntime {
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
   const uint8_t *frame() const { return frame_.data(); }
+  // The composed frame, for the host to draw over it as a game does.
+  uint8_t *frame() { return frame_.data(); }
   uint8_t *background() { return background_.data(); }
   const uint8_t *background() const { return background_.data(); }
   Palette &palette() { return palette_; }

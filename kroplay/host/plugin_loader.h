@@ -1,6 +1,5 @@
-// Loads a plug-in library and finds its three entry points. The only file
-// that knows how the platform loads libraries (dlopen here, LoadLibrary on
-// Windows).
+// Loads a plug-in library and finds its three entry points, through the
+// platform's calls in dynamic_loading.h.
 #ifndef KROPLAY_PLUGIN_LOADER_H
 #define KROPLAY_PLUGIN_LOADER_H
 
@@ -40,14 +39,6 @@ class PluginLibrary {
   void *handle_ = nullptr;
   PluginEntryPoints entry_points_;
 };
-
-// The folder holding the running executable, without a trailing separator.
-std::string executable_directory();
-
-// The plug-in beside the running executable; if there is none there but
-// there is one in the installed layout's library folder (bin/kroplay,
-// lib/wavefx/wavefx.so), that one.
-std::string default_plugin_path();
 
 }  // namespace kroplay
 

@@ -15,8 +15,8 @@ int near_square_columns(int64_t count) {
   return std::max(columns, 1);
 }
 
-PngSheet::PngSheet(const std::string &path, int scale, int columns)
-    : file_(path), scale_(scale), requested_columns_(columns) {}
+PngSheet::PngSheet(const std::string &path, int scale, int columns, int gap)
+    : file_(path), scale_(scale), requested_columns_(columns), gap_(gap) {}
 
 int PngSheet::columns() const {
   const int64_t count = frame_count();
@@ -29,11 +29,11 @@ int PngSheet::rows() const {
 }
 
 int32_t PngSheet::image_width() const {
-  return cell_width_ * columns() * scale_;
+  return cell_width_ * columns() * scale_ + (columns() - 1) * gap_;
 }
 
 int32_t PngSheet::image_height() const {
-  return cell_height_ * rows() * scale_;
+  return cell_height_ * rows() * scale_ + (rows() - 1) * gap_;
 }
 
 void PngSheet::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
@@ -56,8 +56,17 @@ void PngSheet::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
 }
 
 void PngSheet::compose_row(int32_t y, bool rgb, std::vector<uint8_t> &out) const {
-  const int32_t cell_row = y / scale_ / cell_height_;
-  const int32_t frame_y = y / scale_ % cell_height_;
+  const int32_t cell_row = y / (cell_height_ * scale_ + gap_);
+  const int32_t y_in_cell = y % (cell_height_ * scale_ + gap_);
+  const size_t pixel_bytes = rgb ? 3 : 1;
+  // Colour 0 first: the gaps between cells stay so.
+  if (rgb)
+    for (size_t x = 0; x < out.size(); x += 3)
+      std::memcpy(&out[x], frames_.front().palette.data(), 3);
+  else
+    std::fill(out.begin(), out.end(), 0);
+  if (y_in_cell >= cell_height_ * scale_) return;
+  const int32_t frame_y = y_in_cell / scale_;
   const size_t cell_bytes = static_cast<size_t>(cell_width_) * static_cast<size_t>(scale_);
   std::vector<uint8_t> scaled(cell_bytes);
   for (int column = 0; column < columns(); ++column) {
@@ -70,13 +79,14 @@ void PngSheet::compose_row(int32_t y, bool rgb, std::vector<uint8_t> &out) const
       scale_row(f.pixels.data() + static_cast<size_t>(frame_y) * static_cast<size_t>(f.width),
                 f.width, scale_, scaled.data());
     }
+    uint8_t *cell_out = out.data() + (cell_bytes + static_cast<size_t>(gap_)) *
+                                         static_cast<size_t>(column) * pixel_bytes;
     if (!rgb) {
-      std::memcpy(out.data() + cell_bytes * static_cast<size_t>(column), scaled.data(), cell_bytes);
+      std::memcpy(cell_out, scaled.data(), cell_bytes);
       continue;
     }
-    uint8_t *rgb_out = out.data() + 3 * cell_bytes * static_cast<size_t>(column);
     for (size_t x = 0; x < cell_bytes; ++x)
-      std::memcpy(rgb_out + 3 * x, colours.palette.data() + 3 * scaled[x], 3);
+      std::memcpy(cell_out + 3 * x, colours.palette.data() + 3 * scaled[x], 3);
   }
 }
 

@@ -1,9 +1,9 @@
 // A PNG of the frames it is given: one frame as itself, several as a sprite
-// sheet, a grid filled row by row. Cells are the size of the largest frame;
-// each frame sits at the top left of its cell, the rest of the cell (and
-// any cell past the last frame) is colour 0. The image is indexed with the
-// frames' palette when all share one, RGB otherwise. Every pixel is scaled
-// by a whole factor.
+// sheet, a grid filled row by row. Cells are the size of the largest frame,
+// optionally a gap apart; each frame sits at the top left of its cell, the
+// rest of the cell, the gaps and any cell past the last frame are colour 0. The image is indexed
+// with the frames' palette when all share one, RGB otherwise. Every pixel is scaled by a whole
+// factor.
 #ifndef KROPLAY_PNG_SHEET_H
 #define KROPLAY_PNG_SHEET_H
 
@@ -19,8 +19,8 @@ namespace kroplay {
 class PngSheet {
  public:
   // Opens `path` at once (see OutputFile). `columns` 0 picks a near-square
-  // grid. Throws OutputError.
-  PngSheet(const std::string &path, int scale, int columns);
+  // grid; `gap` pixels (not scaled) part the cells. Throws OutputError.
+  PngSheet(const std::string &path, int scale, int columns, int gap);
 
   // Keeps a copy of the frame. Throws OutputError once the image would
   // hold more than kMaxScaledPixels.
@@ -47,6 +47,7 @@ class PngSheet {
   OutputFile file_;
   int scale_;
   int requested_columns_;
+  int gap_;
   std::vector<Frame> frames_;
   int32_t cell_width_ = 0, cell_height_ = 0;
 };

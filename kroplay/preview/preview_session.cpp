@@ -60,6 +60,7 @@ void PreviewSession::run_once() {
   step_ = false;
   gif_ = nullptr;
   pending_.clear();
+  loaded_.clear();
   update_title();
   // Destroyed last: the output is completed (on a quit) while the plug-in
   // is still loaded.
@@ -75,7 +76,7 @@ void PreviewSession::run_once() {
   try {
     std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
-      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0);
+      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0, 0);
     // A fresh load each run, so the plug-in starts from its initial state.
     run =
         std::make_unique<ScriptRun>(RunSetup{options_.script, plugin_path(options_), options_.width,
@@ -277,12 +278,23 @@ void PreviewSession::copy_call() {
   }
 }
 
+void PreviewSession::file_loaded(const std::string &path) {
+  for (const auto &loaded : loaded_)
+    if (loaded.first == path) return;
+  loaded_.emplace_back(path, std::make_unique<FileWatcher>(path));
+}
+
 void PreviewSession::check_file_and_clock() {
   if (Clock::now() >= quit_at_) throw Stop{true};
   if (watcher_ && watcher_->changed()) {
     message(name_ + " changed; restarting");
     throw Stop{false};
   }
+  for (const auto &[path, watcher] : loaded_)
+    if (watcher->changed()) {
+      message(path + " changed; restarting");
+      throw Stop{false};
+    }
 }
 
 void PreviewSession::save_frame() {

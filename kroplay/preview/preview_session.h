@@ -1,7 +1,8 @@
 // kroplay --window without the window itself: runs the script again and
 // again in real time, one frame per slot of 1/fps, and shows each composed
 // frame on a PreviewDisplay. Pauses, steps, restarts, saves frames and quits
-// on the user's requests; restarts when the script file is saved; keeps the
+// on the user's requests; restarts when the script file, or a file the run
+// read (a picture, a module), is saved; keeps the
 // last good frame on screen when a script fails and waits for a fix. Keys
 // tune the effect on screen through the plug-in's own CHANGE_ functions,
 // called between frames as the script would call them.
@@ -42,6 +43,8 @@ class PreviewSession : public FrameSink {
 
   void frame_composed(const HostRuntime &runtime) override;
   void function_called(const std::string &name, const int32_t *arguments, int count) override;
+  // Watched from now on too, until the next run starts.
+  void file_loaded(const std::string &path) override;
 
   // Runs started so far, the first included.
   int runs() const { return runs_; }
@@ -82,6 +85,9 @@ class PreviewSession : public FrameSink {
   std::function<void(const std::string &)> error_listener_;
   std::string name_;  // the script's file name, for titles and messages
   std::unique_ptr<FileWatcher> watcher_;
+  // The files the current run (or the last one) read besides the script,
+  // each with its watcher.
+  std::vector<std::pair<std::string, std::unique_ptr<FileWatcher>>> loaded_;
   Clock::duration period_;
   Clock::time_point quit_at_ = Clock::time_point::max();
   Clock::time_point last_pump_{};

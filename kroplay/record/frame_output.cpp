@@ -48,7 +48,8 @@ class GifOutput : public FrameOutput {
 
 class PngOutput : public FrameOutput {
  public:
-  PngOutput(const std::string &path, int scale, int columns) : sheet_(path, scale, columns) {}
+  PngOutput(const std::string &path, int scale, int columns, int gap)
+      : sheet_(path, scale, columns, gap) {}
 
   void add_frame(const uint8_t *pixels, int32_t width, int32_t height,
                  const Palette &palette) override {
@@ -71,8 +72,8 @@ class PngOutput : public FrameOutput {
 }  // namespace
 
 std::unique_ptr<FrameOutput> open_frame_output(const std::string &path, int delay, int scale,
-                                               int columns) {
-  if (is_png_output(path)) return std::make_unique<PngOutput>(path, scale, columns);
+                                               int columns, int gap) {
+  if (is_png_output(path)) return std::make_unique<PngOutput>(path, scale, columns, gap);
   return std::make_unique<GifOutput>(path, delay, scale);
 }
 

@@ -26,10 +26,10 @@ class FrameOutput {
 };
 
 // A GIF at `path` (frames `delay` hundredths of a second apart), or a PNG
-// when `path` ends in .png (a sprite sheet of `columns`, 0: near-square).
-// Opens the output at once. Throws OutputError.
+// when `path` ends in .png (a sprite sheet of `columns`, 0: near-square,
+// cells `gap` pixels apart). Opens the output at once. Throws OutputError.
 std::unique_ptr<FrameOutput> open_frame_output(const std::string &path, int delay, int scale,
-                                               int columns);
+                                               int columns, int gap);
 
 }  // namespace kroplay
 

@@ -7,10 +7,9 @@ namespace kroplay {
 
 void Recorder::frame_composed(const HostRuntime &runtime) {
   if (limits_ != nullptr) limits_->check_frames(frames_ + 1);
-  if (range_.all || (frames_ >= range_.first && frames_ <= range_.last)) {
+  if (range_.all || (frames_ >= range_.first && frames_ <= range_.last &&
+                     (frames_ - range_.first) % range_.step == 0))
     output_.add_frame(runtime.frame(), runtime.width(), runtime.height(), runtime.palette());
-    ++frames_output_;
-  }
   if (hash_out_ != nullptr) {
     const size_t count =
         static_cast<size_t>(runtime.width()) * static_cast<size_t>(runtime.height());
@@ -18,6 +17,7 @@ void Recorder::frame_composed(const HostRuntime &runtime) {
   }
   ++frames_;
   progress_.update(frames_);
+  if (!range_.all && frames_ > range_.last) throw EndOfRun();
 }
 
 }  // namespace kroplay

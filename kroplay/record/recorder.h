@@ -1,6 +1,7 @@
 // What happens to each composed frame in a kroplay run: checked against the
 // run's limits, passed to the output when selected, hashed onto stdout with
-// --hash, counted on the progress line.
+// --hash, counted on the progress line. The run ends after the selected
+// range's last frame.
 #ifndef KROPLAY_RECORDER_H
 #define KROPLAY_RECORDER_H
 
@@ -22,7 +23,8 @@ class Recorder : public FrameSink {
   Recorder(FrameOutput &output, std::FILE *hash_out, Progress &progress)
       : output_(output), hash_out_(hash_out), progress_(progress) {}
 
-  // Only the frames in `range` go to the output.
+  // Only the frames in `range` go to the output; the script ends after its
+  // last frame.
   void select(const FrameRange &range) { range_ = range; }
   // Checks every frame against `limits` (kept by the caller; null: none).
   void set_limits(const RunLimits *limits) { limits_ = limits; }
@@ -31,8 +33,6 @@ class Recorder : public FrameSink {
 
   // Frames composed, selected or not.
   int64_t frames() const { return frames_; }
-  // Frames passed to the output.
-  int64_t frames_output() const { return frames_output_; }
 
  private:
   FrameOutput &output_;
@@ -41,7 +41,6 @@ class Recorder : public FrameSink {
   FrameRange range_;
   const RunLimits *limits_ = nullptr;
   int64_t frames_ = 0;
-  int64_t frames_output_ = 0;
 };
 
 }  // namespace kroplay

@@ -16,6 +16,10 @@ class LimitError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Instructions between two looks at the clock while a script computes
+// without composing frames (see ScriptRun::set_watchdog).
+constexpr int kClockCheckInstructions = 100000;
+
 class RunLimits {
  public:
   // 0 for either: no limit. The clock starts now.

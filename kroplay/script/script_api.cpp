@@ -7,10 +7,14 @@
 #include <new>
 #include <utility>
 
-#include "kroplay/gif/gif_loader.h"
+#include "kroplay/cli/path_name.h"
 #include "kroplay/host/host_runtime.h"
+#include "kroplay/host/nearest_name.h"
 #include "kroplay/host/quoted.h"
 #include "kroplay/host/screen_limits.h"
+#include "kroplay/overlay/pixel_font.h"
+#include "kroplay/picture/picture_file.h"
+#include "kroplay/picture/regular_file.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
 #include "kroplay/script/text_chunks.h"
@@ -75,13 +79,8 @@ const char *string(lua_State *lua, const char *name, int index, const char *what
   return text;
 }
 
-// Keeps error messages to one line of text whatever the script raised.
-int message_handler(lua_State *lua) {
-  if (lua_type(lua, 1) == LUA_TSTRING) return 1;
-  if (luaL_callmeta(lua, 1, "__tostring") && lua_type(lua, -1) == LUA_TSTRING) return 1;
-  lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
-  return 1;
-}
+// The metatable of pictures' Lua objects.
+constexpr const char *kPictureType = "kroplay.picture";
 
 // Bytes of a script's error message that kroplay keeps.
 constexpr size_t kMessageBytes = 1000;
@@ -125,8 +124,20 @@ struct ScriptApi::Bindings {
     ScriptApi &api = *api_slot(lua);
     if (api.ended_) luaL_error(lua, "%s: the run has ended", name);
     if (api.fatal_) raise_fatal(lua, api);
-    if (api.exit_status_) raise_exit(lua);
+    if (api.stopped_) raise_exit(lua);
     return api;
+  }
+
+  // Keeps error messages to one line of text whatever the script raised, and
+  // names the function a misspelt call most likely meant.
+  static int message_handler(lua_State *lua) {
+    if (lua_type(lua, 1) == LUA_TSTRING) {
+      api_slot(lua)->suggest_function(lua);
+      return 1;
+    }
+    if (luaL_callmeta(lua, 1, "__tostring") && lua_type(lua, -1) == LUA_TSTRING) return 1;
+    lua_pushfstring(lua, "(error object is a %s value)", luaL_typename(lua, 1));
+    return 1;
   }
 
   static int plugin_function(lua_State *lua) {
@@ -156,12 +167,21 @@ struct ScriptApi::Bindings {
     check_count(lua, "frame", 0, 1);
     const int32_t n = lua_gettop(lua) == 0 ? 1 : integer_in(lua, "frame", 1, 0, INT32_MAX);
     const bool ok = api.guard([&] {
-      for (int32_t i = 0; i < n; ++i) {
-        api.runtime_.compose_frame();
-        api.sink_.frame_composed(api.runtime_);
+      try {
+        for (int32_t i = 0; i < n; ++i) {
+          api.compose_frame();
+          api.sink_.frame_composed(api.runtime_);
+        }
+      } catch (const EndOfRun &) {
+        api.stopped_ = true;
       }
     });
-    return ok ? 0 : raise_fatal(lua, api);
+    // The drawings were for this call's frames only, as a game draws its
+    // sprites anew each frame.
+    api.overlay_.clear();
+    api.drawn_pictures_.clear();
+    if (!ok) return raise_fatal(lua, api);
+    return api.stopped_ ? stop(lua, api) : 0;
   }
 
   static int screen(lua_State *lua) {
@@ -216,16 +236,147 @@ struct ScriptApi::Bindings {
         lua, bitmap[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)]);
     return 1;
   }
+  // The number of the picture whose Lua object is at `index`; 0 if it is
+  // no such object.
+  static uint64_t picture_serial(lua_State *lua, int index) {
+    if (lua_type(lua, index) != LUA_TUSERDATA || lua_rawlen(lua, index) != sizeof(uint64_t) ||
+        !lua_getmetatable(lua, index))
+      return 0;
+    luaL_getmetatable(lua, kPictureType);
+    const bool ours = lua_rawequal(lua, -1, -2);
+    lua_pop(lua, 2);
+    uint64_t serial = 0;
+    if (ours) std::memcpy(&serial, lua_touserdata(lua, index), sizeof serial);
+    return serial;
+  }
+
+  // The picture at `index`, or null if it is not one the script holds.
+  static const Picture *picture_at(lua_State *lua, int index) {
+    const ScriptApi &api = *api_slot(lua);
+    const auto found = api.pictures_.find(picture_serial(lua, index));
+    return found != api.pictures_.end() ? found->second.get() : nullptr;
+  }
+
+  // [-0, +1] load_picture(path): a picture object, whose pixels kroplay
+  // keeps; the script sees only its width and height.
+  static int load_picture(lua_State *lua) {
+    ScriptApi &api = enter(lua, "load_picture");
+    check_count(lua, "load_picture", 1, 1);
+    const char *path = string(lua, "load_picture", 1, "a file name");
+    void *object = lua_newuserdatauv(lua, sizeof(uint64_t), 0);
+    uint64_t serial = 0;
+    if (!api.load_picture(path, serial)) {
+      if (api.fatal_) return raise_fatal(lua, api);
+      return luaL_error(lua, "load_picture: %s", api.error_message_.c_str());
+    }
+    std::memcpy(object, &serial, sizeof serial);
+    luaL_setmetatable(lua, kPictureType);
+    // Lua does not see the pixels' memory: a collection step as if they
+    // were its own, so that dropped pictures do not pile up.
+    const size_t bytes = api.pictures_.find(serial)->second->pixels.size();
+    lua_gc(lua, LUA_GCSTEP, static_cast<int>(bytes >> 10));
+    return 1;
+  }
+
+  // [-0, +1] picture.width, picture.height; nil for any other key.
+  static int picture_index(lua_State *lua) {
+    const Picture *picture = picture_at(lua, 1);
+    const char *key = lua_type(lua, 2) == LUA_TSTRING ? lua_tostring(lua, 2) : "";
+    if (picture != nullptr && std::strcmp(key, "width") == 0)
+      lua_pushinteger(lua, picture->width);
+    else if (picture != nullptr && std::strcmp(key, "height") == 0)
+      lua_pushinteger(lua, picture->height);
+    else
+      lua_pushnil(lua);
+    return 1;
+  }
+
+  // [-0, +1] tostring(picture): "picture WxH".
+  static int picture_tostring(lua_State *lua) {
+    const Picture *picture = picture_at(lua, 1);
+    if (picture == nullptr) return luaL_error(lua, "not a picture");
+    lua_pushfstring(lua, "picture %dx%d", static_cast<int>(picture->width),
+                    static_cast<int>(picture->height));
+    return 1;
+  }
+
+  // [-0, +0] The collected picture's pixels go, unless a queued drawing
+  // still shows them.
+  static int picture_gc(lua_State *lua) {
+    api_slot(lua)->pictures_.erase(picture_serial(lua, 1));
+    return 0;
+  }
+
+  // The colour argument of the drawing functions.
+  static uint8_t colour(lua_State *lua, const char *name, int index) {
+    return static_cast<uint8_t>(integer_in(lua, name, index, 0, 255));
+  }
+
+  // [-0, +0] sprite(picture, x, y), for the next frame() call.
+  static int sprite(lua_State *lua) {
+    ScriptApi &api = enter(lua, "sprite");
+    check_count(lua, "sprite", 3, 3);
+    const uint64_t serial = picture_at(lua, 1) != nullptr ? picture_serial(lua, 1) : 0;
+    if (serial == 0)
+      return luaL_error(lua, "sprite: argument 1 must be a picture from load_picture, got %s",
+                        luaL_typename(lua, 1));
+    const int32_t x = integer(lua, "sprite", 2), y = integer(lua, "sprite", 3);
+    if (!api.draw_sprite(serial, x, y))
+      return luaL_error(lua, "sprite: %s", api.error_message_.c_str());
+    return 0;
+  }
+
+  // [-0, +0] rect(x, y, w, h, colour), for the next frame() call.
+  static int rect(lua_State *lua) {
+    ScriptApi &api = enter(lua, "rect");
+    check_count(lua, "rect", 5, 5);
+    const int32_t x = integer(lua, "rect", 1), y = integer(lua, "rect", 2);
+    const int32_t w = integer_in(lua, "rect", 3, 0, INT32_MAX);
+    const int32_t h = integer_in(lua, "rect", 4, 0, INT32_MAX);
+    if (!api.draw_rect(x, y, w, h, colour(lua, "rect", 5)))
+      return luaL_error(lua, "rect: %s", api.error_message_.c_str());
+    return 0;
+  }
+
+  // [-0, +0] text(x, y, string, colour), for the next frame() call.
+  static int text(lua_State *lua) {
+    ScriptApi &api = enter(lua, "text");
+    check_count(lua, "text", 4, 4);
+    const int32_t x = integer(lua, "text", 1), y = integer(lua, "text", 2);
+    if (lua_type(lua, 3) != LUA_TSTRING)
+      return luaL_error(lua, "text: argument 3 must be a string, got %s", luaL_typename(lua, 3));
+    size_t length = 0;
+    const char *chars = lua_tolstring(lua, 3, &length);
+    for (size_t i = 0; i < length; ++i)
+      if (chars[i] != '\n' && !has_glyph(chars[i]))
+        return luaL_error(lua,
+                          "text: argument 3 has byte %d at position %d, which the font lacks "
+                          "(it has ASCII 32 to 126; \\n starts a new line)",
+                          static_cast<int>(static_cast<unsigned char>(chars[i])),
+                          static_cast<int>(i + 1));
+    if (!api.draw_text(x, y, std::string_view(chars, length), colour(lua, "text", 4)))
+      return luaL_error(lua, "text: %s", api.error_message_.c_str());
+    return 0;
+  }
+
+  // [-0, +0] kroplay.found of require's searcher: a module file it is
+  // about to compile.
+  static int module_found(lua_State *lua) {
+    ScriptApi &api = *api_slot(lua);
+    if (lua_type(lua, 1) == LUA_TSTRING && !api.ended_ && !api.note_file(lua_tostring(lua, 1), ""))
+      return raise_fatal(lua, api);
+    return 0;
+  }
+
   static void watchdog(lua_State *lua, lua_Debug *) {
     ScriptApi &api = *api_slot(lua);
-    if (api.exit_status_) raise_exit(lua);
+    if (api.stopped_) raise_exit(lua);
     if (api.fatal_ || (api.watchdog_ && !api.guard(api.watchdog_))) raise_fatal(lua, api);
   }
 
-  // The stop os.exit raises. A script that catches it with pcall, or a
-  // coroutine's resume, meets it again at its next instruction, through the
-  // hook (hooks are per thread: the caller's and the main one), and at its
-  // next call of a host or plug-in function.
+  // The stop os.exit, or the frame sink's EndOfRun, raises. A script that catches it with pcall, or
+  // a coroutine's resume, meets it again at its next instruction, through the hook (hooks are per
+  // thread: the caller's and the main one), and at its next call of a host or plug-in function.
   static int raise_exit(lua_State *lua) {
     lua_pushliteral(lua, "os.exit");
     return lua_error(lua);
@@ -239,6 +390,12 @@ struct ScriptApi::Bindings {
     else
       status = static_cast<int>(luaL_optinteger(lua, 1, 0));
     api.exit_status_ = status;
+    return stop(lua, api);
+  }
+
+  // Ends the script as if it had reached its end.
+  static int stop(lua_State *lua, ScriptApi &api) {
+    api.stopped_ = true;
     lua_sethook(lua, watchdog, LUA_MASKCOUNT, 1);
     if (api.lua_ != nullptr) lua_sethook(api.lua_, watchdog, LUA_MASKCOUNT, 1);
     return raise_exit(lua);
@@ -270,7 +427,8 @@ struct ScriptApi::Bindings {
 
 const std::vector<std::string> &ScriptApi::host_function_names() {
   static const std::vector<std::string> names = {
-      "frame", "screen", "color", "palette", "load_background", "pixel", "background_pixel"};
+      "frame",        "screen", "color", "palette", "load_background", "pixel", "background_pixel",
+      "load_picture", "sprite", "rect",  "text"};
   return names;
 }
 
@@ -289,8 +447,23 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
       {"palette", Bindings::palette},
       {"load_background", Bindings::load_background},
       {"pixel", Bindings::pixel},
-      {"background_pixel", Bindings::background_pixel}};
+      {"background_pixel", Bindings::background_pixel},
+      {"load_picture", Bindings::load_picture},
+      {"sprite", Bindings::sprite},
+      {"rect", Bindings::rect},
+      {"text", Bindings::text}};
   for (const auto &f : functions) lua_register(lua_, f.first, f.second);
+  find_modules_beside(lua_, "", Bindings::module_found);
+  luaL_newmetatable(lua_, kPictureType);
+  const luaL_Reg picture_methods[] = {{"__index", Bindings::picture_index},
+                                      {"__tostring", Bindings::picture_tostring},
+                                      {"__gc", Bindings::picture_gc},
+                                      {nullptr, nullptr}};
+  luaL_setfuncs(lua_, picture_methods, 0);
+  // getmetatable(picture) gives this instead of the table.
+  lua_pushliteral(lua_, "picture");
+  lua_setfield(lua_, -2, "__metatable");
+  lua_pop(lua_, 1);
   lua_register(lua_, "print", Bindings::print);
   // os.exit ends the script, not kroplay, so that its frames are kept.
   lua_getglobal(lua_, "os");
@@ -327,8 +500,9 @@ void ScriptApi::load_file(const std::string &path) {
     lua_remove(lua_, -2);
   }
   load_status(status);
-  const size_t slash = path.find_last_of('/');
-  base_folder_ = slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
+  const std::string folder = folder_of(path);  // "." for a bare file name
+  base_folder_ = folder == "." ? "" : folder;
+  find_modules_beside(lua_, base_folder_, Bindings::module_found);
 }
 
 void ScriptApi::load_source(std::string_view source, const std::string &chunk_name) {
@@ -370,12 +544,12 @@ bool ScriptApi::call(const std::string &name, const int32_t *arguments, int coun
 
 void ScriptApi::run() {
   // The loaded chunk is on top; the message handler goes beneath it.
-  lua_pushcfunction(lua_, message_handler);
+  lua_pushcfunction(lua_, Bindings::message_handler);
   lua_insert(lua_, -2);
   mark_lua_stack_base();
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
-  if (status != LUA_OK && !exit_status_) {
+  if (status != LUA_OK && !stopped_) {
     size_t length = 0;
     const char *message = lua_tolstring(lua_, -1, &length);
     // A huge message is cut to its start and length.
@@ -427,10 +601,20 @@ bool ScriptApi::pick_palette(const char *name) {
   return false;
 }
 
+void ScriptApi::compose_frame() {
+  runtime_.compose_frame();
+  overlay_.draw_onto(runtime_.frame(), runtime_.width(), runtime_.height());
+}
+
+bool ScriptApi::note_file(const char *path, const std::string &folder) {
+  return guard([&] { sink_.file_loaded(full_path(path_in_folder(folder, path))); });
+}
+
 bool ScriptApi::load_background(const char *path) {
+  if (!note_file(path, base_folder_)) return false;
   try {
     const LoadedBackground loaded =
-        load_gif_background(path, runtime_.width(), runtime_.height(), base_folder_);
+        load_background_picture(path, runtime_.width(), runtime_.height(), base_folder_);
     std::copy(loaded.pixels.begin(), loaded.pixels.end(), runtime_.background());
     std::copy(loaded.colors.begin(), loaded.colors.end(), runtime_.palette().begin());
     return true;
@@ -438,6 +622,86 @@ bool ScriptApi::load_background(const char *path) {
     error_message_ = e.what();
     return false;
   }
+}
+
+bool ScriptApi::load_picture(const char *path, uint64_t &serial) {
+  if (!note_file(path, base_folder_)) return false;
+  try {
+    auto picture = std::make_shared<const Picture>(read_picture(path, base_folder_));
+    pictures_.emplace(next_picture_, std::move(picture));
+    serial = next_picture_++;
+    return true;
+  } catch (const std::exception &e) {
+    error_message_ = e.what();
+    return false;
+  }
+}
+
+template <typename Add>
+bool ScriptApi::queue_drawing(Add &&add) {
+  try {
+    if (add()) return true;
+    error_message_ = "more than " + std::to_string(Overlay::kMaxDrawings) +
+                     " drawings wait for the next frame() call";
+  } catch (const std::bad_alloc &) {
+    error_message_ = "out of memory";
+  }
+  return false;
+}
+
+bool ScriptApi::draw_sprite(uint64_t serial, int32_t x, int32_t y) {
+  const std::shared_ptr<const Picture> &picture = pictures_.at(serial);
+  return queue_drawing([&] {
+    drawn_pictures_.push_back(picture);
+    if (overlay_.add_sprite(picture->pixels.data(), picture->width, picture->height,
+                            picture->transparent, x, y))
+      return true;
+    drawn_pictures_.pop_back();
+    return false;
+  });
+}
+
+bool ScriptApi::draw_rect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t colour) {
+  return queue_drawing([&] { return overlay_.add_rect(x, y, width, height, colour); });
+}
+
+bool ScriptApi::draw_text(int32_t x, int32_t y, std::string_view text, uint8_t colour) {
+  return queue_drawing([&] { return overlay_.add_text(x, y, text, colour); });
+}
+
+void ScriptApi::suggest_function(lua_State *lua) {
+  static const std::string kCall = "attempt to call a nil value (global '";
+  size_t length = 0;
+  const char *text = lua_tolstring(lua, 1, &length);
+  const std::string_view message(text, length);
+  const size_t call = message.find(kCall);
+  if (call == std::string_view::npos || message.substr(message.size() - 2) != "')") return;
+  // No function has a name this long; nor is one worth comparing.
+  if (message.size() - call - kCall.size() > 200) return;
+  error_message_.clear();
+  const int top = lua_gettop(lua);
+  try {
+    const std::string name(
+        message.substr(call + kCall.size(), message.size() - 2 - call - kCall.size()));
+    // Every global that holds a function; none of these calls raises.
+    std::vector<std::string> functions;
+    lua_rawgeti(lua, LUA_REGISTRYINDEX, LUA_RIDX_GLOBALS);
+    lua_pushnil(lua);
+    while (lua_next(lua, -2) != 0) {
+      if (lua_type(lua, -2) == LUA_TSTRING && lua_type(lua, -1) == LUA_TFUNCTION)
+        functions.emplace_back(lua_tostring(lua, -2));
+      lua_pop(lua, 1);
+    }
+    lua_pop(lua, 1);
+    const std::string nearest = nearest_name(name, functions);
+    if (!nearest.empty())
+      error_message_ = std::string(message.substr(0, call)) + "no function '" + name +
+                       "'; did you mean " + nearest + "?";
+  } catch (const std::bad_alloc &) {
+    lua_settop(lua, top);  // Lua's message stays on top
+    return;
+  }
+  if (!error_message_.empty()) lua_pushstring(lua, error_message_.c_str());
 }
 
 }  // namespace kroplay

@@ -1,6 +1,7 @@
 // The Lua 5.4 side of kroplay: runs a script whose globals are the plug-in's
 // registered functions and the host functions (frame, screen, color,
-// palette, load_background, pixel, background_pixel).
+// palette, load_background, pixel, background_pixel, and load_picture,
+// sprite, rect, text, which draw over the composed frames).
 //
 // Integer arguments: a Lua integer, or a float with an exact integer value
 // (so `w / 2` works), within the signed 32-bit range. Anything else, or a
@@ -12,8 +13,9 @@
 //
 // Inside a script, os.exit(code) ends the script as if it had reached its
 // end (exit_status() then holds the code), print writes to the stream
-// chosen with set_print_stream, and load_background resolves a relative
-// path against the folder of the script file.
+// chosen with set_print_stream, load_background and load_picture resolve a
+// relative path against the folder of the script file, and require looks
+// for modules in that folder first.
 #ifndef KROPLAY_SCRIPT_API_H
 #define KROPLAY_SCRIPT_API_H
 
@@ -21,11 +23,16 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "kroplay/host/picture.h"
+#include "kroplay/overlay/overlay.h"
 
 struct lua_State;
 
@@ -33,16 +40,24 @@ namespace kroplay {
 
 class HostRuntime;
 
+// Thrown by a frame sink to end the script after the frame it was given,
+// as if the script had reached its end there: not an error, no status.
+struct EndOfRun {};
+
 // Where composed frames go.
 class FrameSink {
  public:
   virtual ~FrameSink() = default;
-  // Called after each frame the script composes.
+  // Called after each frame the script composes; may throw EndOfRun.
   virtual void frame_composed(const HostRuntime &runtime) = 0;
   // Called after each plug-in function the script calls, with its
   // arguments first to last.
   virtual void function_called(const std::string & /*name*/, const int32_t * /*arguments*/,
                                int /*count*/) {}
+  // Called when the script is about to read a file other than itself (a
+  // picture, a module), with the full path looked at, also if it turns out
+  // missing or unreadable.
+  virtual void file_loaded(const std::string & /*path*/) {}
 };
 
 // A script that cannot be loaded or fails; the message is one line,
@@ -114,8 +129,29 @@ class ScriptApi {
   // Calls functions()[index] and tells the frame sink. Throws ContractError.
   int32_t call_registered(size_t index, const int32_t *arguments);
 
+  // One frame as the game composes it: the plug-in's hook (or a plain copy
+  // of the background), then what the script asked to draw over it.
+  // Throws ContractError.
+  void compose_frame();
+
   bool pick_palette(const char *name);
   bool load_background(const char *path);
+  // Reads a picture; its number goes to `serial`.
+  bool load_picture(const char *path, uint64_t &serial);
+  // Queues a drawing for the next frame() call.
+  bool draw_sprite(uint64_t serial, int32_t x, int32_t y);
+  bool draw_rect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t colour);
+  bool draw_text(int32_t x, int32_t y, std::string_view text, uint8_t colour);
+  // Tells the frame sink that the script reads `path` (a relative one
+  // found in `folder`); false, with the sink's error fatal, if it threw.
+  bool note_file(const char *path, const std::string &folder);
+  // Runs `add` (true if the drawing was queued), leaving the reason it
+  // was not in error_message_.
+  template <typename Add>
+  bool queue_drawing(Add &&add);
+  // "no function 'NAME'; did you mean ...?" in place of Lua's message for
+  // a call of an undefined global NAME near a defined function's name.
+  void suggest_function(lua_State *lua);
 
   lua_State *lua_;
   HostRuntime &runtime_;
@@ -127,8 +163,17 @@ class ScriptApi {
   bool ended_ = false;
   std::string base_folder_;  // of relative paths; empty: the working folder
   std::optional<int> exit_status_;
+  bool stopped_ = false;  // os.exit or EndOfRun ended the script
   std::FILE *print_out_ = stdout;
   std::function<void()> before_print_;
+
+  // Pictures the script holds, by the number their Lua object carries;
+  // dropped when the object is collected. The drawings queued for the next
+  // frame() call keep the pictures they show.
+  std::unordered_map<uint64_t, std::shared_ptr<const Picture>> pictures_;
+  uint64_t next_picture_ = 1;
+  Overlay overlay_;
+  std::vector<std::shared_ptr<const Picture>> drawn_pictures_;
 };
 
 }  // namespace kroplay

@@ -11,19 +11,25 @@ namespace wavefx {
 
 namespace {
 
-// The row loops for this processor: the AVX2 build where it runs.
+// The row loops for this processor: the widest vector build it runs.
 void apply_ripple_on_this_processor() {
 #if defined(WAVEFX_AVX2_ROWS)
   if (cpu_features().avx2) return avx2::apply_ripple();
 #endif
-  sse2::apply_ripple();
+#if defined(WAVEFX_SSE2_ROWS)
+  if (cpu_features().sse2) return sse2::apply_ripple();
+#endif
+  portable::apply_ripple();
 }
 
 void apply_distortion_on_this_processor() {
 #if defined(WAVEFX_AVX2_ROWS)
   if (cpu_features().avx2) return avx2::apply_distortion();
 #endif
-  sse2::apply_distortion();
+#if defined(WAVEFX_SSE2_ROWS)
+  if (cpu_features().sse2) return sse2::apply_distortion();
+#endif
+  portable::apply_distortion();
 }
 
 }  // namespace

@@ -12,7 +12,14 @@ namespace wavefx {
 
 namespace {
 
-constexpr unsigned kKnown = 1, kAvx2 = 2;
+constexpr unsigned kKnown = 1, kAvx2 = 2, kSse2 = 4;
+
+// What every processor the build runs on has.
+#if defined(__SSE2__)
+constexpr unsigned kBaseline = kKnown | kSse2;
+#else
+constexpr unsigned kBaseline = kKnown;
+#endif
 
 #if defined(WAVEFX_HAS_CPUID)
 // The extended registers the system saves on a task switch (XCR0).
@@ -24,16 +31,16 @@ uint64_t saved_register_state() {
 
 unsigned ask_processor() {
   unsigned eax, ebx, ecx, edx;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return kKnown;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return kBaseline;
   const bool osxsave = ecx & bit_OSXSAVE, avx = ecx & bit_AVX;
   // Both XMM (bit 1) and YMM (bit 2) state must be saved for VEX code.
-  if (!osxsave || !avx || (saved_register_state() & 6) != 6) return kKnown;
-  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_AVX2)) return kKnown | kAvx2;
-  return kKnown;
+  if (!osxsave || !avx || (saved_register_state() & 6) != 6) return kBaseline;
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) && (ebx & bit_AVX2)) return kBaseline | kAvx2;
+  return kBaseline;
 }
 #else
 unsigned ask_processor() {
-  return kKnown;
+  return kBaseline;
 }
 #endif
 
@@ -47,11 +54,12 @@ CpuFeatures cpu_features() {
     features = ask_processor();
     cached.store(features, std::memory_order_relaxed);
   }
-  return {(features & kAvx2) != 0};
+  return {(features & kAvx2) != 0, (features & kSse2) != 0};
 }
 
 void override_cpu_features(CpuFeatures features) {
-  cached.store(kKnown | (features.avx2 ? kAvx2 : 0), std::memory_order_relaxed);
+  cached.store(kKnown | (features.avx2 ? kAvx2 : 0) | (features.sse2 ? kSse2 : 0),
+               std::memory_order_relaxed);
 }
 
 }  // namespace wavefx

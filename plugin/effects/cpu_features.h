@@ -1,5 +1,5 @@
-// What the processor offers beyond the build's SSE2 baseline, so that hot
-// loops can pick a wider variant at run time. Asked of the processor once
+// What vector instructions the processor offers, so that hot loops can pick
+// a variant at run time. Asked of the processor once
 // (cpuid, which a virtual machine may trap and make slow) and cached.
 // Any thread; the cache is written at most once with the same value.
 #ifndef WAVEFX_CPU_FEATURES_H
@@ -8,7 +8,8 @@
 namespace wavefx {
 
 struct CpuFeatures {
-  bool avx2;  // AVX2 instructions, with the system saving YMM registers
+  bool avx2;         // AVX2 instructions, with the system saving YMM registers
+  bool sse2 = true;  // SSE2: the x86 builds' baseline; false on other targets
 };
 
 CpuFeatures cpu_features();

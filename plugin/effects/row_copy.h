@@ -12,10 +12,10 @@
 #include "debug_assert.h"
 #include "isa_namespace.h"
 
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
 #include <emmintrin.h>
 #endif
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
 #include <immintrin.h>
 #endif
 
@@ -26,7 +26,7 @@ inline namespace WAVEFX_ISA {
 // memmove, whose wide stores win there and whose call cost no longer shows.
 constexpr size_t kInlineCopyBytes = 2048;
 
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
 constexpr size_t kVectorBytes = 32;
 using Vector = __m256i;
 inline Vector load_vector(const uint8_t *from) {
@@ -38,7 +38,7 @@ inline void store_vector(uint8_t *to, Vector v) {
 inline Vector zero_vector() {
   return _mm256_setzero_si256();
 }
-#elif defined(__SSE2__)
+#elif defined(WAVEFX_ROWS_SSE2)
 constexpr size_t kVectorBytes = 16;
 using Vector = __m128i;
 inline Vector load_vector(const uint8_t *from) {
@@ -50,6 +50,10 @@ inline void store_vector(uint8_t *to, Vector v) {
 inline Vector zero_vector() {
   return _mm_setzero_si128();
 }
+#else
+// No vectors: copies go to memcpy at any length, and this only splits the
+// row loops by width.
+constexpr size_t kVectorBytes = 8;
 #endif
 
 // Whether [a, a + a_bytes) and [b, b + b_bytes) share no byte.
@@ -78,7 +82,7 @@ inline void move_head_and_tail(uint8_t *destination, const uint8_t *source, size
 // same values).
 inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes) {
   WAVEFX_ASSERT(ranges_apart(destination, bytes, source, bytes));
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   if (bytes <= kInlineCopyBytes) {
     if (bytes >= kVectorBytes) {
       // The first vector as it falls, the middle ones stored at aligned
@@ -103,7 +107,7 @@ inline void copy_apart(uint8_t *destination, const uint8_t *source, size_t bytes
       store_vector(last, load_vector(from(last)));
       return;
     }
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
     if (bytes >= 16) {
       const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
       const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source + bytes - 16));
@@ -150,7 +154,7 @@ inline void move_bytes(uint8_t *destination, const uint8_t *source, size_t bytes
 inline void clear_edge(uint8_t *row, size_t width, size_t bytes, bool from_end) {
   WAVEFX_ASSERT(bytes <= width);
   if (bytes == 0) return;
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   if (width >= kVectorBytes && bytes <= kInlineCopyBytes) {
     if (bytes <= kVectorBytes) {
       store_vector(from_end ? row + width - kVectorBytes : row, zero_vector());

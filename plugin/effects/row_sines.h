@@ -7,16 +7,17 @@
 
 #include <cstdint>
 
-#if defined(__SSE2__)
+#include "isa_namespace.h"
+
+#if defined(WAVEFX_ROWS_SSE2)
 #include <emmintrin.h>
 #endif
-#if defined(__AVX__)
+#if defined(WAVEFX_ROWS_AVX)
 #include <immintrin.h>
 #endif
 
 #include "compiler_hints.h"
 #include "debug_assert.h"
-#include "isa_namespace.h"
 #include "sine.h"
 #include "step_rotation.h"
 #include "wave_effect.h"
@@ -134,8 +135,8 @@ class RowSines {
   // side by side in vector lanes, each lane the scalar step
   // c' = c sc - s ss, s' = s sc + c ss.
   void rotate(int rows, double *sine) {
-#if defined(__SSE2__)
-#if defined(__AVX__)
+#if defined(WAVEFX_ROWS_SSE2)
+#if defined(WAVEFX_ROWS_AVX)
     using Lanes = __m256d;
     const auto load = [](const double *from) { return _mm256_loadu_pd(from); };
     const auto store = [](double *to, Lanes v) { _mm256_storeu_pd(to, v); };

@@ -9,17 +9,18 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "isa_namespace.h"
+
+#if defined(WAVEFX_ROWS_SSE2)
 #include <emmintrin.h>
 #endif
-#if defined(__AVX__)
+#if defined(WAVEFX_ROWS_AVX)
 #include <immintrin.h>
 #endif
 
 #include "../host/host_bindings.h"
 #include "compiler_hints.h"
 #include "debug_assert.h"
-#include "isa_namespace.h"
 #include "row_copy.h"
 #include "row_sines.h"
 #include "sine.h"
@@ -79,7 +80,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
   const auto decide_by_sine = [&](int row) {
     decided[row] = decision(offset + row * offset_step, sine(sines.angle(first_row + row)));
   };
-#if defined(__AVX__)
+#if defined(WAVEFX_ROWS_AVX)
   {
     const __m256d amplitude = _mm256_set1_pd(decision.amplitude);
     const __m256d low = _mm256_set1_pd(decision.low), high = _mm256_set1_pd(decision.high);
@@ -106,7 +107,7 @@ void decide_block(const RowSines &sines, const RowSines::Block &block, int64_t f
     }
   }
 #endif
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   {
     const __m128d amplitude = _mm_set1_pd(decision.amplitude);
     const __m128d low = _mm_set1_pd(decision.low), high = _mm_set1_pd(decision.high);
@@ -205,7 +206,7 @@ WAVEFX_NEVER_INLINE void copy_distortion_rows(uint8_t *frame, const uint8_t *bac
   const size_t start = static_cast<size_t>(first) * width;
   uint8_t *to = frame + start;
   const uint8_t *from = background + start;
-#if defined(__SSE2__)
+#if defined(WAVEFX_ROWS_SSE2)
   // Rows of exactly 8 bytes are one 64-bit word each, byte k in bits 8k ..
   // 8k + 7 (x86 is little-endian): moving the row right by s bytes shifts
   // the word left by 8s bits, and the bits shifted in are the zeroed edge.
@@ -213,7 +214,7 @@ WAVEFX_NEVER_INLINE void copy_distortion_rows(uint8_t *frame, const uint8_t *bac
   // instruction with AVX2's per-lane counts, one with SSE2.
   if (width == 8) {
     int k = 0;
-#if defined(__AVX2__)
+#if defined(WAVEFX_ROWS_AVX2)
     const __m128i none = _mm_setzero_si128();
     for (; k + 4 <= rows; k += 4) {
       const __m128i shifts = _mm_loadu_si128(reinterpret_cast<const __m128i *>(decided + k));

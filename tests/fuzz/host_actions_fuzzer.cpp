@@ -33,8 +33,8 @@
 #include <vector>
 
 #include "effects/wave_effect.h"
-#include "support/plain_host.h"
 #include "support/reference_model.h"
+#include "support/test_host.h"
 
 namespace {
 
@@ -119,11 +119,12 @@ void kroend_export(const char *name, void *) {
 
 class Session {
  public:
-  Session() : host_(PlainHost::instance()) {
+  Session() : host_(TestHost::instance()) {
     wavefx::ripple = wavefx::kEffectAtLoad;
     wavefx::distortion = wavefx::kEffectAtLoad;
     host_.reset(kStackEntries);
-    host_.load();
+    host_.null_unused_imports = true;  // any use of one would crash
+    host_.load(krolibrary, kromain);
     fill_stack();
     resize(7, 5);
   }
@@ -132,7 +133,7 @@ class Session {
   bool step(Input &in) {
     const uint8_t opcode = in.byte();
     const int action = opcode & 0x0F;
-    if (action < PlainHost::kFunctionCount) return call(in, action, opcode >> 4);
+    if (action < KRO_SCRIPT_FUNCTION_COUNT) return call(in, action, opcode >> 4);
     switch (action) {
       case 11:
         return frames(1);
@@ -187,7 +188,7 @@ class Session {
   }
 
   bool call(Input &in, int index, int placement) {
-    const int n = host_.parameter_counts[index];
+    const int n = host_.registrations[index].parameter_count;
     if (!in.has(4 * static_cast<size_t>(n))) return false;
     std::vector<int32_t> args(static_cast<size_t>(n));
     for (int32_t &a : args) a = in.i32();
@@ -199,8 +200,8 @@ class Session {
     std::copy(args.begin(), args.end(), stack_expected.begin() + first);
     const std::vector<uint8_t> frame_before(host_.buffer, host_.buffer + host_.area());
     const int32_t result = host_.call(index, args.data(), first);
-    const int32_t expected =
-        model_.call(host_.names[index], args, model_background_, host_.wide, host_.height);
+    const int32_t expected = model_.call(host_.registrations[index].name, args, model_background_,
+                                         host_.wide, host_.height);
 
     if (result != expected) fail("script function result differs from the model");
     // Popping reads and pushing writes the result slot: nothing else changes.
@@ -263,7 +264,7 @@ class Session {
       fail(what);
   }
 
-  PlainHost &host_;
+  TestHost &host_;
   ReferenceModel model_;
   std::vector<uint8_t> model_background_;
   bool aliased_ = false;

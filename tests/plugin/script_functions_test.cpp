@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/plugin_test_support.h"
+#include "support/random_session.h"
 
 namespace {
 
@@ -59,15 +60,28 @@ TEST_F(ScriptFunctionsTest, StartDistortSetsTheSameStateButYieldsZero) {
   EXPECT_EQ(0, ripple.active);
 }
 
-TEST_F(ScriptFunctionsTest, StartScalingRoundsFrequencyThroughSinglePrecisionFirst) {
-  // 16777217 is not a float: frequency sees 16777216, speed the exact value.
-  host.call("START_RIPPLE", {16777217, 16777217, kMin});
-  EXPECT_EQ(static_cast<float>(16777217 * 0.01), ripple.speed);
-  EXPECT_EQ(static_cast<float>(16777216 * 0.01), ripple.frequency);
-  EXPECT_EQ(kMin, ripple.amplitude);
-  host.call("START_DISTORT", {kMax, kMin, kMax});
-  EXPECT_EQ(static_cast<float>(kMax * 0.01), distortion.speed);
-  EXPECT_EQ(static_cast<float>(kMin * 0.01), distortion.frequency);
+TEST_F(ScriptFunctionsTest, StartAtTheIntegerExtremesGivesTheModelsStateAndFrames) {
+  // 16777217 is not a float: the frequency is rounded through single
+  // precision before scaling, the speed is not. Rows up to 40 reach past
+  // one turn of every such frequency.
+  host.resize(3, 40);
+  paint_background();
+  const std::vector<std::vector<int32_t>> starts = {
+      {16777217, 16777217, kMin}, {kMax, kMin, kMax}, {kMin, kMax, 7}, {-16777217, 33554431, -3}};
+  for (const char *function : {"START_RIPPLE", "START_DISTORT"}) {
+    for (const std::vector<int32_t> &arguments : starts) {
+      SCOPED_TRACE(testing::Message() << function << " " << arguments[0] << ", " << arguments[1]);
+      std::vector<uint8_t> background = host.background_contents();
+      EXPECT_EQ(model.call(function, arguments, background, host.wide, host.height),
+                host.call(function, arguments));
+      const ModelEffect &expected = function[6] == 'R' ? model.ripple : model.distortion;
+      const wavefx::WaveEffect &actual = function[6] == 'R' ? ripple : distortion;
+      EXPECT_EQ(expected.speed, actual.speed);
+      EXPECT_EQ(expected.frequency, actual.frequency);
+      EXPECT_EQ(expected.amplitude, actual.amplitude);
+      for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(frame_matches_model(host, model));
+    }
+  }
 }
 
 TEST_F(ScriptFunctionsTest, StartRestartsThePhase) {

@@ -6,7 +6,7 @@
 
 #include "effects/wave_effect.h"
 #include "kro_abi.h"
-#include "support/fake_host.h"
+#include "support/gtest_host.h"
 #include "support/reference_model.h"
 
 // A fresh fake host bound to the plug-in, both effects back at their
@@ -15,8 +15,8 @@ class PluginTest : public ::testing::Test {
  protected:
   void SetUp() override {
     host.reset();
-    krolibrary(FakeHost::register_function);
-    kromain(FakeHost::import_object, FakeHost::export_object);
+    krolibrary(TestHost::register_function);
+    kromain(TestHost::import_object, TestHost::export_object);
     wavefx::ripple = wavefx::kEffectAtLoad;
     wavefx::distortion = wavefx::kEffectAtLoad;
     model = ReferenceModel{};
@@ -29,7 +29,7 @@ class PluginTest : public ::testing::Test {
         host.background[y * host.wide + x] = static_cast<uint8_t>(1 + (y * 7 + x * 3) % 250);
   }
 
-  FakeHost &host = FakeHost::instance();
+  TestHost &host = gtest_host();
   ReferenceModel model;
 };
 

@@ -21,7 +21,7 @@ const ScriptFunction kFunctions[] = {KRO_SCRIPT_FUNCTIONS(WAVEFX_FUNCTION)};
 
 class Session {
  public:
-  Session(FakeHost &host, ReferenceModel &model, uint32_t seed)
+  Session(TestHost &host, ReferenceModel &model, uint32_t seed)
       : host_(host), model_(model), random_(seed) {}
 
   int32_t argument() { return random_argument(random_, host_.wide, host_.height); }
@@ -42,8 +42,7 @@ class Session {
   }
 
   void scribble_background() {
-    for (size_t i = 0; i < host_.background_bitmap->size(); ++i)
-      host_.background[i] = static_cast<uint8_t>(random_());
+    for (size_t i = 0; i < host_.area(); ++i) host_.background[i] = static_cast<uint8_t>(random_());
   }
 
   void resize() {
@@ -63,8 +62,7 @@ class Session {
   }
 
   void scribble_frame() {
-    for (size_t i = 0; i < host_.buffer_bitmap->size(); ++i)
-      host_.buffer[i] = static_cast<uint8_t>(random_());
+    for (size_t i = 0; i < host_.area(); ++i) host_.buffer[i] = static_cast<uint8_t>(random_());
   }
 
   bool script_call() {
@@ -86,14 +84,14 @@ class Session {
   uint32_t pick(size_t n) { return static_cast<uint32_t>(random_() % n); }
 
  private:
-  FakeHost &host_;
+  TestHost &host_;
   ReferenceModel &model_;
   std::mt19937 random_;
 };
 
 }  // namespace
 
-bool frame_matches_model(FakeHost &host, ReferenceModel &model) {
+bool frame_matches_model(TestHost &host, ReferenceModel &model) {
   std::vector<uint8_t> expected = host.frame_contents();
   model.compose(host.background_contents(), expected, host.wide, host.height);
   host.frame();
@@ -107,7 +105,7 @@ bool frame_matches_model(FakeHost &host, ReferenceModel &model) {
   return false;
 }
 
-int64_t run_random_session(FakeHost &host, ReferenceModel &model, uint32_t seed, int steps) {
+int64_t run_random_session(TestHost &host, ReferenceModel &model, uint32_t seed, int steps) {
   Session session(host, model, seed);
   session.resize();
   int64_t frames = 0;

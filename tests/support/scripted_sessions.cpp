@@ -57,7 +57,7 @@ const std::vector<ScriptedSession> &scripted_sessions() {
   return sessions;
 }
 
-uint64_t session_hash_from_host(FakeHost &host, const ScriptedSession &session) {
+uint64_t session_hash_from_host(TestHost &host, const ScriptedSession &session) {
   host.resize(session.width, session.height);
   const std::vector<uint8_t> background = session_background(session.width, session.height);
   std::copy(background.begin(), background.end(), host.background);

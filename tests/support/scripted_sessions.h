@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_host.h"
+#include "support/test_host.h"
 
 struct ScriptedCall {
   std::string name;
@@ -34,7 +34,7 @@ uint8_t session_background_byte(int32_t x, int32_t y);
 
 // The session's frame hash from the plug-in behind `host` (loaded, both
 // effects stopped), or from the reference model.
-uint64_t session_hash_from_host(FakeHost &host, const ScriptedSession &session);
+uint64_t session_hash_from_host(TestHost &host, const ScriptedSession &session);
 uint64_t session_hash_from_model(const ScriptedSession &session);
 
 #endif  // WAVEFX_TESTS_SCRIPTED_SESSIONS_H

@@ -1,6 +1,6 @@
 // Writes tests/scripted_session_hashes.h from the reference model with
 // MPFR's sine:
-//   build/tests/write_session_hashes > tests/scripted_session_hashes.h
+//   build/tests/write_session_hashes > tests/support/scripted_session_hashes.h
 #include <cinttypes>
 #include <cstdio>
 

@@ -50,7 +50,8 @@ TEST(KroplayDeviceNames, AreRefusedOnWindowsAndOrdinaryFilesElsewhere) {
   ProgramRun run = kroplay(quoted_argument(device_script) + " -o " + quoted_argument(output));
   EXPECT_EQ(0, run.status) << run.err;
   run = kroplay(quoted_argument(dir.file("picture.lua")));
-  EXPECT_NE(std::string::npos, run.err.find("cannot read 'com1.tar.gz': Data is not in GIF format"))
+  EXPECT_NE(std::string::npos,
+            run.err.find("cannot read 'com1.tar.gz': it is neither a GIF nor a PNG picture"))
       << run.err;
   EXPECT_EQ(
       (std::vector<std::string>{"Aux.gif", "com1.tar.gz", "nul.lua", "ok.lua", "picture.lua"}),

@@ -70,6 +70,21 @@ TEST(Options, BadValuesNameTheProblem) {
   EXPECT_EQ("(accepted)", usage_error({"--fps", "1"}));
 }
 
+TEST(Options, MistakesNameWhatWasMeant) {
+  EXPECT_EQ("unknown option '--fsp'; did you mean --fps?", usage_error({"--fsp", "3"}));
+  EXPECT_EQ("unknown option '-window'; did you mean --window?", usage_error({"-window"}));
+  EXPECT_EQ("unknown option '--Hash'; did you mean --hash?", usage_error({"--Hash"}));
+  EXPECT_EQ("unknown option '--bogus'", usage_error({"--bogus"}));  // nothing near
+  // An output type kroplay does not write, in any case; no extension is a GIF.
+  for (const char *output : {"shot.jpg", "dir/shot.JPEG", "x.gif.bak"})
+    EXPECT_EQ("-o " + std::string(output) +
+                  ": kroplay writes only GIF (.gif) and PNG (.png) files, or - for standard "
+                  "output",
+              kroplay::output_type_refusal(output));
+  for (const char *output : {"x.GIF", "x.Png", "/dev/null", "v1.2/out", ".hidden", "-"})
+    EXPECT_EQ("", kroplay::output_type_refusal(output)) << output;
+}
+
 TEST(Options, DefaultOutputIsTheScriptBaseNameInTheWorkingFolder) {
   EXPECT_EQ("demo.gif", kroplay::default_output(""));
   EXPECT_EQ("waves.gif", kroplay::default_output("waves.lua"));
@@ -125,6 +140,9 @@ TEST(Options, PreviewWindowOptions) {
 namespace {
 
 TEST(Options, OutputSelectionScaleAndLimits) {
+  const std::string kFramesWant =
+      "--frames wants N, FIRST..LAST or FIRST..LAST/STEP, frames counted from 0 and a step from "
+      "1, not ";
   const Options plain = parse_options({});
   EXPECT_TRUE(plain.frames.all);
   EXPECT_EQ(100000, plain.max_frames);
@@ -138,20 +156,31 @@ TEST(Options, OutputSelectionScaleAndLimits) {
   EXPECT_EQ(4, o.columns);
   EXPECT_EQ(0, o.max_frames);
   EXPECT_EQ(0, o.timeout);
+  EXPECT_EQ(1, o.frames.step);
   const Options single = parse_options({"--frames=0"});
   EXPECT_EQ(0, single.frames.first);
   EXPECT_EQ(0, single.frames.last);
+  const Options stepped = parse_options({"--frames", "2..9/3", "--seamless"});
+  EXPECT_EQ(2, stepped.frames.first);
+  EXPECT_EQ(9, stepped.frames.last);
+  EXPECT_EQ(3, stepped.frames.step);
+  EXPECT_TRUE(stepped.seamless);
   EXPECT_TRUE(kroplay::is_png_output("a.png") && kroplay::is_png_output("B.Png"));
   EXPECT_FALSE(kroplay::is_png_output("png") || kroplay::is_png_output("a.png.gif"));
 
   const std::pair<std::vector<std::string>, std::string> refused[] = {
       {{"--frames", "4..2"}, "--frames 4..2 ends before it starts"},
-      {{"--frames", "-1"}, "--frames wants N or FIRST..LAST, frames counted from 0, not '-1'"},
-      {{"--frames", "1..x"}, "--frames wants N or FIRST..LAST, frames counted from 0, not '1..x'"},
+      {{"--frames", "-1"}, kFramesWant + "'-1'"},
+      {{"--frames", "1..x"}, kFramesWant + "'1..x'"},
+      {{"--frames", "1..5/0"}, kFramesWant + "'1..5/0'"},
+      {{"--frames", "3/2"}, kFramesWant + "'3/2'"},
+      {{"--frames", "1/2..5"}, kFramesWant + "'1/2..5'"},
+      {{"--window", "--seamless"}, "--seamless ends a recording run; it does not go with --window"},
       {{"--scale", "17"},
        "--scale wants a whole number from 1 to 16 for the output, not '17' (up to 64 with "
        "--window)"},
       {{"--columns", "3"}, "--columns lays out a PNG sprite sheet; it needs -o FILE.png"},
+      {{"--gap", "1"}, "--gap spaces the cells of a PNG sprite sheet; it needs -o FILE.png"},
       {{"--hash", "-o", "-"}, "--hash and -o - would both write to standard output"},
       {{"--window", "-o", "a.png"}, "--window writes only a GIF file with -o, not a PNG"},
       {{"--window", "--frames", "2"},
@@ -168,9 +197,13 @@ namespace {
 
 TEST(Options, HelpListsEveryOptionWithinEightyColumns) {
   const std::string help = kroplay::help_text("");
-  for (const kroplay::OptionRow &row : kroplay::option_table())
-    EXPECT_NE(help.find("\n  " + kroplay::option_spelling(row) + " "), std::string::npos)
+  // A term too wide for its column ends its line.
+  for (const kroplay::OptionRow &row : kroplay::option_table()) {
+    const std::string term = "\n  " + kroplay::option_spelling(row);
+    EXPECT_TRUE(help.find(term + " ") != std::string::npos ||
+                help.find(term + "\n") != std::string::npos)
         << row.name;
+  }
   std::istringstream lines(help);
   for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 80u) << line;
 }

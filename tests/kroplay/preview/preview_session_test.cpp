@@ -239,6 +239,47 @@ TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError)
   EXPECT_NE(text.find("kroplay: error: "), std::string::npos) << text;
 }
 
+TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
+  // A picture of one colour, saved as editors do: whole, under a new name.
+  const auto save_picture = [&](uint8_t colour) {
+    GifWriter picture(dir_ + "/tile.gif", 2);
+    const std::vector<uint8_t> pixels(16 * 8, colour);
+    picture.add_frame(pixels.data(), 16, 8, default_palette());
+    picture.finish();
+  };
+  const auto save_module = [&](const std::string &text) {
+    std::ofstream(dir_ + "/shade.lua.new") << text;
+    ASSERT_EQ(std::rename((dir_ + "/shade.lua.new").c_str(), (dir_ + "/shade.lua").c_str()), 0);
+  };
+  save_picture(6);
+  save_module("return 2 +\n");  // fails to compile: the run ends in an error
+  write_script("load_background('tile.gif')\nframe()\nFILL((require('shade')))\nframe()\n");
+  ScriptedDisplay display;
+  PreviewSession session(options_, display, messages_, nullptr);
+  int stage = 0;
+  run(session, display, [&]() -> std::optional<PreviewAction> {
+    const bool ended = display.title().find("ended") != std::string::npos;
+    if (stage == 0 && display.title().find("error:") != std::string::npos) {
+      save_module("return 5\n");
+      stage = 1;
+    } else if (stage == 1 && ended) {
+      save_picture(7);
+      stage = 2;
+    } else if (stage == 2 && ended && session.runs() == 3) {
+      return PreviewAction::kQuit;
+    }
+    return std::nullopt;
+  });
+  ASSERT_EQ(display.shown.size(), 5u);
+  EXPECT_EQ(display.shown[2].pixels, std::vector<uint8_t>(16 * 8, 5));
+  // The GIF writer renumbers colours: the saved picture's shows as colour 7.
+  EXPECT_EQ(colour_at(display.shown[3].palette, display.shown[3].pixels[0]),
+            colour_at(default_palette(), 7));
+  const std::string text = messages();
+  EXPECT_NE(text.find(dir_ + "/shade.lua changed; restarting"), std::string::npos) << text;
+  EXPECT_NE(text.find(dir_ + "/tile.gif changed; restarting"), std::string::npos) << text;
+}
+
 TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
   // An escape sequence that would set the terminal's title, then a bell.
   write_script("error('\\27]0;fine\\7', 0)\n");

@@ -43,12 +43,12 @@ class ComposeExactnessTest : public PluginTest {
   int64_t compare(const WaveEffect &r, const WaveEffect &d, int32_t width, int32_t height,
                   int frames) {
     host.resize(width, height);
-    for (size_t i = 0; i < host.background_bitmap->size(); ++i)
+    for (size_t i = 0; i < host.area(); ++i)
       host.background[i] = static_cast<uint8_t>(random() % 251 + 1);
     wavefx::ripple = r;
     wavefx::distortion = d;
     WaveEffect plain_ripple = r, plain_distortion = d;
-    std::vector<uint8_t> expected(host.background_bitmap->size());
+    std::vector<uint8_t> expected(host.area());
     for (int f = 0; f < frames; ++f) {
       straightforward_compose(plain_ripple, plain_distortion, width, height, expected.data(),
                               host.background, reference_sine);
@@ -119,14 +119,19 @@ TEST_F(ComposeExactnessTest, RowSineBoundsHoldAndStayTight) {
   EXPECT_GT(worst_ratio, 0.0);
 }
 
-// The hook's row loops exist for SSE2 and for AVX2: each test below runs
-// both (the AVX2 one where the processor has it).
-class ComposeVariantTest : public ComposeExactnessTest, public ::testing::WithParamInterface<bool> {
+// The hook's row loops exist without vector instructions (the only ones on
+// targets other than x86), for SSE2 and for AVX2: each test below runs all
+// three (the AVX2 one where the processor has it).
+enum class RowLoops { kPortable, kSse2, kAvx2 };
+
+class ComposeVariantTest : public ComposeExactnessTest,
+                           public ::testing::WithParamInterface<RowLoops> {
  protected:
   void SetUp() override {
     ComposeExactnessTest::SetUp();
-    if (GetParam() && !real_.avx2) GTEST_SKIP() << "no AVX2 on this processor";
-    wavefx::override_cpu_features(wavefx::CpuFeatures{GetParam()});
+    if (GetParam() == RowLoops::kAvx2 && !real_.avx2) GTEST_SKIP() << "no AVX2 on this processor";
+    wavefx::override_cpu_features(
+        wavefx::CpuFeatures{GetParam() == RowLoops::kAvx2, GetParam() != RowLoops::kPortable});
   }
   void TearDown() override {
     wavefx::override_cpu_features(real_);
@@ -137,9 +142,17 @@ class ComposeVariantTest : public ComposeExactnessTest, public ::testing::WithPa
   const wavefx::CpuFeatures real_ = wavefx::cpu_features();
 };
 
-INSTANTIATE_TEST_SUITE_P(RowLoops, ComposeVariantTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool> &param_info) {
-                           return param_info.param ? "Avx2" : "Sse2";
+INSTANTIATE_TEST_SUITE_P(RowLoops, ComposeVariantTest,
+                         ::testing::Values(RowLoops::kPortable, RowLoops::kSse2, RowLoops::kAvx2),
+                         [](const ::testing::TestParamInfo<RowLoops> &param_info) {
+                           switch (param_info.param) {
+                             case RowLoops::kPortable:
+                               return "Portable";
+                             case RowLoops::kSse2:
+                               return "Sse2";
+                             default:
+                               return "Avx2";
+                           }
                          });
 
 TEST_P(ComposeVariantTest, MatchesTheStraightforwardHookOnRandomParameters) {

@@ -6,7 +6,7 @@
 
 #include "kro_abi.h"
 #include "kroplay/host/plugin_loader.h"
-#include "support/fake_host.h"
+#include "support/gtest_host.h"
 #include "support/random_session.h"
 #include "support/reference_model.h"
 #include "support/scripted_session_hashes.h"
@@ -19,8 +19,8 @@ class AbiTest : public ::testing::Test {
   void SetUp() override { host.reset(); }
 
   void start_host() {
-    krolibrary(FakeHost::register_function);
-    kromain(FakeHost::import_object, FakeHost::export_object);
+    krolibrary(TestHost::register_function);
+    kromain(TestHost::import_object, TestHost::export_object);
     // Both effects off: the model and the plug-in agree from here on.
     host.call("STOP_RIPPLE", {});
     host.call("STOP_DISTORT", {});
@@ -31,7 +31,7 @@ class AbiTest : public ::testing::Test {
   decltype(&::krolibrary) krolibrary = plugin.entry_points().krolibrary;
   decltype(&::kromain) kromain = plugin.entry_points().kromain;
   decltype(&::kroend) kroend = plugin.entry_points().kroend;
-  FakeHost &host = FakeHost::instance();
+  TestHost &host = gtest_host();
 };
 
 TEST_F(AbiTest, ExportsOnlyTheThreeEntryPoints) {
@@ -46,7 +46,7 @@ TEST_F(AbiTest, ARandomHostSessionMatchesTheModel) {
   int64_t frames = 0;
   for (uint32_t seed = 1000; seed < 1100 && !HasFailure(); ++seed)
     frames += run_random_session(host, model, seed, 300);
-  kroend(FakeHost::import_object, FakeHost::export_object);
+  kroend(TestHost::import_object, TestHost::export_object);
   EXPECT_GT(frames, 10000);
 }
 

@@ -8,7 +8,7 @@
 
 #include "effects/wave_effect.h"
 #include "kro_abi.h"
-#include "support/fake_host.h"
+#include "support/gtest_host.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ const std::vector<std::string> kImportOrder = {"stack",
 class EntryPointsTest : public ::testing::Test {
  protected:
   void SetUp() override { host.reset(); }
-  FakeHost &host = FakeHost::instance();
+  TestHost &host = gtest_host();
 };
 
 TEST_F(EntryPointsTest, KrolibraryRegistersTheElevenFunctionsInOrderAndNothingElse) {
-  krolibrary(FakeHost::register_function);
+  krolibrary(TestHost::register_function);
   const std::vector<std::pair<std::string, int>> expected = {
       {"START_RIPPLE", 3}, {"STOP_RIPPLE", 0}, {"START_DISTORT", 3}, {"STOP_DISTORT", 0},
       {"CHANGE_RVAL", 2},  {"CHANGE_DVAL", 2}, {"FILL", 1},          {"PUT_HLINE", 2},
@@ -61,11 +61,11 @@ TEST_F(EntryPointsTest, KrolibraryRegistersTheElevenFunctionsInOrderAndNothingEl
 }
 
 TEST_F(EntryPointsTest, RegisteredNamesAreConstantsThatStayValid) {
-  krolibrary(FakeHost::register_function);
+  krolibrary(TestHost::register_function);
   const std::vector<Registration> first = host.registrations;
   host.reset();
-  krolibrary(FakeHost::register_function);
-  kromain(FakeHost::import_object, FakeHost::export_object);
+  krolibrary(TestHost::register_function);
+  kromain(TestHost::import_object, TestHost::export_object);
   ASSERT_EQ(first.size(), host.registrations.size());
   for (size_t i = 0; i < first.size(); ++i) {
     EXPECT_EQ(first[i].name_pointer, host.registrations[i].name_pointer);
@@ -74,7 +74,7 @@ TEST_F(EntryPointsTest, RegisteredNamesAreConstantsThatStayValid) {
 }
 
 TEST_F(EntryPointsTest, KromainImportsTheTwentySixNamesInOrderThenExportsTheHookLast) {
-  kromain(FakeHost::import_object, FakeHost::export_object);
+  kromain(TestHost::import_object, TestHost::export_object);
   EXPECT_EQ(kImportOrder, host.imports);
   ASSERT_EQ(kImportOrder.size() + 1, host.events.size());
   EXPECT_EQ("export background_to_buffer", host.events.back());
@@ -83,14 +83,14 @@ TEST_F(EntryPointsTest, KromainImportsTheTwentySixNamesInOrderThenExportsTheHook
 }
 
 TEST_F(EntryPointsTest, KroendCallsNothingAndChangesNothing) {
-  krolibrary(FakeHost::register_function);
-  kromain(FakeHost::import_object, FakeHost::export_object);
+  krolibrary(TestHost::register_function);
+  kromain(TestHost::import_object, TestHost::export_object);
   host.resize(4, 4);
   host.call("START_RIPPLE", {5, 10, 20});
   host.frame();
   const wavefx::WaveEffect before = wavefx::ripple;
   const size_t events = host.events.size();
-  kroend(FakeHost::import_object, FakeHost::export_object);
+  kroend(TestHost::import_object, TestHost::export_object);
   EXPECT_EQ(events, host.events.size());
   EXPECT_EQ(0, std::memcmp(&before, &wavefx::ripple, sizeof before));
   // The hook and the bindings still work after kroend.
@@ -100,8 +100,8 @@ TEST_F(EntryPointsTest, KroendCallsNothingAndChangesNothing) {
 
 TEST_F(EntryPointsTest, HostAnsweringNullForUnusedNamesServesEverything) {
   host.null_unused_imports = true;
-  krolibrary(FakeHost::register_function);
-  kromain(FakeHost::import_object, FakeHost::export_object);
+  krolibrary(TestHost::register_function);
+  kromain(TestHost::import_object, TestHost::export_object);
   host.resize(5, 3);
   EXPECT_EQ(0, host.call("FILL", {9}));
   EXPECT_EQ(1, host.call("START_RIPPLE", {5, 10, 2}));

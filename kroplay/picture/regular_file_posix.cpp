@@ -3,9 +3,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
-#include "kroplay/gif/regular_file.h"
+#include "kroplay/picture/regular_file.h"
 
 namespace kroplay {
 
@@ -32,6 +33,13 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
 
 std::string path_in_folder(const std::string &folder, const std::string &path) {
   return folder.empty() || path.empty() || path[0] == '/' ? path : folder + "/" + path;
+}
+
+std::string full_path(const std::string &path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char folder[PATH_MAX];
+  if (getcwd(folder, sizeof folder) == nullptr) return path;
+  return std::string(folder) + (folder[1] == '\0' ? "" : "/") + path;
 }
 
 }  // namespace kroplay

@@ -1,9 +1,10 @@
 #!/bin/bash
-# Fetches the Debian source packages of the libraries kroplay.exe is built
-# from (the versions this machine's Debian release ships) and unpacks each,
-# with Debian's patches applied, into .cache/debian-sources/NAME/. The cross
-# build compiles them from there; a package already unpacked is not fetched
-# again.
+# Fetches the Debian source packages of the libraries the cross builds
+# compile (the versions this machine's Debian release ships) and unpacks
+# each, with Debian's patches applied, into .cache/debian-sources/NAME/.
+# Arguments: the packages (by default those kroplay.exe is built from; the
+# WebAssembly build asks for its own). A package already unpacked is not
+# fetched again.
 #
 # The source entries come from the machine's own apt sources, turned into
 # deb-src entries in a private apt folder under the cache: the system's apt
@@ -12,7 +13,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cache=$PWD/.cache/debian-sources
-packages=(lua5.4 giflib libsdl2 libpng1.6)
+packages=("$@")
+((${#packages[@]})) || packages=(lua5.4 giflib libsdl2 libpng1.6)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,7 +26,7 @@ apt_dir=$cache/apt
 mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial"
 system_sources=/etc/apt/sources.list.d/debian.sources
 if [[ ! -r $system_sources ]]; then
-  echo "fetch-windows-sources: $system_sources not found: no Debian source entries to derive" >&2
+  echo "fetch-debian-sources: $system_sources not found: no Debian source entries to derive" >&2
   exit 1
 fi
 sed 's/^Types: deb$/Types: deb-src/' "$system_sources" >"$apt_dir/sources.list.d/src.sources"
@@ -52,7 +54,7 @@ for p in "${missing[@]}"; do
     rm -f "$download"/*
   done
   if [[ -z $fetched ]]; then
-    echo "fetch-windows-sources: no version of the source package $p could be fetched" >&2
+    echo "fetch-debian-sources: no version of the source package $p could be fetched" >&2
     exit 1
   fi
   dsc=$(ls "$download"/*.dsc)

@@ -1,9 +1,9 @@
 // Opening a picture file for reading only if it is a regular file, without
-// waiting on a FIFO nobody writes to, and where a relative path leads: one
-// implementation per platform
+// waiting on a FIFO nobody writes to, a path's folder, where a relative
+// path leads, and the full path of a file: one implementation per platform
 // (regular_file_posix.cpp, regular_file_win32.cpp).
-#ifndef KROPLAY_REGULAR_FILE_H
-#define KROPLAY_REGULAR_FILE_H
+#ifndef KROPLAY_PICTURE_REGULAR_FILE_H
+#define KROPLAY_PICTURE_REGULAR_FILE_H
 
 #include <cstdint>
 #include <string>
@@ -19,6 +19,11 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
 // else joined to it.
 std::string path_in_folder(const std::string &folder, const std::string &path);
 
+// `path` from the root, joined to the working folder when relative (links
+// are not followed, so that a missing file has one too); `path` itself if
+// the working folder is unknown.
+std::string full_path(const std::string &path);
+
 }  // namespace kroplay
 
-#endif  // KROPLAY_REGULAR_FILE_H
+#endif  // KROPLAY_PICTURE_REGULAR_FILE_H

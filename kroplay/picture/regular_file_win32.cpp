@@ -3,10 +3,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
-#include "kroplay/gif/regular_file.h"
 #include "kroplay/output/platform_files.h"
+#include "kroplay/picture/regular_file.h"
 
 namespace kroplay {
 
@@ -41,6 +42,11 @@ std::string path_in_folder(const std::string &folder, const std::string &path) {
   const bool absolute =
       !path.empty() && (path[0] == '/' || path[0] == '\\' || (path.size() > 1 && path[1] == ':'));
   return folder.empty() || path.empty() || absolute ? path : folder + "/" + path;
+}
+
+std::string full_path(const std::string &path) {
+  char full[_MAX_PATH];
+  return _fullpath(full, path.c_str(), sizeof full) != nullptr ? std::string(full) : path;
 }
 
 }  // namespace kroplay

@@ -1,0 +1,3 @@
+-- Fails on its third line.
+local screen = 1
+local broken = screen.width + nil

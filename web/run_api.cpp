@@ -1,0 +1,280 @@
+// The playground's WebAssembly entry points, called from the page's worker
+// (web/src/worker.js). A run is kroplay's recording run with --hash: the
+// same options, defaults and limits, the same hash lines on stdout (the
+// script's print on stderr), the recording written by kroplay's GIF writer
+// into the module's file system. Each composed frame is also handed to the
+// worker, which passes it on to the page.
+//
+// Thread: the worker's, one run at a time. Strings returned stay valid
+// until the next call.
+#include <emscripten/emscripten.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kroplay/cli/messages.h"
+#include "kroplay/cli/options.h"
+#include "kroplay/host/host_runtime.h"
+#include "kroplay/preview/effect_tracker.h"
+#include "kroplay/preview/preview_keys.h"
+#include "kroplay/preview/tuning.h"
+#include "kroplay/record/frame_output.h"
+#include "kroplay/record/progress.h"
+#include "kroplay/record/recorder.h"
+#include "kroplay/record/run_limits.h"
+#include "kroplay/record/script_run.h"
+#include "web/frame_port.h"
+
+namespace {
+
+using namespace kroplay;
+
+std::string last_message;
+
+// Emscripten starts with a umask of 0777, which would give kroplay's output
+// files no permissions at all (mode & ~umask), so that the GIF writer could
+// not reopen its file; the usual 022 instead.
+void umask_for_outputs() {
+  umask(022);
+}
+
+// Thrown through the script to end a run after the frames asked for.
+struct EnoughFrames {};
+
+// A tuning key the user pressed while frame `frame` was on screen.
+struct KeyPress {
+  int64_t frame;
+  PreviewAction action;
+};
+
+// "F:A,F:A": frame numbers and PreviewAction values, in the order pressed.
+std::vector<KeyPress> parse_presses(const std::string &text) {
+  std::vector<KeyPress> presses;
+  std::istringstream in(text);
+  long long frame = 0;
+  int action = 0;
+  char colon = 0, comma = 0;
+  while (in >> frame >> colon >> action) {
+    if (action >= 0 && action <= static_cast<int>(PreviewAction::kToggleKeys))
+      presses.push_back({frame, static_cast<PreviewAction>(action)});
+    in >> comma;
+  }
+  return presses;
+}
+
+// Recording as kroplay does, then the frame to the page. The preview's
+// tuning keys act between frames as in the window: the page runs the script
+// again from the start with every key pressed so far, each after the frame
+// it was pressed on, which gives the frames the window would have shown.
+class PlaygroundSink : public FrameSink {
+ public:
+  PlaygroundSink(ScriptRun &run, Recorder &recorder, std::string name,
+                 std::vector<KeyPress> presses, int64_t stop_after)
+      : run_(run),
+        recorder_(recorder),
+        name_(std::move(name)),
+        presses_(std::move(presses)),
+        stop_after_(stop_after) {}
+
+  void frame_composed(const HostRuntime &runtime) override {
+    recorder_.frame_composed(runtime);
+    std::fflush(stdout);
+    const int64_t number = recorder_.frames() - 1;
+    tracker_.frame_composed();
+    for (const KeyPress &press : presses_)
+      if (press.frame == number) act(press.action);
+    send_title(title(number), call());
+    send_frame(number, runtime.frame(), runtime.width(), runtime.height(),
+               runtime.palette().data());
+    if (stop_after_ > 0 && recorder_.frames() >= stop_after_) throw EnoughFrames{};
+  }
+
+  void function_called(const std::string &name, const int32_t *arguments, int count) override {
+    tracker_.function_called(name, arguments, count);
+  }
+
+ private:
+  void act(PreviewAction action) {
+    switch (action) {
+      case PreviewAction::kPickSpeed:
+        return tuning_.pick(kSpeed);
+      case PreviewAction::kPickFrequency:
+        return tuning_.pick(kFrequency);
+      case PreviewAction::kPickAmplitude:
+        return tuning_.pick(kAmplitude);
+      case PreviewAction::kNextParameter:
+        return tuning_.next_parameter();
+      case PreviewAction::kSwitchEffect:
+        tuning_.switch_effect(tracker_);
+        return;
+      default:
+        if (const std::optional<TuningCall> change = tuning_.change(action, tracker_)) {
+          int32_t result = 0;
+          run_.call(change->name, change->arguments, 2, result);
+        }
+    }
+  }
+
+  // The preview window's title but for its key list, which the page adds.
+  std::string title(int64_t number) const {
+    std::string text = name_ + " - frame " + std::to_string(number);
+    const std::optional<Effect> tuned = tuning_.effect(tracker_);
+    text += " - " + tracker_.describe(tuned.value_or(Effect::kRipple));
+    if (tuned) text += std::string(" - tuning ") + Tuning::name(tuning_.parameter());
+    return text;
+  }
+
+  // The call that reproduces the effect on screen, or "".
+  std::string call() const {
+    const std::optional<Effect> tuned = tuning_.effect(tracker_);
+    return tuned ? tracker_.reproducing_call(*tuned) : std::string();
+  }
+
+  ScriptRun &run_;
+  Recorder &recorder_;
+  std::string name_;
+  std::vector<KeyPress> presses_;
+  int64_t stop_after_;
+  EffectTracker tracker_;
+  Tuning tuning_;
+};
+
+std::vector<std::string> split_lines(const std::string &text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+int run(const std::string &arguments, const std::string &presses, int64_t stop_after) {
+  umask_for_outputs();
+  const Options options = parse_options(split_lines(arguments));
+  const std::string output =
+      options.output.empty() ? default_output(options.script) : options.output;
+  const RunLimits limits(options.max_frames, options.timeout);
+  send_frame_rate(options.fps);
+  Progress progress(stderr, false);
+  ScriptRun script_run(
+      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
+      open_frame_output(output, gif_delay(options.fps), options.scale > 0 ? options.scale : 1,
+                        options.columns, options.gap));
+  script_run.set_print_stream(stderr, nullptr);
+  Recorder recorder(*script_run.output(), options.hash ? stdout : nullptr, progress);
+  recorder.select(options.frames);
+  recorder.set_limits(&limits);
+  if (options.timeout > 0)
+    script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
+  PlaygroundSink sink(script_run, recorder, options.script, parse_presses(presses), stop_after);
+  try {
+    script_run.run(sink);
+  } catch (const EnoughFrames &) {
+  }
+  std::fflush(stdout);
+  if (recorder.frames() > 0) script_run.output()->finish();
+  return script_run.exit_status().value_or(0);
+}
+
+// What the page does with a key's action: "tune" (run again with the key,
+// see PlaygroundSink), "copy" (the reproducing call), "keys" (the key list
+// in the title), "restart", "save" (a PNG of the frame), or "" (nothing).
+const char *page_role(PreviewAction action) {
+  switch (action) {
+    case PreviewAction::kRestart:
+      return "restart";
+    case PreviewAction::kSave:
+      return "save";
+    case PreviewAction::kCopyCall:
+      return "copy";
+    case PreviewAction::kToggleKeys:
+      return "keys";
+    case PreviewAction::kQuit:
+    case PreviewAction::kTogglePause:
+    case PreviewAction::kStep:
+      return "";
+    default:
+      return "tune";
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+// Runs a script as `kroplay ARGUMENTS` would, the arguments one per line,
+// ending it well after `stop_after` frames (0: when the script ends), with
+// the tuning keys `presses` ("F:A,...", see parse_presses). Each frame and
+// its title go to the worker. Returns 0 when the run
+// ended well, the script's os.exit status if it gave one, or -1 with
+// wavefx_message() saying what stopped it, in kroplay's one-line form.
+EMSCRIPTEN_KEEPALIVE int wavefx_run(const char *arguments, const char *presses, double stop_after) {
+  last_message.clear();
+  try {
+    return run(arguments, presses, static_cast<int64_t>(stop_after));
+  } catch (const std::exception &e) {
+    std::fflush(stdout);
+    last_message = one_line(e.what());
+  } catch (...) {
+    last_message = "the run failed";
+  }
+  return -1;
+}
+
+// Writes a `width` x `height` frame of palette indices, with its 768 palette
+// bytes, to `path` as kroplay writes a PNG. Returns 0, or -1 with
+// wavefx_message() saying why not.
+EMSCRIPTEN_KEEPALIVE int wavefx_write_png(const char *path, const uint8_t *pixels, int width,
+                                          int height, const uint8_t *palette) {
+  last_message.clear();
+  try {
+    umask_for_outputs();
+    Palette colours;
+    std::copy(palette, palette + colours.size(), colours.begin());
+    const std::unique_ptr<FrameOutput> output = open_frame_output(path, 1, 1, 0, 0);
+    output->add_frame(pixels, width, height, colours);
+    output->finish();
+    return 0;
+  } catch (const std::exception &e) {
+    last_message = one_line(e.what());
+  }
+  return -1;
+}
+
+// The preview's keys as JSON, in the key table's order:
+// {"keys": [[key, modifier (0 none, 1 Shift, 2 Ctrl), action, label, role]...],
+//  "list": the key list the title shows, "toggle": the key that shows it}.
+EMSCRIPTEN_KEEPALIVE const char *wavefx_keys() {
+  const auto quote = [](const std::string &text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+      if (c == '"' || c == '\\') quoted += '\\';
+      quoted += c;
+    }
+    return quoted + "\"";
+  };
+  last_message = "{\"keys\": [";
+  const char *separator = "";
+  for (const PreviewKey &key : preview_keys()) {
+    last_message += separator + std::string("[") + quote(key.key) + ", " +
+                    std::to_string(static_cast<int>(key.modifier)) + ", " +
+                    std::to_string(static_cast<int>(key.action)) + ", " + quote(key.label) + ", " +
+                    quote(page_role(key.action)) + "]";
+    separator = ", ";
+  }
+  last_message += "], \"list\": " + quote(keys_for_title()) +
+                  ", \"toggle\": " + quote(key_for(PreviewAction::kToggleKeys)) + "}";
+  return last_message.c_str();
+}
+
+// What stopped the last run; "" if it ended well.
+EMSCRIPTEN_KEEPALIVE const char *wavefx_message() {
+  return last_message.c_str();
+}
+
+}  // extern "C"

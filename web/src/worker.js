@@ -1,0 +1,121 @@
+// Runs the WebAssembly module away from the page: however long a script
+// computes, the page stays responsive, and Stop terminates this worker.
+// A run takes a fresh worker; the page keeps one more for PNG pictures and
+// the key table (a worker that does not run scripts may serve many).
+//
+// In:  {type: 'run', script, name, args, live, stopAfter, presses, resumeAt}
+//      (presses: the tuning keys, "F:A,..."; a live run shows and paces
+//      frames from resumeAt on, computing the ones before at full speed)
+//      {type: 'png', pixels, width, height, palette}
+// Out: {type: 'hashes', lines}  the `kroplay --hash` lines, in batches
+//      {type: 'print', line}    the script's own output
+//      {type: 'frame', number, width, height, pixels, palette, title, call}
+//                               live runs: the frame, the preview's title
+//                               and the call that reproduces the effect
+//      {type: 'keys', keys}     the preview's key table (wavefx_keys)
+//      {type: 'end', status, message, gif, frames, seconds}
+//      {type: 'png', data, message}
+importScripts('wavefx.js');
+
+// Live runs keep the script's frame rate: the worker waits out each frame's
+// slot here (a plain static server gives no cross-origin isolation, so
+// Atomics.wait is not available to sleep in).
+function pacer(fps) {
+  const period = 1000 / fps;
+  let due = 0;
+  return () => {
+    if (due === 0) due = performance.now();
+    due += period;
+    while (performance.now() < due) {}
+  };
+}
+
+// The module is made as soon as the worker starts, so that a page holding a
+// spare worker starts its next run without waiting for it. Its callbacks go
+// to the run in progress.
+let current = null;
+const ready = createWavefx({
+  print: (line) => current.print(line),
+  printErr: (line) => postMessage({type: 'print', line}),
+  onTitle: (title, call) => current.onTitle(title, call),
+  onFrameRate: (fps) => current.onFrameRate(fps),
+  onFrame: (...frame) => current.onFrame(...frame),
+});
+
+async function run(job) {
+  let hashes = [];
+  let frames = 0;
+  let pace = () => {};
+  let title = '', call = '';
+  const flush = () => {
+    if (hashes.length) postMessage({type: 'hashes', lines: hashes});
+    hashes = [];
+  };
+  const module = await ready;
+  current = {
+    print: (line) => {
+      hashes.push(line);
+      if (hashes.length >= 200) flush();
+    },
+    onTitle: (text, reproducing) => {
+      title = text;
+      call = reproducing;
+    },
+    onFrameRate: (fps) => {
+      if (job.live) pace = pacer(fps);
+    },
+    onFrame: (number, pixels, width, height, palette) => {
+      frames = number + 1;
+      if (!job.live || number < (job.resumeAt || 0)) return;
+      flush();
+      const frame = module.HEAPU8.slice(pixels, pixels + width * height);
+      const colours = module.HEAPU8.slice(palette, palette + 768);
+      postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours,
+                   title, call}, [frame.buffer, colours.buffer]);
+      pace();
+    },
+  };
+  // The script and the recording in a folder of their own, the working one.
+  module.FS.mkdir('/run');
+  module.FS.chdir('/run');
+  module.FS.writeFile(job.name, job.script);
+  const started = performance.now();
+  const status = module.ccall('wavefx_run', 'number', ['string', 'string', 'number'],
+                              [job.args.join('\n'), job.presses || '', job.stopAfter || 0]);
+  const seconds = (performance.now() - started) / 1000;
+  flush();
+  const message = module.UTF8ToString(module.ccall('wavefx_message', 'number', [], []));
+  let gif = null;
+  try {
+    gif = module.FS.readFile('recording.gif');
+  } catch (e) {
+    gif = null;  // no frames, no recording
+  }
+  postMessage({type: 'end', status, message, gif, frames, seconds}, gif ? [gif.buffer] : []);
+}
+
+async function keys() {
+  const m = await ready;
+  const text = m.UTF8ToString(m.ccall('wavefx_keys', 'number', [], []));
+  postMessage({type: 'keys', keys: JSON.parse(text)});
+}
+
+async function png(job) {
+  const m = await ready;
+  const pixels = m._malloc(job.pixels.length), palette = m._malloc(768);
+  m.HEAPU8.set(job.pixels, pixels);
+  m.HEAPU8.set(job.palette, palette);
+  const status = m.ccall('wavefx_write_png', 'number',
+                         ['string', 'number', 'number', 'number', 'number'],
+                         ['/frame.png', pixels, job.width, job.height, palette]);
+  m._free(pixels);
+  m._free(palette);
+  if (status !== 0) {
+    postMessage({type: 'png', message: m.UTF8ToString(m.ccall('wavefx_message', 'number', [], []))});
+    return;
+  }
+  const data = m.FS.readFile('/frame.png');
+  postMessage({type: 'png', data}, [data.buffer]);
+}
+
+onmessage = (event) => ({png, keys, run})[event.data.type](event.data);
