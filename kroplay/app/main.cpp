@@ -12,6 +12,7 @@
 #include <lua.hpp>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,14 @@
 #include "kroplay/preview/preview_keys.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/process_end.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
 #include "kroplay/record/run_limits.h"
+#include "kroplay/record/run_watchdog.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/record/seamless_loop.h"
+#include "kroplay/script/child_processes.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -43,10 +47,16 @@ using namespace kroplay;
 // An interrupted run says where it stopped and leaves no temporary file
 // behind.
 void on_fatal_signal(int signal) {
+  end_child_processes();
   report_interrupt(is_broken_pipe_signal(signal));
   remove_pending_temp_file();
   std::signal(signal, SIG_DFL);
   std::raise(signal);
+}
+
+// A write past the file size limit (ulimit -f).
+void on_size_limit(int) {
+  end_process_now("kroplay: the file size limit was reached; nothing written\n", kExitRunFailed);
 }
 
 void remove_temp_file_at_exit() {
@@ -102,6 +112,13 @@ int play(const Options &options, const std::string &output) {
                  options.fps, delay, 100.0 / delay);
 
   const RunLimits limits(options.max_frames, options.timeout);
+  // Whatever the script does, even while it loads, the run ends soon after
+  // its time is up.
+  std::optional<RunWatchdog> watchdog;
+  if (limits.timed())
+    watchdog.emplace(limits.deadline(), [line = "kroplay: " + limits.timeout_message() + "\n"] {
+      end_process_now(line.c_str(), kExitRunFailed);
+    });
   // Before the output: opening a FIFO waits for a reader, and an interrupt
   // then says so.
   Progress progress(stderr, Progress::stderr_is_terminal());
@@ -129,20 +146,26 @@ int play(const Options &options, const std::string &output) {
   if (options.timeout > 0)
     run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
   run.run(recorder);
+  if (watchdog) watchdog->disarm();
   progress.finish();
 
-  if (options.hash && (std::fflush(stdout) != 0 || std::ferror(stdout)))
-    throw OutputError("cannot write the frame hashes to standard output");
+  const bool stdout_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
   if (recorder.frames() == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
                  one_line(output_name(output)).c_str());
-    return run.exit_status().value_or(kExitDone);
+  } else {
+    check_selection(options, recorder.frames());
+    out.finish();
+    if (seamless != nullptr) std::fprintf(stderr, "kroplay: %s\n", seamless->report().c_str());
+    std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
+                 out.summary().c_str());
   }
-  check_selection(options, recorder.frames());
-  out.finish();
-  if (seamless != nullptr) std::fprintf(stderr, "kroplay: %s\n", seamless->report().c_str());
-  std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
-               out.summary().c_str());
+  // A reader of stdout that went away early costs what went there, not
+  // the output.
+  if (stdout_failed)
+    throw OutputError(std::string("cannot write ") +
+                      (options.hash ? "the frame hashes" : "the script's printed text") +
+                      " to standard output (closed early?)");
   return run.exit_status().value_or(kExitDone);
 }
 
@@ -162,6 +185,7 @@ int fail(int code, const std::string &message) {
 
 int main(int argc, char **argv) {
   from_desktop = leave_desktop_console();
+  fill_standard_descriptors();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   Options options;
   try {
@@ -193,6 +217,10 @@ int main(int argc, char **argv) {
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
   on_interrupt_signals(on_fatal_signal);
+  on_size_limit_signal(on_size_limit);
+  // A closed stdout is then reported after the output file is written.
+  if (!is_standard_output(output) && target_kind(output) == TargetKind::kReplaceable)
+    ignore_broken_pipes();
   // Whatever leaves through exit(), past every destructor, still removes it.
   std::atexit(remove_temp_file_at_exit);
 

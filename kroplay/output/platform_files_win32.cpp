@@ -14,7 +14,11 @@ namespace kroplay {
 
 int create_unique_file(char *name) {
   const int fd = mkstemp(name);
-  if (fd >= 0) _setmode(fd, _O_BINARY);  // bytes as written, no CR added
+  if (fd < 0) return fd;
+  _setmode(fd, _O_BINARY);  // bytes as written, no CR added
+  // Child processes of the script do not inherit it (an open handle would
+  // keep it from being removed).
+  SetHandleInformation(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), HANDLE_FLAG_INHERIT, 0);
   return fd;
 }
 
@@ -38,6 +42,22 @@ bool replace_file(const char *from, const char *to) {
 
 void on_interrupt_signals(void (*handler)(int)) {
   for (int signal : {SIGINT, SIGTERM}) std::signal(signal, handler);
+}
+
+void on_size_limit_signal(void (*)(int)) {}
+
+void ignore_broken_pipes() {}
+
+void fill_standard_descriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (_get_osfhandle(fd) != -1) continue;
+    // A read-only NUL: writes to it fail as to a closed stream.
+    const int null = _open("NUL", _O_RDONLY | _O_BINARY);
+    if (null >= 0 && null != fd) {
+      _dup2(null, fd);
+      _close(null);
+    }
+  }
 }
 
 bool is_broken_pipe_signal(int signal) {

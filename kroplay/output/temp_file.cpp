@@ -20,6 +20,8 @@ namespace {
 // handler may not allocate.
 char pending_path[4096];
 volatile std::sig_atomic_t pending = 0;
+// Its descriptor, closed before the removal: Windows removes no open file.
+volatile std::sig_atomic_t pending_fd = -1;
 
 constexpr char kSuffix[] = ".XXXXXX";
 constexpr size_t kSuffixBytes = sizeof kSuffix - 1;
@@ -61,6 +63,7 @@ TempFile::TempFile(const std::string &target) : target_(target) {
   path_ = name.data();
   if (!pending && path_.size() < sizeof pending_path) {
     std::memcpy(pending_path, path_.c_str(), path_.size() + 1);
+    pending_fd = fd_;
     pending = 1;
   }
 }
@@ -89,7 +92,10 @@ void TempFile::commit() {
 }
 
 void remove_pending_temp_file() {
-  if (pending) unlink(pending_path);
+  if (pending) {
+    if (pending_fd >= 0) close(pending_fd);
+    unlink(pending_path);
+  }
   pending = 0;
 }
 

@@ -41,7 +41,8 @@ class TempFile {
   bool committed_ = false;
 };
 
-// Removes the pending temporary file, if any. Safe in a signal handler.
+// Closes and removes the pending temporary file, if any, as kroplay ends.
+// Safe in a signal handler and on any thread.
 void remove_pending_temp_file();
 
 }  // namespace kroplay

@@ -1,7 +1,5 @@
 #include "kroplay/preview/window_mode.h"
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -9,10 +7,10 @@
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/plugin_loader.h"
-#include "kroplay/output/temp_file.h"
 #include "kroplay/preview/preview_session.h"
 #include "kroplay/preview/preview_window.h"
 #include "kroplay/preview/responsive_run.h"
+#include "kroplay/record/process_end.h"
 #include "kroplay/script/script_api.h"
 
 namespace kroplay {
@@ -35,10 +33,7 @@ void run_window(const Options &options, const std::function<void(const std::stri
   if (options.quit_after > 0)
     limits.quit_at = std::chrono::steady_clock::now() + std::chrono::seconds(options.quit_after);
   limits.abandon = [] {
-    static const char kNote[] = "kroplay: the script does not stop; quitting without it\n";
-    remove_pending_temp_file();
-    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kNote, sizeof kNote - 1);
-    _exit(kExitDone);
+    end_process_now("kroplay: the script does not stop; quitting without it\n", kExitDone);
   };
   run_responsive(
       window,

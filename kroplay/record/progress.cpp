@@ -76,4 +76,9 @@ void report_interrupt(bool broken_pipe) {
   write_text(tail, sizeof tail - 1);
 }
 
+void report_stop(const char *line) {
+  if (line_shown.exchange(false)) write_text(kClearLine, sizeof kClearLine - 1);
+  write_text(line, std::strlen(line));
+}
+
 }  // namespace kroplay

@@ -40,6 +40,11 @@ void clear_progress_line();
 // that the output pipe closed) to stderr. Safe in a signal handler.
 void report_interrupt(bool broken_pipe);
 
+// Clears the counter line if it is showing and writes `line` (ending in a
+// new line) to stderr, whoever holds stderr's stdio lock. Safe in a signal
+// handler and on any thread.
+void report_stop(const char *line);
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_PROGRESS_H

@@ -1,7 +1,5 @@
 #include "kroplay/record/run_limits.h"
 
-#include <string>
-
 namespace kroplay {
 
 RunLimits::RunLimits(int64_t max_frames, int timeout_seconds)
@@ -17,9 +15,12 @@ void RunLimits::check_frames(int64_t frames) const {
 }
 
 void RunLimits::check_time() const {
-  if (timeout_seconds_ > 0 && std::chrono::steady_clock::now() >= deadline_)
-    throw LimitError("the script ran longer than " + std::to_string(timeout_seconds_) +
-                     " s and was stopped (--timeout SECS to change, 0 for no limit)");
+  if (timed() && std::chrono::steady_clock::now() >= deadline_) throw LimitError(timeout_message());
+}
+
+std::string RunLimits::timeout_message() const {
+  return "the script ran longer than " + std::to_string(timeout_seconds_) +
+         " s and was stopped (--timeout SECS to change, 0 for no limit)";
 }
 
 }  // namespace kroplay

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace kroplay {
 
@@ -29,6 +30,12 @@ class RunLimits {
   void check_frames(int64_t frames) const;
   // Throws LimitError if the time is up.
   void check_time() const;
+
+  // No time limit, or the moment the time is up.
+  bool timed() const { return timeout_seconds_ > 0; }
+  std::chrono::steady_clock::time_point deadline() const { return deadline_; }
+  // What a run stopped by the time limit says.
+  std::string timeout_message() const;
 
  private:
   int64_t max_frames_;

@@ -15,6 +15,8 @@
 #include "kroplay/overlay/pixel_font.h"
 #include "kroplay/picture/picture_file.h"
 #include "kroplay/picture/regular_file.h"
+#include "kroplay/script/child_processes.h"
+#include "kroplay/script/lua_guards.h"
 #include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
@@ -436,6 +438,8 @@ ScriptApi::ScriptApi(HostRuntime &runtime, FrameSink &sink)
   api_slot(lua_) = this;
   luaL_openlibs(lua_);
   allow_text_chunks_only(lua_);
+  guard_lua_weak_spots(lua_);
+  keep_child_processes(lua_);
   const std::pair<const char *, lua_CFunction> functions[] = {
       {"frame", Bindings::frame},
       {"screen", Bindings::screen},
@@ -475,6 +479,7 @@ ScriptApi::~ScriptApi() {
 void ScriptApi::close() {
   if (lua_ == nullptr) return;
   ended_ = true;
+  mark_lua_stack_base();
   lua_close(lua_);
   lua_ = nullptr;
 }
@@ -541,6 +546,7 @@ void ScriptApi::run() {
   // The loaded chunk is on top; the message handler goes beneath it.
   lua_pushcfunction(lua_, Bindings::message_handler);
   lua_insert(lua_, -2);
+  mark_lua_stack_base();
   const int status = lua_pcall(lua_, 0, 0, -2);
   if (fatal_) std::rethrow_exception(fatal_);
   if (status != LUA_OK && !stopped_) {
@@ -572,6 +578,7 @@ void ScriptApi::set_watchdog(std::function<void()> check, int instructions) {
 void ScriptApi::set_print_stream(std::FILE *out, std::function<void()> before) {
   print_out_ = out;
   before_print_ = std::move(before);
+  send_child_output_to_stderr(out == stderr);
   // io.write writes to the default output; io.stdout is what scripts name.
   if (out != stderr) return;
   if (lua_getglobal(lua_, "io") != LUA_TTABLE) {

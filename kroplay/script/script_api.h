@@ -109,8 +109,9 @@ class ScriptApi {
   void set_watchdog(std::function<void()> check, int instructions);
 
   // print writes to `out` (stdout at first), after calling `before` (if
-  // set). With `out` stderr, io.write and io.stdout go there too, so that
-  // stdout carries only machine output.
+  // set). With `out` stderr, io.write, io.stdout and the standard output
+  // of child processes go there too, so that stdout carries only machine
+  // output.
   void set_print_stream(std::FILE *out, std::function<void()> before);
   // The status the script asked for with os.exit (true 0, false 1), if it
   // called it.
