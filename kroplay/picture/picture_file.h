@@ -26,7 +26,7 @@ inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 Picture read_picture(const std::string &path, const std::string &folder = "");
 
 struct LoadedBackground {
-  std::vector<uint8_t> pixels;  // width x height, as asked for
+  std::vector<uint8_t> pixels;   // width x height, as asked for
   std::vector<uint8_t> colours;  // RGB triples of the picture's colour table, at most 256
 };
 

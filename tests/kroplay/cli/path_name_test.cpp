@@ -1,8 +1,8 @@
 // The folder part of a path, which the plug-in's default path is built
 // from: the root kept, and only this platform's separators splitting it.
-#include <gtest/gtest.h>
-
 #include "kroplay/cli/path_name.h"
+
+#include <gtest/gtest.h>
 
 TEST(PathName, FolderOfSplitsAtThisPlatformsLastSeparator) {
   EXPECT_EQ("dir/sub", kroplay::folder_of("dir/sub/kroplay"));
