@@ -37,6 +37,25 @@ std::vector<char> temporary_name(const std::string &target, size_t keep) {
   return name;
 }
 
+// Creates the file from `name` as create_unique_file does. The first such
+// file is created in place in `pending_path`, noted before it exists: a
+// signal, on whichever thread it lands, then never finds it created but not
+// yet noted.
+int create_noted_file(std::vector<char> &name) {
+  if (pending || name.size() > sizeof pending_path) return create_unique_file(name.data());
+  std::memcpy(pending_path, name.data(), name.size());
+  pending_fd = -1;
+  pending = 1;
+  const int fd = create_unique_file(pending_path);
+  if (fd < 0) {
+    pending = 0;
+    return fd;
+  }
+  pending_fd = fd;
+  std::memcpy(name.data(), pending_path, name.size());
+  return fd;
+}
+
 std::string failure(const std::string &target, int error) {
   return "cannot write '" + target + "': " + std::strerror(error);
 }
@@ -48,7 +67,7 @@ TempFile::TempFile(const std::string &target) : target_(target) {
   if (stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
     throw OutputError(failure(target, EISDIR));
   std::vector<char> name = temporary_name(target, target.size());
-  fd_ = create_unique_file(name.data());
+  fd_ = create_noted_file(name);
   // A name within a byte or seven of the longest a folder allows has no
   // room for the suffix: the temporary name gives up that many bytes of
   // it, so that it is no longer than the target's.
@@ -57,22 +76,19 @@ TempFile::TempFile(const std::string &target) : target_(target) {
   const size_t shorter = target.size() - std::min(target.size(), kSuffixBytes);
   if (fd_ < 0 && errno == ENAMETOOLONG && shorter > name_start) {
     name = temporary_name(target, shorter);
-    fd_ = create_unique_file(name.data());
+    fd_ = create_noted_file(name);
   }
   if (fd_ < 0) throw OutputError(failure(target, errno));
   path_ = name.data();
-  if (!pending && path_.size() < sizeof pending_path) {
-    std::memcpy(pending_path, path_.c_str(), path_.size() + 1);
-    pending_fd = fd_;
-    pending = 1;
-  }
 }
 
 TempFile::~TempFile() {
   if (fd_ >= 0) close(fd_);
   if (committed_) return;
-  if (pending && path_ == pending_path) pending = 0;
+  // Removed before it is forgotten, so that a signal between the two finds
+  // nothing left to remove rather than a file no longer noted.
   unlink(path_.c_str());
+  if (pending && path_ == pending_path) pending = 0;
 }
 
 int TempFile::take_descriptor() {
