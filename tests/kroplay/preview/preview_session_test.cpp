@@ -414,17 +414,20 @@ TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) 
                                     {A::kPickAmplitude, A::kDouble},
                                     {A::kHalve, A::kDown},
                                     {A::kDownTen},
+                                    {A::kDownTen, A::kHalve, A::kUpTen},
                                     {A::kNextParameter, A::kHalve},
-                                    {A::kDownTen, A::kHalve, A::kHalve, A::kHalve},
                                     {A::kSwitchEffect, A::kPickSpeed, A::kUp}},
                                    2);
   std::fclose(hashes);
   // The same calls, made by a script after the same frames.
   const char *calls[] = {
-      "CHANGE_RVAL(6, 0)", "CHANGE_RVAL(20, 1)", "CHANGE_RVAL(40, 2)",
-      "CHANGE_RVAL(20, 2) CHANGE_RVAL(19, 2)", "CHANGE_RVAL(9, 2)", "CHANGE_RVAL(3, 0)",
-      // Halving goes towards zero, down to it.
-      "CHANGE_RVAL(-7, 0) CHANGE_RVAL(-3, 0) CHANGE_RVAL(-1, 0) CHANGE_RVAL(0, 0)",
+      "CHANGE_RVAL(6, 0)",
+      "CHANGE_RVAL(20, 1)",
+      "CHANGE_RVAL(40, 2)",
+      "CHANGE_RVAL(20, 2) CHANGE_RVAL(19, 2)",
+      "CHANGE_RVAL(9, 2)",
+      "CHANGE_RVAL(-1, 2) CHANGE_RVAL(0, 2) CHANGE_RVAL(10, 2)",  // halved towards zero
+      "CHANGE_RVAL(3, 0)",
       "CHANGE_DVAL(5, 0)"};
   ASSERT_EQ(tuned.tuned_after.size(), std::size(calls));
   std::string reference =
