@@ -228,7 +228,7 @@ TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError)
     return std::nullopt;
   });
   EXPECT_EQ(session.runs(), 3);
-  ASSERT_EQ(display.shown.size(), 7u);
+  ASSERT_EQ(display.shown.size(), 5u);
   EXPECT_EQ(good_frames, 5u);
   EXPECT_EQ(display.shown[1].pixels, std::vector<uint8_t>(16 * 8, 3));
   EXPECT_EQ(display.shown[4].pixels[8], 7);
