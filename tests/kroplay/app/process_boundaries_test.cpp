@@ -117,17 +117,37 @@ TEST(KroplayProcess, ChildProcessesKeepOffAStdoutThatCarriesData) {
 
 TEST(KroplayProcess, EverySignalThatEndsARunRemovesItsOutput) {
   TempDir dir;
-  dir.write("endless.lua", "while true do frame() end\n");
+  // Its line on stderr comes after the output is opened and the handlers
+  // are in place; the signal waits for it (at most ten seconds). The shell's
+  // own notes go nowhere.
+  dir.write("endless.lua", "io.stderr:write('running\\n') while true do frame() end\n");
   for (int signal :
        {SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF}) {
     SCOPED_TRACE(signal);
     const ProgramRun run =
-        shell(dir, "$P endless.lua --max-frames 0 --timeout 20 & sleep 0.5; kill -" +
-                       std::to_string(signal) + " $!; wait $!");
+        shell(dir,
+              "exec 3>&2 2>/dev/null; $P endless.lua --max-frames 0 --timeout 20 2>err 3>&- & "
+              "for i in {1..1000}; do grep -q running err && break; sleep 0.01; done; kill -" +
+                  std::to_string(signal) + " $!; wait $!; s=$?; cat err >&3; rm err; exit $s");
     EXPECT_EQ(128 + signal, run.status);
-    EXPECT_EQ(0u, run.err.find("kroplay: interrupted at frame ")) << run.err;
+    EXPECT_EQ(0u, run.err.find("running\nkroplay: interrupted at frame ")) << run.err;
     EXPECT_EQ(std::vector<std::string>{"endless.lua"}, dir.entries());
   }
+  // A reader of standard output that leaves early: the scratch file in
+  // TMPDIR goes too. Noise: far more GIF than a pipe holds.
+  dir.write("big.lua",
+            "screen(256, 256) local n = 1\n"
+            "for f = 1, 4 do\n"
+            "  for i = 0, 65535 do n = n * 75 % 65537 rect(i % 256, i // 256, 1, 1, n % 256) end\n"
+            "  frame()\n"
+            "end\n");
+  const ProgramRun piped =
+      shell(dir,
+            "mkdir scratch; TMPDIR=$PWD/scratch $K big.lua -o - | head -c 10 >/dev/null; "
+            "s=${PIPESTATUS[0]}; rmdir scratch && exit $s");
+  EXPECT_EQ(128 + SIGPIPE, piped.status) << piped.err;
+  EXPECT_EQ((std::vector<std::string>{"big.lua", "endless.lua"}), dir.entries());
+  std::remove(dir.file("big.lua").c_str());
   // Frames that differ, so that the file grows past the limit.
   dir.write("endless.lua", "screen(64, 64) for i = 1, 1e9 do FILL(i % 7) frame() end\n");
   const ProgramRun run = shell(dir, "ulimit -f 20; $K endless.lua --max-frames 0");

@@ -157,6 +157,13 @@ TEST(Options, OutputSelectionScaleAndLimits) {
   EXPECT_EQ(0, o.max_frames);
   EXPECT_EQ(0, o.timeout);
   EXPECT_EQ(1, o.frames.step);
+  // Each whole number takes the top of its range, however many digits it has.
+  for (const kroplay::OptionRow &row : kroplay::option_table()) {
+    if (row.kind != kroplay::ValueKind::kWholeNumber) continue;
+    Options top;
+    const std::string high = std::to_string(row.high);
+    EXPECT_NO_THROW(kroplay::apply_option(row, row.name, high, top)) << row.name << " " << high;
+  }
   const Options single = parse_options({"--frames=0"});
   EXPECT_EQ(0, single.frames.first);
   EXPECT_EQ(0, single.frames.last);

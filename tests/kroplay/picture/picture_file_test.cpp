@@ -199,6 +199,15 @@ TEST(PictureFile, IndexedPngsOfEveryDepthGiveTheirIndicesColoursAndTransparency)
         expected.push_back(static_cast<uint8_t>(i < 0 ? 1 : i % colours));
       EXPECT_EQ(expected, loaded.pixels);
     }
+  // Partly transparent entries only: no colour is left undrawn.
+  PngToWrite opaque;
+  opaque.width = 2;
+  opaque.height = 1;
+  opaque.pixels = {0, 1};
+  opaque.palette = {1, 2, 3, 4, 5, 6};
+  opaque.alphas = {255, 128};
+  ASSERT_EQ("", write_png(dir.file("opaque.png"), opaque));
+  EXPECT_EQ(-1, kroplay::read_picture("opaque.png", dir.path()).transparent);
 }
 
 TEST(PictureFile, OtherPngsAndMissingFilesSayWhatToDo) {

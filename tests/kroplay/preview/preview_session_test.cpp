@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 
@@ -241,8 +242,8 @@ TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError)
 
 TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
   // A picture of one colour, saved as editors do: whole, under a new name.
-  const auto save_picture = [&](uint8_t colour) {
-    GifWriter picture(dir_ + "/tile.gif", 2);
+  const auto save_picture = [&](const std::string &name, uint8_t colour) {
+    GifWriter picture(dir_ + "/" + name, 2);
     const std::vector<uint8_t> pixels(16 * 8, colour);
     picture.add_frame(pixels.data(), 16, 8, default_palette());
     picture.finish();
@@ -251,9 +252,12 @@ TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
     std::ofstream(dir_ + "/shade.lua.new") << text;
     ASSERT_EQ(std::rename((dir_ + "/shade.lua.new").c_str(), (dir_ + "/shade.lua").c_str()), 0);
   };
-  save_picture(6);
+  save_picture("tile.gif", 6);
+  save_picture("sprite.gif", 1);
   save_module("return 2 +\n");  // fails to compile: the run ends in an error
-  write_script("load_background('tile.gif')\nframe()\nFILL((require('shade')))\nframe()\n");
+  write_script(
+      "load_background('tile.gif')\nload_picture('sprite.gif')\nframe()\n"
+      "FILL((require('shade')))\nframe()\n");
   ScriptedDisplay display;
   PreviewSession session(options_, display, messages_, nullptr);
   int stage = 0;
@@ -263,14 +267,17 @@ TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
       save_module("return 5\n");
       stage = 1;
     } else if (stage == 1 && ended) {
-      save_picture(7);
+      save_picture("tile.gif", 7);
       stage = 2;
     } else if (stage == 2 && ended && session.runs() == 3) {
+      save_picture("sprite.gif", 2);
+      stage = 3;
+    } else if (stage == 3 && ended && session.runs() == 4) {
       return PreviewAction::kQuit;
     }
     return std::nullopt;
   });
-  ASSERT_EQ(display.shown.size(), 5u);
+  ASSERT_EQ(display.shown.size(), 7u);
   EXPECT_EQ(display.shown[2].pixels, std::vector<uint8_t>(16 * 8, 5));
   // The GIF writer renumbers colours: the saved picture's shows as colour 7.
   EXPECT_EQ(colour_at(display.shown[3].palette, display.shown[3].pixels[0]),
@@ -278,6 +285,7 @@ TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
   const std::string text = messages();
   EXPECT_NE(text.find(dir_ + "/shade.lua changed; restarting"), std::string::npos) << text;
   EXPECT_NE(text.find(dir_ + "/tile.gif changed; restarting"), std::string::npos) << text;
+  EXPECT_NE(text.find(dir_ + "/sprite.gif changed; restarting"), std::string::npos) << text;
 }
 
 TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
@@ -406,20 +414,26 @@ TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) 
                                     {A::kPickAmplitude, A::kDouble},
                                     {A::kHalve, A::kDown},
                                     {A::kDownTen},
+                                    {A::kDownTen, A::kHalve, A::kUpTen},
                                     {A::kNextParameter, A::kHalve},
                                     {A::kSwitchEffect, A::kPickSpeed, A::kUp}},
                                    2);
   std::fclose(hashes);
   // The same calls, made by a script after the same frames.
-  const char *calls[] = {"CHANGE_RVAL(6, 0)",  "CHANGE_RVAL(20, 1)",
-                         "CHANGE_RVAL(40, 2)", "CHANGE_RVAL(20, 2) CHANGE_RVAL(19, 2)",
-                         "CHANGE_RVAL(9, 2)",  "CHANGE_RVAL(3, 0)",
-                         "CHANGE_DVAL(5, 0)"};
-  ASSERT_EQ(tuned.tuned_after.size(), 7u);
+  const char *calls[] = {
+      "CHANGE_RVAL(6, 0)",
+      "CHANGE_RVAL(20, 1)",
+      "CHANGE_RVAL(40, 2)",
+      "CHANGE_RVAL(20, 2) CHANGE_RVAL(19, 2)",
+      "CHANGE_RVAL(9, 2)",
+      "CHANGE_RVAL(-1, 2) CHANGE_RVAL(0, 2) CHANGE_RVAL(10, 2)",  // halved towards zero
+      "CHANGE_RVAL(3, 0)",
+      "CHANGE_DVAL(5, 0)"};
+  ASSERT_EQ(tuned.tuned_after.size(), std::size(calls));
   std::string reference =
       std::string(kStripes) + "START_DISTORT(4, 7, 3)\nSTART_RIPPLE(5, 10, 20)\n";
   size_t frames = 0;
-  for (size_t i = 0; i < 7; ++i) {
+  for (size_t i = 0; i < std::size(calls); ++i) {
     reference += "frame(" + std::to_string(tuned.tuned_after[i] + 1 - frames) + ")\n";
     frames = tuned.tuned_after[i] + 1;
     reference += std::string(calls[i]) + "\n";

@@ -81,7 +81,7 @@ window_shows() {
 }
 
 if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ] || [ "$mode" = tune ]; then
-  tools=(xvfb-run Xvfb xauth import convert compare identify)
+  tools=(Xvfb import convert compare identify)
   [ "$mode" = tune ] && tools+=(xdotool)
   for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
@@ -94,10 +94,19 @@ if [ "$mode" = screenshot ] || [ "$mode" = reload ] || [ "$mode" = quit ] || [ "
   work=$(mktemp -d /tmp/kroplay-window-XXXXXX)
   trap 'rm -rf "$work"' EXIT
   cd "$work" || exit 1
-  # A server number from the process id makes collisions between parallel
-  # runs unlikely.
-  xvfb-run -a -n $((100 + $$ % 500)) -s "-screen 0 1024x768x24" \
-    bash "$self" "inner-$mode" "$kroplay" "$scripts"
+  # Xvfb takes the first display number no other X server holds and says
+  # which (-displayfd): no number chosen here can collide with a server
+  # started meanwhile.
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>display.number 2>xvfb.err &
+  server=$!
+  trap 'kill "$server" 2>/dev/null; wait "$server"; rm -rf "$work"' EXIT
+  for _ in $(seq 100); do
+    grep -q '^[0-9][0-9]*$' display.number && break
+    kill -0 "$server" 2>/dev/null || fail "Xvfb did not start: $(cat xvfb.err)"
+    sleep 0.1
+  done
+  grep -q '^[0-9][0-9]*$' display.number || fail "Xvfb named no display within 10 s"
+  DISPLAY=:$(cat display.number) bash "$self" "inner-$mode" "$kroplay" "$scripts"
   exit $?
 fi
 

@@ -69,6 +69,17 @@ TEST(KroplaySeamless, EndsWhereTheSuccessorIsMostLikeTheFirstFrame) {
                                  "frame 34 to 4 changes 1 pixel,"))
       << stepped.err;
 
+  // Nine frames, k[11..19]: their last quarter is three frames, whose
+  // successors are most like the first (k 5) at k[18], frame 22 + 14; the
+  // ten pixels the six steps change round to 2 on average.
+  const ProgramRun nine =
+      run_kroplay(dir, "loop.lua --size 8x1 --frames 22..38/2 --seamless -o nine.gif");
+  ASSERT_EQ(0, nine.status) << nine.err;
+  EXPECT_EQ(0u, nine.err.find("kroplay: --seamless: frames 22..34 of 22..38 loop; the wrap from "
+                              "frame 34 to 22 changes 4 pixels, the steps inside 2 on average "
+                              "and 3 at most\n"))
+      << nine.err;
+
   TempDir elsewhere;
   const ProgramRun few = run_kroplay(
       elsewhere, "'" + dir.file("loop.lua") + "' --size 8x1 --frames 0..6/2 --seamless");

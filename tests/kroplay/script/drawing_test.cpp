@@ -35,7 +35,7 @@ TEST(KroplayDrawing, SpritesRectsAndTextCoverTheEffectForOneFrameCall) {
       "assert(ship.width == 3 and ship.height == 2)\n"
       "rect(-3, 5, 5, 9, 200)\n"
       "sprite(ship, 7, -1)\n"
-      "text(2, 1, '|', 201)\n"
+      "text(2, -8, '\\n|', 201)\n"  // the line after the new line starts at y 1
       "frame(2)\n"
       "assert(pixel(7, 0) == 43 and pixel(0, 7) == 200 and pixel(4, 3) == 201)\n"
       "frame()\n";
