@@ -17,6 +17,7 @@
 #include "kroplay/picture/regular_file.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
+#include "kroplay/script/module_search.h"
 #include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
