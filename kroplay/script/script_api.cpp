@@ -18,6 +18,7 @@
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
 #include "kroplay/script/module_search.h"
+#include "kroplay/script/script_file.h"
 #include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
@@ -507,7 +508,7 @@ void ScriptApi::load_status(int status) {
 }
 
 void ScriptApi::load_file(const std::string &path) {
-  const int status = luaL_loadfilex(lua_, path.c_str(), kTextOnly);
+  const int status = load_script_file(lua_, path, kTextOnly);
   // Lua's refusal of a binary chunk does not name the file.
   if (status == LUA_ERRSYNTAX && std::strncmp(lua_tostring(lua_, -1), "attempt to load", 15) == 0) {
     lua_pushfstring(lua_, "%s: %s", path.c_str(), lua_tostring(lua_, -1));
