@@ -8,11 +8,21 @@
 #include <thread>
 
 #include "kroplay/app/desktop_start.h"
+#include "kroplay/output/wide_names_win32.h"
 
 namespace kroplay {
 namespace {
 
 constexpr UINT kErrorBoxStyle = MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST;
+
+// A message box with `message`, wide: it shows any name on any Windows.
+void show_box(const std::string &message) {
+  std::wstring text;
+  if (wide_name(message, text))
+    MessageBoxW(nullptr, text.c_str(), L"kroplay", kErrorBoxStyle);
+  else
+    MessageBoxA(nullptr, message.c_str(), "kroplay", kErrorBoxStyle);
+}
 
 // A box shown by show_error_box_later is open.
 std::atomic<bool> later_box_open{false};
@@ -27,7 +37,7 @@ bool leave_desktop_console() {
 }
 
 void show_error_box(const std::string &message) {
-  MessageBoxA(nullptr, message.c_str(), "kroplay", kErrorBoxStyle);
+  show_box(message);
 }
 
 void show_error_box_later(const std::string &message) {
@@ -35,7 +45,7 @@ void show_error_box_later(const std::string &message) {
   // Its own thread, so the preview goes on while the box is open; the
   // process ending closes it.
   std::thread([message] {
-    MessageBoxA(nullptr, message.c_str(), "kroplay", kErrorBoxStyle);
+    show_box(message);
     later_box_open = false;
   }).detach();
 }

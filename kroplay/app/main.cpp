@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kroplay/app/desktop_start.h"
+#include "kroplay/app/entry_point.h"
 #include "kroplay/check/conformance_check.h"
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/help_text.h"
@@ -183,10 +184,9 @@ int fail(int code, const std::string &message) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int run_kroplay(const std::vector<std::string> &arguments) {
   from_desktop = leave_desktop_console();
   fill_standard_descriptors();
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
   Options options;
   try {
     options = from_desktop ? parse_desktop_options(arguments) : parse_options(arguments);

@@ -9,6 +9,7 @@
 #include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
 #include "kroplay/output/temp_file.h"
+#include "kroplay/output/wide_names_win32.h"
 
 namespace kroplay {
 
@@ -20,8 +21,10 @@ TargetKind target_kind(const std::string &target) {
   if (folder_end != std::string::npos && reserved_device_name(target).empty() &&
       !reserved_device_name(target.substr(folder_end + 1)).empty())
     return TargetKind::kWritable;
+  std::wstring name;
   struct _stati64 info;
-  if (_stati64(target.c_str(), &info) != 0) return TargetKind::kReplaceable;
+  if (!wide_name(target, name) || _wstati64(name.c_str(), &info) != 0)
+    return TargetKind::kReplaceable;
   switch (info.st_mode & _S_IFMT) {
     case _S_IFREG:
       return TargetKind::kReplaceable;
@@ -47,7 +50,8 @@ int duplicate_standard_output() {
 }
 
 int open_for_writing(const std::string &target) {
-  return _open(target.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+  std::wstring name;
+  return wide_name(target, name) ? _wopen(name.c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT) : -1;
 }
 
 int connect_socket(const std::string &target) {
@@ -55,21 +59,24 @@ int connect_socket(const std::string &target) {
 }
 
 int open_for_reading(const std::string &path) {
-  return _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  std::wstring name;
+  return wide_name(path, name) ? _wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT) : -1;
 }
 
 std::string scratch_path() {
-  char folder[MAX_PATH + 1];
-  const DWORD n = GetTempPathA(sizeof folder, folder);
-  return (n > 0 && n < sizeof folder ? std::string(folder, n) : std::string(".\\")) +
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+  return (n > 0 && n <= MAX_PATH ? utf8_name(std::wstring(folder, n)) : std::string(".\\")) +
          "kroplay-output";
 }
 
 // The volume and file index name a file, as device and inode do.
 bool same_file(const std::string &a, const std::string &b) {
   auto identity = [](const std::string &path, BY_HANDLE_FILE_INFORMATION &info) {
+    std::wstring name;
+    if (!wide_name(path, name)) return false;
     const HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool known = GetFileInformationByHandle(file, &info) != 0;

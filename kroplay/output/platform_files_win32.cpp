@@ -1,19 +1,36 @@
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "kroplay/output/platform_files.h"
+#include "kroplay/output/wide_names_win32.h"
 
 namespace kroplay {
 
 int create_unique_file(char *name) {
-  const int fd = mkstemp(name);
+  // mkstemp's names go through the ANSI code page: the same with a wide
+  // call, the six characters from the clock and a counter.
+  const size_t length = std::strlen(name);
+  static unsigned counter = 0;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    unsigned seed = GetTickCount() * 31u + GetCurrentProcessId() * 7u + counter++ * 2654435761u;
+    for (size_t i = length - 6; i < length; ++i, seed /= 36)
+      name[i] = "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
+    std::wstring wide;
+    if (!wide_name(name, wide)) return -1;
+    fd = _wopen(wide.c_str(), _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0 && errno != EEXIST) return -1;
+  }
   if (fd < 0) return fd;
   _setmode(fd, _O_BINARY);  // bytes as written, no CR added
   // Child processes of the script do not inherit it (an open handle would
@@ -24,7 +41,9 @@ int create_unique_file(char *name) {
 
 bool replace_file(const char *from, const char *to) {
   // rename() on Windows refuses to replace an existing file.
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  std::wstring wide_from, wide_to;
+  if (!wide_name(from, wide_from) || !wide_name(to, wide_to)) return false;
+  if (MoveFileExW(wide_from.c_str(), wide_to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
   switch (GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:

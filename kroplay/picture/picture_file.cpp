@@ -14,26 +14,6 @@
 namespace kroplay {
 namespace {
 
-// The whole file behind `fd`, which is closed.
-std::vector<uint8_t> read_all(int fd, int64_t size) {
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const auto n = read(fd, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const std::string reason = std::strerror(errno);
-      close(fd);
-      throw std::runtime_error(reason);
-    }
-    if (n == 0) break;  // shortened meanwhile
-    done += static_cast<size_t>(n);
-  }
-  close(fd);
-  bytes.resize(done);
-  return bytes;
-}
-
 bool starts_with(const std::vector<uint8_t> &bytes, const char *signature) {
   const size_t length = std::strlen(signature);
   return bytes.size() >= length && std::memcmp(bytes.data(), signature, length) == 0;
@@ -60,7 +40,7 @@ Picture read_picture(const std::string &path, const std::string &folder) {
       close(fd);
       throw std::runtime_error("larger than " + std::to_string(kMaxPictureBytes >> 20) + " MiB");
     }
-    const std::vector<uint8_t> bytes = read_all(fd, size);
+    const std::vector<uint8_t> bytes = read_and_close(fd, size);
     if (starts_with(bytes, "\x89PNG\r\n\x1a\n")) return decode_png(bytes);
     if (starts_with(bytes, "GIF")) return decode_gif(bytes);
     throw std::runtime_error("it is neither a GIF nor a PNG picture");

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "kroplay/output/platform_files.h"
+#include "kroplay/output/wide_names_win32.h"
 #include "kroplay/picture/regular_file.h"
 
 namespace kroplay {
@@ -18,7 +19,9 @@ int open_regular_file(const std::string &path, int64_t &size, std::string &refus
     refusal = "names the Windows device " + device + ", not a file";
     return -1;
   }
-  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  std::wstring name;
+  const int fd =
+      wide_name(path, name) ? _wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT) : -1;
   if (fd < 0) {
     refusal = std::strerror(errno);
     return -1;
@@ -45,8 +48,11 @@ std::string path_in_folder(const std::string &folder, const std::string &path) {
 }
 
 std::string full_path(const std::string &path) {
-  char full[_MAX_PATH];
-  return _fullpath(full, path.c_str(), sizeof full) != nullptr ? std::string(full) : path;
+  std::wstring name;
+  wchar_t full[_MAX_PATH];
+  return wide_name(path, name) && _wfullpath(full, name.c_str(), _MAX_PATH) != nullptr
+             ? utf8_name(full)
+             : path;
 }
 
 }  // namespace kroplay

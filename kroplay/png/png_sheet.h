@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "kroplay/host/kept_frames.h"
 #include "kroplay/host/palettes.h"
 #include "kroplay/output/output_file.h"
 
@@ -22,8 +23,9 @@ class PngSheet {
   // grid; `gap` pixels (not scaled) part the cells. Throws OutputError.
   PngSheet(const std::string &path, int scale, int columns, int gap);
 
-  // Keeps a copy of the frame. Throws OutputError once the image would
-  // hold more than kMaxScaledPixels.
+  // Keeps a copy of the frame. Throws OutputError, before keeping it, if
+  // the image would hold more than kMaxScaledPixels or the frames kept
+  // would take more than kMaxKeptFrameBytes.
   void add_frame(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette);
   // Writes the image and moves it into place. Needs a frame. Throws
   // OutputError.
@@ -36,11 +38,6 @@ class PngSheet {
   int rows() const;
 
  private:
-  struct Frame {
-    std::vector<uint8_t> pixels;
-    int32_t width, height;
-    Palette palette;
-  };
   // Fills `out` with image row `y`: indices, or RGB when `rgb`.
   void compose_row(int32_t y, bool rgb, std::vector<uint8_t> &out) const;
 
@@ -48,7 +45,7 @@ class PngSheet {
   int scale_;
   int requested_columns_;
   int gap_;
-  std::vector<Frame> frames_;
+  KeptFrames frames_;
   int32_t cell_width_ = 0, cell_height_ = 0;
 };
 

@@ -1,12 +1,14 @@
 #include "kroplay/preview/window_mode.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 
 #include "kroplay/cli/exit_status.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/plugin_loader.h"
+#include "kroplay/picture/regular_file.h"
 #include "kroplay/preview/preview_session.h"
 #include "kroplay/preview/preview_window.h"
 #include "kroplay/preview/responsive_run.h"
@@ -21,8 +23,13 @@ bool window_available() {
 
 void run_window(const Options &options, const std::function<void(const std::string &)> &on_error) {
   // What no edit of the script can mend ends kroplay at once.
-  if (!options.script.empty() && !std::ifstream(options.script))
-    throw ScriptError("cannot open " + options.script);
+  if (!options.script.empty()) {
+    int64_t size = 0;
+    std::string refusal;
+    const int fd = open_regular_file(options.script, size, refusal);
+    if (fd < 0) throw ScriptError("cannot open " + options.script + ": " + refusal);
+    close(fd);
+  }
   { const PluginLibrary plugin(plugin_path(options)); }
   if (!options.output.empty()) {
     const GifWriter probe(options.output, gif_delay(options.fps));

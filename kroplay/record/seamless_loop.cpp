@@ -20,38 +20,38 @@ int64_t last_quarter_start(int64_t count) {
 SeamlessLoop::SeamlessLoop(std::unique_ptr<FrameOutput> output, int64_t first, int64_t step)
     : output_(std::move(output)), first_number_(first), step_(step) {}
 
-int64_t SeamlessLoop::difference(const Frame &a, const Frame &b) {
+int64_t SeamlessLoop::difference(const KeptFrame &a, const KeptFrame &b) {
   if (a.width != b.width || a.height != b.height)
     return std::max(int64_t{a.width} * a.height, int64_t{b.width} * b.height);
-  return changed_pixel_count(a.pixels.data(), a.palette, b.pixels.data(), b.palette, a.width,
+  return changed_pixel_count(a.pixels.data(), *a.palette, b.pixels.data(), *b.palette, a.width,
                              a.height);
 }
 
 void SeamlessLoop::add_frame(const uint8_t *pixels, int32_t width, int32_t height,
                              const Palette &palette) {
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  Frame frame{std::vector<uint8_t>(pixels, pixels + count), width, height, palette};
+  KeptFrame frame{std::vector<uint8_t>(pixels, pixels + count), width, height,
+                  std::make_shared<const Palette>(palette)};
   if (given_ == 0) first_ = frame;
   step_changes_.push_back(given_ == 0 ? 0 : difference(previous_, frame));
   unlike_first_.push_back(difference(first_, frame));
-  previous_ = frame;
-  pending_pixels_ += static_cast<int64_t>(count);
-  pending_.push_back(std::move(frame));
-  ++given_;
-  // Whatever the last frame turns out to be, these come before it.
-  pass_on(last_quarter_start(given_));
-  if (pending_pixels_ > kMaxScaledPixels)
+  // Whatever the last frame turns out to be, those before the last quarter
+  // come before it.
+  pass_on(last_quarter_start(given_ + 1));
+  if (pending_.bytes() + pending_.cost(width, height, palette) > kMaxKeptFrameBytes)
     throw OutputError(
         "--seamless keeps the last quarter of the frames until the run ends, here "
         "more than " +
-        std::to_string(kMaxScaledPixels) + " pixels; choose fewer frames with --frames A..B");
+        std::to_string(kMaxKeptFrameBytes) + " bytes; choose fewer frames with --frames A..B");
+  pending_.push_back(pixels, width, height, palette);
+  previous_ = std::move(frame);
+  ++given_;
 }
 
 void SeamlessLoop::pass_on(int64_t end) {
   while (pending_start_ < end && !pending_.empty()) {
-    const Frame &frame = pending_.front();
-    output_->add_frame(frame.pixels.data(), frame.width, frame.height, frame.palette);
-    pending_pixels_ -= static_cast<int64_t>(frame.pixels.size());
+    const KeptFrame &frame = pending_.front();
+    output_->add_frame(frame.pixels.data(), frame.width, frame.height, *frame.palette);
     pending_.pop_front();
     ++pending_start_;
   }
@@ -79,7 +79,7 @@ void SeamlessLoop::finish() {
     largest = std::max(largest, step_changes_[static_cast<size_t>(i)]);
   }
   pass_on(last + 1);
-  pending_.clear();
+  pending_ = KeptFrames();
   output_->finish();
   report_ = "--seamless: frames " + frame_name(0) + ".." + frame_name(last) + " of " +
             frame_name(0) + ".." + frame_name(given_ - 1) + " loop; the wrap from frame " +

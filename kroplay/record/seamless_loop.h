@@ -6,11 +6,11 @@
 #define KROPLAY_SEAMLESS_LOOP_H
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "kroplay/host/kept_frames.h"
 #include "kroplay/record/frame_output.h"
 
 namespace kroplay {
@@ -25,8 +25,8 @@ class SeamlessLoop : public FrameOutput {
   // `step` number the frames given as the run does, for report().
   SeamlessLoop(std::unique_ptr<FrameOutput> output, int64_t first, int64_t step);
 
-  // Keeps the frames of the last quarter seen so far. Throws OutputError
-  // once they would hold more than kMaxScaledPixels.
+  // Keeps the frames of the last quarter seen so far. Throws OutputError,
+  // before keeping it, if they would take more than kMaxKeptFrameBytes.
   void add_frame(const uint8_t *pixels, int32_t width, int32_t height,
                  const Palette &palette) override;
   // Chooses the last frame, passes the kept ones on and finishes the
@@ -40,14 +40,9 @@ class SeamlessLoop : public FrameOutput {
   const std::string &report() const { return report_; }
 
  private:
-  struct Frame {
-    std::vector<uint8_t> pixels;
-    int32_t width = 0, height = 0;
-    Palette palette{};
-  };
   // Pixels that show another colour; all of the larger frame when their
   // sizes differ.
-  static int64_t difference(const Frame &a, const Frame &b);
+  static int64_t difference(const KeptFrame &a, const KeptFrame &b);
   // Passes on the pending frames before `end` (a frame number from 0).
   void pass_on(int64_t end);
   std::string frame_name(int64_t index) const;
@@ -55,12 +50,11 @@ class SeamlessLoop : public FrameOutput {
   std::unique_ptr<FrameOutput> output_;
   int64_t first_number_, step_;
   int64_t given_ = 0;
-  Frame first_, previous_;
+  KeptFrame first_, previous_;
   std::vector<int64_t> step_changes_;  // [i]: frame i-1 to frame i; [0] is 0
   std::vector<int64_t> unlike_first_;  // [i]: frame i against frame 0
-  std::deque<Frame> pending_;          // not yet passed on, from frame pending_start_
+  KeptFrames pending_;                 // not yet passed on, from frame pending_start_
   int64_t pending_start_ = 0;
-  int64_t pending_pixels_ = 0;
   std::string report_;
 };
 

@@ -17,6 +17,8 @@
 #include "kroplay/picture/regular_file.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
+#include "kroplay/script/module_search.h"
+#include "kroplay/script/script_file.h"
 #include "kroplay/script/text_chunks.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
@@ -291,10 +293,23 @@ struct ScriptApi::Bindings {
     return 1;
   }
 
+  // Raises `message` after the file and line of the nearest Lua function
+  // calling: a metamethod is called by C functions (tostring, print), which
+  // luaL_error's position would name.
+  static int raise_at_script_line(lua_State *lua, const char *message) {
+    lua_Debug caller;
+    for (int level = 1; lua_getstack(lua, level, &caller) != 0; ++level)
+      if (lua_getinfo(lua, "Sl", &caller) != 0 && caller.currentline > 0)
+        return luaL_error(lua, "%s:%d: %s", caller.short_src, caller.currentline, message);
+    return luaL_error(lua, "%s", message);
+  }
+
   // [-0, +1] tostring(picture): "picture WxH".
   static int picture_tostring(lua_State *lua) {
     const Picture *picture = picture_at(lua, 1);
-    if (picture == nullptr) return luaL_error(lua, "not a picture");
+    // Only a picture a finalizer kept past its own finalizer has none.
+    if (picture == nullptr)
+      return raise_at_script_line(lua, "tostring: the picture was collected already");
     lua_pushfstring(lua, "picture %dx%d", static_cast<int>(picture->width),
                     static_cast<int>(picture->height));
     return 1;
@@ -350,10 +365,10 @@ struct ScriptApi::Bindings {
     for (size_t i = 0; i < length; ++i)
       if (chars[i] != '\n' && !has_glyph(chars[i]))
         return luaL_error(lua,
-                          "text: argument 3 has byte %d at position %d, which the font lacks "
+                          "text: argument 3 has byte %d at position %I, which the font lacks "
                           "(it has ASCII 32 to 126; \\n starts a new line)",
                           static_cast<int>(static_cast<unsigned char>(chars[i])),
-                          static_cast<int>(i + 1));
+                          static_cast<lua_Integer>(i + 1));
     if (!api.draw_text(x, y, std::string_view(chars, length), colour(lua, "text", 4)))
       return luaL_error(lua, "text: %s", api.error_message_.c_str());
     return 0;
@@ -493,7 +508,7 @@ void ScriptApi::load_status(int status) {
 }
 
 void ScriptApi::load_file(const std::string &path) {
-  const int status = luaL_loadfilex(lua_, path.c_str(), kTextOnly);
+  const int status = load_script_file(lua_, path, kTextOnly);
   // Lua's refusal of a binary chunk does not name the file.
   if (status == LUA_ERRSYNTAX && std::strncmp(lua_tostring(lua_, -1), "attempt to load", 15) == 0) {
     lua_pushfstring(lua_, "%s: %s", path.c_str(), lua_tostring(lua_, -1));

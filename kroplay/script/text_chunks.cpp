@@ -1,8 +1,9 @@
 #include "kroplay/script/text_chunks.h"
 
 #include <lua.hpp>
-#include <new>
 #include <string>
+
+#include "kroplay/script/module_search.h"
 
 namespace kroplay {
 namespace {
@@ -45,31 +46,6 @@ int dofile_text(lua_State *lua) {
   return dofile_results(lua, LUA_OK, 0);
 }
 
-// require: the preload table, then Lua source files beside the script
-// (kroplay.beside, set once the script is loaded), then on package.path.
-// Each file found is announced to kroplay.found before it is compiled, so
-// that one that fails to compile is known too. Both are upvalues out of
-// the script's sight but through the debug library, which can only move
-// the search or announce a file.
-const char kSearchers[] = R"lua(
-local package, loadfile, searchpath, error = package, loadfile, package.searchpath, error
-local kroplay = {beside = "", found = function() end}
-package.loadlib = nil
-package.cpath = ""
-package.searchers = {package.searchers[1], function(name)
-  local path, missing = searchpath(name, kroplay.beside .. package.path)
-  if not path then return missing end
-  kroplay.found(path)
-  local chunk, problem = loadfile(path)
-  if not chunk then error("module '" .. name .. "': " .. problem, 0) end
-  return chunk, path
-end}
-return kroplay
-)lua";
-
-// The registry key of the table above.
-const char kModuleSearch[] = "kroplay.module_search";
-
 }  // namespace
 
 void allow_text_chunks_only(lua_State *lua) {
@@ -81,22 +57,7 @@ void allow_text_chunks_only(lua_State *lua) {
   lua_register(lua, "load", load_text);
   lua_register(lua, "loadfile", loadfile_text);
   lua_register(lua, "dofile", dofile_text);
-  // Only memory can run out here.
-  if (luaL_loadbufferx(lua, kSearchers, sizeof kSearchers - 1, "=kroplay", kTextOnly) != LUA_OK ||
-      lua_pcall(lua, 0, 1, 0) != LUA_OK)
-    throw std::bad_alloc();
-  lua_setfield(lua, LUA_REGISTRYINDEX, kModuleSearch);
-}
-
-void find_modules_beside(lua_State *lua, const std::string &folder, lua_CFunction found) {
-  lua_getfield(lua, LUA_REGISTRYINDEX, kModuleSearch);
-  if (!folder.empty()) {
-    lua_pushfstring(lua, "%s/?.lua;%s/?/init.lua;", folder.c_str(), folder.c_str());
-    lua_setfield(lua, -2, "beside");
-  }
-  lua_pushcfunction(lua, found);
-  lua_setfield(lua, -2, "found");
-  lua_pop(lua, 1);
+  install_module_search(lua);
 }
 
 }  // namespace kroplay

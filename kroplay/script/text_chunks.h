@@ -6,25 +6,16 @@
 #ifndef KROPLAY_TEXT_CHUNKS_H
 #define KROPLAY_TEXT_CHUNKS_H
 
-#include <string>
-
 struct lua_State;
-typedef int (*lua_CFunction)(lua_State *);
 
 namespace kroplay {
 
 // The mode kroplay passes to every Lua load.
 inline constexpr const char *kTextOnly = "t";
 
-// Replaces the standard libraries' loaders (opened already) in `lua`.
-// Throws std::bad_alloc.
+// Replaces the standard libraries' loaders (opened already) in `lua`,
+// require's searchers too (module_search.h).
 void allow_text_chunks_only(lua_State *lua);
-
-// Makes require look for modules in `folder` (?.lua, then ?/init.lua)
-// before package.path (an empty `folder`: package.path alone), and call
-// `found` with the path of each module file it is about to compile. Called
-// outside any protected call: raises nothing but a memory error.
-void find_modules_beside(lua_State *lua, const std::string &folder, lua_CFunction found);
 
 }  // namespace kroplay
 

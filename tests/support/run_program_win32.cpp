@@ -41,17 +41,20 @@ std::string quoted_argument(const std::string &text) {
 ProgramRun run_program(const std::string &program, const std::string &arguments) {
   ProgramRun run;
   const HANDLE out = temporary_file(), err = temporary_file();
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = out;
   startup.hStdError = err;
-  std::string line = quoted_argument(program) + " " + arguments;
-  std::vector<char> command(line.begin(), line.end());
-  command.push_back('\0');
+  // The command line is UTF-8, passed on wide: names outside the ANSI code
+  // page arrive as they are.
+  const std::string line = quoted_argument(program) + " " + arguments;
+  std::vector<wchar_t> command(line.size() + 1);
+  MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, command.data(),
+                      static_cast<int>(command.size()));
   PROCESS_INFORMATION process{};
-  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                      &process)) {
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;

@@ -5,7 +5,8 @@
 #    `kroplay --hash` on the same script, and no page asks another host
 #    for anything;
 #  - an endless loop is stopped by the time limit, with kroplay's message;
-#  - a script error shows its line; a memory bomb ends in Lua's out-of-memory
+#  - a script error shows its line, also in a script named like an option;
+#    a memory bomb ends in Lua's out-of-memory
 #    error instead of taking the page down.
 # Usage: tests/web/browser_test.sh KROPLAY [SITE]
 set -euo pipefail
@@ -80,6 +81,11 @@ grep -q "ran longer than 1 s and was stopped" "$root/error" ||
 
 load "script=test-scripts/error.lua"
 grep -q "error.lua:3:" "$root/error" || fail "script error: no line number: $(cat "$root/error")"
+
+# A script whose name starts with '-' is run as a script, not read as an option.
+cp "$here/scripts/error.lua" "$root/test-scripts/-error.lua"
+load "script=test-scripts/-error.lua"
+grep -q -- "-error.lua:3:" "$root/error" || fail "a script named -error.lua: $(cat "$root/error")"
 
 load "script=test-scripts/memory_bomb.lua"
 grep -q "not enough memory" "$root/error" ||

@@ -14,9 +14,11 @@ const params = new URLSearchParams(location.search);
 // kroplay's arguments for a run of the file `name` (`size`: WxH or '' for
 // kroplay's default).
 function runArguments(name, timeout, size) {
-  const args = [name, '--hash', '-o', 'recording.gif'];
+  const args = ['--hash', '-o', 'recording.gif'];
   if (timeout !== null) args.push('--timeout', String(timeout));
   if (size) args.push('--size', size);
+  // After '--' a name starting with '-' is the script, not an option.
+  args.push('--', name);
   return args;
 }
 

@@ -1,6 +1,8 @@
 // The kroplay program as a user starts it: the built-in demo, the defaults,
-// --help and --version, and command lines it refuses.
+// --help and --version, and command lines it refuses; a preview of what
+// is no script file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,4 +50,13 @@ TEST(KroplayApp, BadCommandLinesExitWithStatusTwo) {
     TempDir dir;
     expect_failure(run_kroplay(dir, arguments), dir, 2, "(see kroplay --help)");
   }
+}
+
+TEST(KroplayApp, APreviewOfAScriptThatIsNoFileSaysWhy) {
+  TempDir dir;
+  ASSERT_EQ(0, mkdir(dir.file("art.lua").c_str(), 0755));
+  const ProgramRun run = run_kroplay(dir, "--window art.lua");
+  if (run.err.find("no preview window") != std::string::npos) GTEST_SKIP() << "built without SDL2";
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("kroplay: cannot open art.lua: not a regular file\n", run.err);
 }

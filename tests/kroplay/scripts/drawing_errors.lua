@@ -33,3 +33,17 @@ sprite(ship, 0, 0)
 frame(0)
 frame()
 assert(pixel(0, 0) == 5)
+
+-- A picture a finalizer keeps past its own finalizer has no pixels left:
+-- tostring says so at the script's line.
+local resurrected
+do
+  local doomed = load_picture("ship.png")
+  setmetatable({}, {__gc = function() resurrected = doomed end})
+end
+collectgarbage()
+collectgarbage()
+assert(resurrected, "not resurrected")
+local ok, message = pcall(tostring, resurrected); local line = debug.getinfo(1, "l").currentline
+assert(not ok and message == "refused.lua:" .. line .. ": tostring: the picture was collected already",
+       message)
