@@ -48,6 +48,11 @@ else()
   wavefx_install_package(unix PROGRAMS ${WAVEFX_INSTALL_PROGRAM_DIR}
                          PLUGIN ${WAVEFX_INSTALL_PLUGIN_DIR} DOCS ${WAVEFX_INSTALL_DOC_DIR}
                          HEADER ${WAVEFX_INSTALL_HEADER_DIR} LICENSE_NAME copyright)
+  # man kroplay, where man looks for it.
+  if(TARGET kroplay_man_page)
+    install(FILES ${CMAKE_BINARY_DIR}/kroplay.1 DESTINATION ${WAVEFX_INSTALL_MAN_DIR}
+            COMPONENT unix)
+  endif()
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" WAVEFX_PACKAGE_PLATFORM)
   set(CPACK_GENERATOR TGZ DEB)
 endif()
