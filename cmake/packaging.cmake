@@ -29,7 +29,12 @@ function(wavefx_install_package component)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${arg_DOCS} RENAME ${arg_LICENSE_NAME}
           ${where})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${arg_DOCS}/docs ${where})
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${arg_DOCS}/examples ${where})
+  # Shell scripts are of no use on Windows.
+  if(WIN32)
+    set(windows_skips PATTERN "*.sh" EXCLUDE)
+  endif()
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${arg_DOCS}/examples ${where}
+          ${windows_skips})
   install(FILES ${PROJECT_SOURCE_DIR}/plugin/host/kro_abi.h DESTINATION ${arg_HEADER} ${where})
 endfunction()
 

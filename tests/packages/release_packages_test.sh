@@ -37,7 +37,8 @@ expected_archive() {
   [ "$with_kroplay" = kroplay ] && echo "kroplay$suffix"
   printf '%s\n' README.md LICENSE include/kro_abi.h
   source_files docs docs/
-  source_files examples examples/
+  # Without the shell scripts on Windows.
+  source_files examples examples/ | { [ "$platform" = win32 ] && grep -v '\.sh$' || cat; }
 }
 expected_deb() {
   local doc=usr/share/doc/wavefx/
