@@ -4,7 +4,8 @@
 # docs/ and examples/), every relative link of its Markdown documents
 # leads to a file inside it, and
 #   win32: README.txt has Windows line ends and the files it names exist,
-#          and both binaries carry the version resource of VERSION;
+#          both binaries carry the version resource of VERSION, and
+#          kroplay.exe an icon;
 #   linux: the Debian package has no maintainer scripts, installs the
 #          manual page, and, unpacked elsewhere, runs kroplay --version
 #          and kroplay --check without --plugin.
@@ -126,6 +127,10 @@ if [ "$platform" = win32 ]; then
       grep -q "VALUE \"LegalCopyright\", \"Copyright" "$work/$binary.rc" ||
       fail "$binary has no version resource of $version: $(cat "$work/$binary.rc")"
   done
+  # Explorer shows kroplay.exe with our icon.
+  if [ -f "$top/kroplay.exe" ] && ! grep -q "RT_GROUP_ICON" "$work/kroplay.exe.rc"; then
+    fail "kroplay.exe has no icon"
+  fi
 else
   deb=$output/wavefx_${version}_amd64.deb
   dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' >"$work/actual"
