@@ -29,7 +29,12 @@ function(wavefx_install_package component)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${arg_DOCS} RENAME ${arg_LICENSE_NAME}
           ${where})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${arg_DOCS}/docs ${where})
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${arg_DOCS}/examples ${where})
+  # Shell scripts are of no use on Windows.
+  if(WIN32)
+    set(windows_skips PATTERN "*.sh" EXCLUDE)
+  endif()
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${arg_DOCS}/examples ${where}
+          ${windows_skips})
   install(FILES ${PROJECT_SOURCE_DIR}/plugin/host/kro_abi.h DESTINATION ${arg_HEADER} ${where})
 endfunction()
 
@@ -48,6 +53,11 @@ else()
   wavefx_install_package(unix PROGRAMS ${WAVEFX_INSTALL_PROGRAM_DIR}
                          PLUGIN ${WAVEFX_INSTALL_PLUGIN_DIR} DOCS ${WAVEFX_INSTALL_DOC_DIR}
                          HEADER ${WAVEFX_INSTALL_HEADER_DIR} LICENSE_NAME copyright)
+  # man kroplay, where man looks for it.
+  if(TARGET kroplay_man_page)
+    install(FILES ${CMAKE_BINARY_DIR}/kroplay.1 DESTINATION ${WAVEFX_INSTALL_MAN_DIR}
+            COMPONENT unix)
+  endif()
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" WAVEFX_PACKAGE_PLATFORM)
   set(CPACK_GENERATOR TGZ DEB)
 endif()

@@ -1,6 +1,7 @@
 # Windows version resources for wavefx.dll and kroplay.exe: file and product
 # version from the project's one version, a description, and the copyright
-# line of LICENSE. Included after both targets are defined.
+# line of LICENSE; kroplay.exe's icon. Included after both targets are
+# defined.
 enable_language(RC)
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE WAVEFX_RC_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
 
@@ -26,4 +27,12 @@ wavefx_version_resource(wavefx wavefx${CMAKE_SHARED_MODULE_SUFFIX} "${PROJECT_DE
 if(TARGET kroplay)
   wavefx_version_resource(kroplay kroplay${CMAKE_EXECUTABLE_SUFFIX}
                           "kroplay, the reference host: runs Lua scripts against wavefx")
+endif()
+
+# kroplay.exe's icon, which Explorer shows: our own, drawn by
+# packaging/make_icon.py.
+if(TARGET kroplay)
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/kroplay_icon.rc
+       CONTENT "1 ICON \"${PROJECT_SOURCE_DIR}/packaging/kroplay.ico\"\n")
+  target_sources(kroplay PRIVATE ${CMAKE_BINARY_DIR}/kroplay_icon.rc)
 endif()

@@ -3,7 +3,8 @@
 # Runs examples/gallery.lua through kroplay once per picture (the picture's
 # calls in GALLERY_CALL) and writes docs/gallery/NAME.gif and the page
 # docs/gallery.md; then runs each recipe, examples/recipes/NAME.lua, into
-# docs/recipes/NAME.gif (docs/recipes.md shows them).
+# docs/recipes/NAME.gif (docs/recipes.md shows them), and the README's
+# preview of the demo, docs/demo-preview.gif.
 #   bash scripts/gallery.sh                  # builds kroplay into build/ if needed
 #   bash scripts/gallery.sh --hash KROPLAY   # "NAME frame N HASH" and "NAME loop A..B"
 #                                            # lines on stdout instead (the test keeps them)
@@ -144,3 +145,7 @@ for recipe in "${recipes[@]}"; do
     -o "$root/docs/recipes/$name.gif" 2>&1 | grep seamless
 done
 echo "wrote $(ls "$root/docs/recipes" | wc -l) recipes ($(du -sh "$root/docs/recipes" | cut -f1))"
+
+# The README's preview of the built-in demo: every fifth frame at 10 fps,
+# as fast as the game plays it.
+"$kroplay" --frames 0..474/5 --fps 10 -o "$root/docs/demo-preview.gif" 2>&1 | grep wrote

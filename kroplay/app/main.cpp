@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <lua.hpp>
 #include <memory>
 #include <new>
@@ -229,7 +230,12 @@ int run_kroplay(const std::vector<std::string> &arguments) {
       if (!window_available())
         return fail(kExitBadUsage,
                     "this build of kroplay has no preview window (built without SDL2)");
-      run_window(options, from_desktop ? show_error_box_later : nullptr);
+      // The preview runs a script again when it is saved: its box says so.
+      const std::function<void(const std::string &)> box = [retries = !options.script.empty()](
+                                                               const std::string &message) {
+        show_error_box_later(retries ? message + "\n\nSaving the script tries it again." : message);
+      };
+      run_window(options, from_desktop ? box : nullptr);
       return kExitDone;
     }
     return play(options, output);

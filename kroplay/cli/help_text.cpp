@@ -77,25 +77,33 @@ std::string help_entry(const std::string &term, const std::string &text) {
   return entry + wrap(split_words(text), kTextColumn, kTextColumn);
 }
 
+const char *const kDescription =
+    "Runs a Lua script against a plug-in the way the game runtime does and records\n"
+    "every composed frame into an animated GIF (or a PNG). Without a script, plays\n"
+    "the built-in demo.\n";
+
+const char *const kDocumentsText =
+    "Documents: README.md and docs/ beside kroplay (the zip and the tarball), or "
+    "in\n" KROPLAY_PACKAGE_DOC_DIR "/ (the Debian package, which also has man kroplay).\n";
+
+const char *const kExitStatusText =
+    "Exit status: 0 done (or the script's os.exit status), 1 script or file\n"
+    "error or a limit reached, 2 bad command line, 3 plug-in cannot be loaded\n"
+    "or breaks the host contract (or fails --check).\n";
+
+std::string usage_text() {
+  return usage_line("usage: ", kRecording, "[SCRIPT.lua]", "") +
+         usage_line("       ", kPreview, "[SCRIPT.lua]", "[...]") +
+         usage_line("       ", kConformance, "", "") + usage_line("       ", kInformation, "", "");
+}
+
 std::string help_text(const std::string &preview_keys) {
-  std::string help = usage_line("usage: ", kRecording, "[SCRIPT.lua]", "") +
-                     usage_line("       ", kPreview, "[SCRIPT.lua]", "[...]") +
-                     usage_line("       ", kConformance, "", "") +
-                     usage_line("       ", kInformation, "", "");
-  help +=
-      "\n"
-      "Runs a Lua script against a plug-in the way the game runtime does and records\n"
-      "every composed frame into an animated GIF (or a PNG). Without a script, plays\n"
-      "the built-in demo.\n"
-      "\n"
-      "Options (the value after a space or '='):\n";
+  std::string help = usage_text() + "\n" + kDescription +
+                     "\n"
+                     "Options (the value after a space or '='):\n";
   for (const OptionRow &row : option_table())
     help += help_entry(option_spelling(row), option_help(row));
-  return help + "\n" + preview_keys +
-         "\n"
-         "Exit status: 0 done (or the script's os.exit status), 1 script or file\n"
-         "error or a limit reached, 2 bad command line, 3 plug-in cannot be loaded\n"
-         "or breaks the host contract (or fails --check).\n";
+  return help + "\n" + preview_keys + "\n" + kExitStatusText + "\n" + kDocumentsText;
 }
 
 }  // namespace kroplay

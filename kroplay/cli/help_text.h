@@ -11,9 +11,19 @@ namespace kroplay {
 // line of its own.
 std::string help_entry(const std::string &term, const std::string &text);
 
+// The usage lines, from the option table, each after "usage: " or its
+// indent.
+std::string usage_text();
+
+// What kroplay does, where its documents are installed and what its exit
+// statuses mean: paragraphs of plain text, for --help and the manual page.
+extern const char *const kDescription;
+extern const char *const kDocumentsText;
+extern const char *const kExitStatusText;
+
 // The whole help: the usage lines and the options, both from the option
 // table, then `preview_keys` (the preview's key section, which the preview
-// owns), then the exit statuses.
+// owns), then the exit statuses and where the documents are.
 std::string help_text(const std::string &preview_keys);
 
 }  // namespace kroplay

@@ -90,8 +90,8 @@ const std::vector<OptionRow> &option_table() {
      kRecording, false,
      [](Options &o, const OptionValue &v) { o.output = v.text; }},
     {nullptr, "--plugin", "PATH", kFile, 0, 0, nullptr,
-     "the plug-in library (default: the one beside kroplay, else the one in ../lib/wavefx/ "
-     "from kroplay's folder)",
+     "the plug-in library (default: the one beside kroplay, else the one in " KROPLAY_PLUGIN_FROM_PROGRAM
+     "/ from kroplay's folder)",
      kRecording | kConformance, false,
      [](Options &o, const OptionValue &v) { o.plugin = v.text; }},
     {nullptr, "--size", "WxH", kText, 0, 0, "320x200", size_help(),

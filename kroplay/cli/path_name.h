@@ -21,7 +21,7 @@ std::string folder_of(const std::string &path);
 
 // The plug-in beside the running executable; if there is none there but
 // there is one in the installed layout's library folder (bin/kroplay,
-// lib/wavefx/wavefx.so), that one.
+// lib/wavefx/plugin/wavefx.so), that one.
 std::string default_plugin_path();
 
 }  // namespace kroplay

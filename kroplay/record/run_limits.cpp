@@ -10,7 +10,9 @@ RunLimits::RunLimits(int64_t max_frames, int timeout_seconds)
 void RunLimits::check_frames(int64_t frames) const {
   if (max_frames_ > 0 && frames > max_frames_)
     throw LimitError("the script composed more than " + std::to_string(max_frames_) +
-                     " frames and was stopped (--max-frames N to change, 0 for no limit)");
+                     " frames and was stopped; an endless game loop is recorded in part with "
+                     "--frames 0..N, and --seamless ends that part where it loops (--max-frames "
+                     "N to change, 0 for no limit)");
   check_time();
 }
 

@@ -87,6 +87,12 @@ void SeamlessLoop::finish() {
             (wrap == 1 ? " pixel" : " pixels") + ", the steps inside " +
             std::to_string((total + last / 2) / last) + " on average and " +
             std::to_string(largest) + " at most";
+  // No frame of the range wraps smoothly: say so rather than let the jump
+  // pass for a loop.
+  if (wrap > largest)
+    report_ +=
+        "; the wrap is larger than every step inside: no frame of the range loops "
+        "smoothly, try a longer --frames range";
 }
 
 }  // namespace kroplay

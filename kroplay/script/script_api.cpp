@@ -259,15 +259,19 @@ struct ScriptApi::Bindings {
     return found != api.pictures_.end() ? found->second.get() : nullptr;
   }
 
-  // [-0, +1] load_picture(path): a picture object, whose pixels kroplay
-  // keeps; the script sees only its width and height.
+  // [-0, +1] load_picture(path [, take_colours]): a picture object, whose
+  // pixels kroplay keeps; the script sees only its width and height.
   static int load_picture(lua_State *lua) {
     ScriptApi &api = enter(lua, "load_picture");
-    check_count(lua, "load_picture", 1, 1);
+    check_count(lua, "load_picture", 1, 2);
     const char *path = string(lua, "load_picture", 1, "a file name");
+    if (!lua_isnoneornil(lua, 2) && !lua_isboolean(lua, 2))
+      return luaL_error(lua, "load_picture: argument 2 must be true or false, got %s",
+                        luaL_typename(lua, 2));
+    const bool take_colours = lua_toboolean(lua, 2);
     void *object = lua_newuserdatauv(lua, sizeof(uint64_t), 0);
     uint64_t serial = 0;
-    if (!api.load_picture(path, serial)) {
+    if (!api.load_picture(path, take_colours, serial)) {
       if (api.fatal_) return raise_fatal(lua, api);
       return luaL_error(lua, "load_picture: %s", api.error_message_.c_str());
     }
@@ -319,6 +323,7 @@ struct ScriptApi::Bindings {
   // still shows them.
   static int picture_gc(lua_State *lua) {
     api_slot(lua)->pictures_.erase(picture_serial(lua, 1));
+    api_slot(lua)->sprite_colours_.erase(picture_serial(lua, 1));
     return 0;
   }
 
@@ -639,10 +644,13 @@ bool ScriptApi::load_background(const char *path) {
   }
 }
 
-bool ScriptApi::load_picture(const char *path, uint64_t &serial) {
+bool ScriptApi::load_picture(const char *path, bool take_colours, uint64_t &serial) {
   if (!note_file(path, base_folder_)) return false;
   try {
     auto picture = std::make_shared<const Picture>(read_picture(path, base_folder_));
+    sprite_colours_.emplace(next_picture_, SpriteColours(path, *picture));
+    if (take_colours)
+      std::copy(picture->colours.begin(), picture->colours.end(), runtime_.palette().begin());
     pictures_.emplace(next_picture_, std::move(picture));
     serial = next_picture_++;
     return true;
@@ -669,8 +677,14 @@ bool ScriptApi::draw_sprite(uint64_t serial, int32_t x, int32_t y) {
   return queue_drawing([&] {
     drawn_pictures_.push_back(picture);
     if (overlay_.add_sprite(picture->pixels.data(), picture->width, picture->height,
-                            picture->transparent, x, y))
+                            picture->transparent, x, y)) {
+      const std::string note = sprite_colours_.at(serial).note_once(runtime_.palette());
+      if (!note.empty()) {
+        if (before_print_) before_print_();
+        std::fprintf(stderr, "kroplay: %s\n", note.c_str());
+      }
       return true;
+    }
     drawn_pictures_.pop_back();
     return false;
   });

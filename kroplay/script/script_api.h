@@ -33,6 +33,7 @@
 
 #include "kroplay/host/picture.h"
 #include "kroplay/overlay/overlay.h"
+#include "kroplay/picture/sprite_colours.h"
 
 struct lua_State;
 
@@ -136,8 +137,9 @@ class ScriptApi {
 
   bool pick_palette(const char *name);
   bool load_background(const char *path);
-  // Reads a picture; its number goes to `serial`.
-  bool load_picture(const char *path, uint64_t &serial);
+  // Reads a picture; its number goes to `serial`. With `take_colours`, its
+  // colour table goes into the palette, as a background's does.
+  bool load_picture(const char *path, bool take_colours, uint64_t &serial);
   // Queues a drawing for the next frame() call.
   bool draw_sprite(uint64_t serial, int32_t x, int32_t y);
   bool draw_rect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t colour);
@@ -172,6 +174,8 @@ class ScriptApi {
   // frame() call keep the pictures they show.
   std::unordered_map<uint64_t, std::shared_ptr<const Picture>> pictures_;
   uint64_t next_picture_ = 1;
+  // Whether each picture shows its own colours, to say so once when not.
+  std::unordered_map<uint64_t, SpriteColours> sprite_colours_;
   Overlay overlay_;
   std::vector<std::shared_ptr<const Picture>> drawn_pictures_;
 };

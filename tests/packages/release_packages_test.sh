@@ -4,8 +4,10 @@
 # docs/ and examples/), every relative link of its Markdown documents
 # leads to a file inside it, and
 #   win32: README.txt has Windows line ends and the files it names exist,
-#          and both binaries carry the version resource of VERSION;
-#   linux: the Debian package, unpacked elsewhere, runs kroplay --version
+#          both binaries carry the version resource of VERSION, and
+#          kroplay.exe an icon;
+#   linux: the Debian package has no maintainer scripts, installs the
+#          manual page, and, unpacked elsewhere, runs kroplay --version
 #          and kroplay --check without --plugin.
 #   release_packages_test.sh CMAKE CPACK CPACK_CONFIG OUTPUT_DIR \
 #                            win32|linux-x86_64 VERSION kroplay|no-kroplay
@@ -36,13 +38,14 @@ expected_archive() {
   [ "$with_kroplay" = kroplay ] && echo "kroplay$suffix"
   printf '%s\n' README.md LICENSE include/kro_abi.h
   source_files docs docs/
-  source_files examples examples/
+  # Without the shell scripts on Windows.
+  source_files examples examples/ | { [ "$platform" = win32 ] && grep -v '\.sh$' || cat; }
 }
 expected_deb() {
   local doc=usr/share/doc/wavefx/
-  printf '%s\n' usr/lib/wavefx/wavefx.so usr/include/wavefx/kro_abi.h "${doc}README.md" \
+  printf '%s\n' usr/lib/wavefx/plugin/wavefx.so usr/include/wavefx/kro_abi.h "${doc}README.md" \
     "${doc}copyright"
-  [ "$with_kroplay" = kroplay ] && echo usr/bin/kroplay
+  [ "$with_kroplay" = kroplay ] && echo usr/bin/kroplay usr/share/man/man1/kroplay.1 | tr ' ' '\n'
   source_files docs "${doc}docs/"
   source_files examples "${doc}examples/"
 }
@@ -124,12 +127,19 @@ if [ "$platform" = win32 ]; then
       grep -q "VALUE \"LegalCopyright\", \"Copyright" "$work/$binary.rc" ||
       fail "$binary has no version resource of $version: $(cat "$work/$binary.rc")"
   done
+  # Explorer shows kroplay.exe with our icon.
+  if [ -f "$top/kroplay.exe" ] && ! grep -q "RT_GROUP_ICON" "$work/kroplay.exe.rc"; then
+    fail "kroplay.exe has no icon"
+  fi
 else
   deb=$output/wavefx_${version}_amd64.deb
   dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' >"$work/actual"
   expected_deb >"$work/expected"
   compare "${deb##*/}" "$work/expected" "$work/actual"
   dpkg-deb -f "$deb" Depends | grep -q "liblua5.4" || fail "the Debian package declares no Lua"
+  # The plug-in's folder is private: nothing for ldconfig to do.
+  dpkg-deb -I "$deb" | grep -qE '^ +[0-9]+ bytes, +[0-9]+ lines +\*? *(postinst|postrm) ' &&
+    fail "the Debian package has maintainer scripts: $(dpkg-deb -I "$deb" | grep -E 'post(inst|rm)')"
   mkdir "$work/deb"
   dpkg-deb -x "$deb" "$work/deb"
   check_links "$work/deb/usr/share/doc/wavefx" "${deb##*/}"
@@ -139,7 +149,7 @@ else
       fail "kroplay --version does not print $version: $("$kroplay" --version 2>&1)"
     if ! "$kroplay" --check >"$work/check" 2>&1; then
       fail "the unpacked kroplay --check fails: $(tail -n 3 "$work/check")"
-    elif ! grep -q "^ok - $work/deb/usr/lib/wavefx/wavefx.so loads" "$work/check"; then
+    elif ! grep -q "^ok - $work/deb/usr/lib/wavefx/plugin/wavefx.so loads" "$work/check"; then
       fail "the unpacked kroplay --check did not load its own plug-in: $(head -n 1 "$work/check")"
     fi
   fi

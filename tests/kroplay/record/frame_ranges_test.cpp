@@ -87,3 +87,21 @@ TEST(KroplaySeamless, EndsWhereTheSuccessorIsMostLikeTheFirstFrame) {
                  "--seamless needs at least 5 frames to choose the loop's end from; the run "
                  "gave 4");
 }
+
+TEST(KroplaySeamless, SaysWhenNoFrameWrapsAsSmoothlyAsTheSteps) {
+  // Frame i has its first i pixels in colour 1: each step changes one
+  // pixel, and the wrap from the last frame of the last quarter, 6, six.
+  TempDir dir;
+  dir.write("ramp.lua",
+            "for i = 0, 7 do\n"
+            "  FILL(0)\n"
+            "  for x = 0, i - 1 do PUT_VLINE(x, 1) end\n"
+            "  frame()\n"
+            "end\n");
+  const ProgramRun run = run_kroplay(dir, "ramp.lua --size 8x1 --seamless");
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_NE(std::string::npos,
+            run.err.find("changes 6 pixels, the steps inside 1 on average and 1 at most; the "
+                         "wrap is larger than every step inside"))
+      << run.err;
+}

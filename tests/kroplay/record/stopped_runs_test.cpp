@@ -13,8 +13,9 @@ TEST(KroplayRecord, LimitsStopRunawayScriptsWithNothingWritten) {
     std::string script, options, message;
   } cases[] = {
       {"while true do frame() end", "--max-frames 10",
-       "kroplay: the script composed more than 10 frames and was stopped (--max-frames N to "
-       "change, 0 for no limit)\n"},
+       "kroplay: the script composed more than 10 frames and was stopped; an endless game loop "
+       "is recorded in part with --frames 0..N, and --seamless ends that part where it loops "
+       "(--max-frames N to change, 0 for no limit)\n"},
       {"frame() while true do end", "--timeout 1",
        "kroplay: the script ran longer than 1 s and was stopped (--timeout SECS to change, 0 "
        "for no limit)\n"},
