@@ -12,9 +12,6 @@
 #include "kroplay/png/png_reader.h"
 
 namespace kroplay {
-namespace {
-
-// The whole file behind `fd`, which is closed.
 std::vector<uint8_t> read_all(int fd, int64_t size) {
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
   size_t done = 0;
@@ -33,6 +30,8 @@ std::vector<uint8_t> read_all(int fd, int64_t size) {
   bytes.resize(done);
   return bytes;
 }
+
+namespace {
 
 bool starts_with(const std::vector<uint8_t> &bytes, const char *signature) {
   const size_t length = std::strlen(signature);

@@ -18,6 +18,10 @@ namespace kroplay {
 // background.
 inline constexpr int64_t kMaxPictureBytes = int64_t{64} << 20;
 
+// The whole file behind `fd` (open_regular_file's, `size` bytes as it
+// said), which is closed. Throws std::runtime_error with the system's reason.
+std::vector<uint8_t> read_all(int fd, int64_t size);
+
 // The picture at `path`; a relative `path` is found in `folder` (empty: the
 // working folder). Only a regular file of at most kMaxPictureBytes is
 // read. Throws std::runtime_error with a reason naming the file as `path`
