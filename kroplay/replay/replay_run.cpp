@@ -52,6 +52,21 @@ std::string described_call(const TraceFunction &function, const krotrace::CallRe
   return text + ")";
 }
 
+TraceError named(const TraceError &e, const std::string &trace) {
+  return TraceError(trace + ": " + e.what());
+}
+
+// A background or palette restored: where the trace holds only changes,
+// over what the replayed plug-in's own drawing left, as the game had it.
+void apply(const TraceReader &reader, const TraceStep &step, uint8_t *picture,
+           const std::string &trace) {
+  try {
+    reader.apply(step, picture);
+  } catch (const TraceError &e) {
+    throw named(e, trace);
+  }
+}
+
 }  // namespace
 
 ReplayReport replay_trace(const ReplaySetup &setup, FrameSink &sink) {
@@ -69,19 +84,16 @@ ReplayReport replay_trace(const ReplaySetup &setup, FrameSink &sink) {
       try {
         more = reader.next(step);
       } catch (const TraceError &e) {
-        throw TraceError(setup.trace + ": " + e.what());
+        throw named(e, setup.trace);
       }
       if (!more) break;
       switch (step.kind) {
         case TraceStep::Kind::kBackground:
-          if (reader.width() != runtime.width() || reader.height() != runtime.height())
-            runtime.resize(reader.width(), reader.height());
-          if (!reader.background().empty())
-            std::memcpy(runtime.background(), reader.background().data(),
-                        reader.background().size());
+          if (step.new_screen) runtime.resize(reader.width(), reader.height());
+          apply(reader, step, runtime.background(), setup.trace);
           break;
         case TraceStep::Kind::kPalette:
-          std::memcpy(runtime.palette().data(), reader.palette(), runtime.palette().size());
+          apply(reader, step, runtime.palette().data(), setup.trace);
           break;
         case TraceStep::Kind::kCall:
           runtime.call(map.index_of(reader, step.call.function), step.call.arguments);

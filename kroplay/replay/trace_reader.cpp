@@ -24,12 +24,14 @@ bool TraceReader::next(TraceStep &step) {
         read_function();
         continue;
       case krotrace::kBackground:
-        read_background();
         step.kind = TraceStep::Kind::kBackground;
+        read_background(step);
         return true;
       case krotrace::kPalette:
-        read_palette();
         step.kind = TraceStep::Kind::kPalette;
+        if (!step.picture.read(reader_)) damaged("a palette cut short");
+        step.new_screen = !has_palette_;
+        has_palette_ = true;
         return true;
       case krotrace::kCall: {
         step.kind = TraceStep::Kind::kCall;
@@ -61,38 +63,31 @@ void TraceReader::read_function() {
       {std::string(record.name, record.name + record.name_length), record.parameter_count});
 }
 
-void TraceReader::read_background() {
+void TraceReader::read_background(TraceStep &step) {
   int32_t width = 0, height = 0;
-  krotrace::PictureRecord picture;
-  if (!krotrace::read_screen_size(reader_, width, height) || !picture.read(reader_))
+  if (!krotrace::read_screen_size(reader_, width, height) || !step.picture.read(reader_))
     damaged("a background cut short");
   if (width < 0 || height < 0) damaged("a screen of negative size");
   if (width != 0 && height != 0 && !valid_screen_size(width, height))
     damaged("a screen of " + std::to_string(width) + "x" + std::to_string(height) +
             ", beyond what kroplay plays");
   const uint64_t size = width == 0 || height == 0 ? 0 : uint64_t(width) * uint64_t(height);
-  const bool same_screen = has_screen_ && width == width_ && height == height_;
+  step.new_screen = !has_screen_ || width != width_ || height != height_;
   // Only a whole background makes a new screen: its bytes are in the file.
-  if (!same_screen) {
-    if (picture.encoding != krotrace::kRaw || picture.size != size)
-      damaged("a screen of " + std::to_string(width) + "x" + std::to_string(height) +
-              " without its " + std::to_string(size) + " bytes");
-    background_.assign(picture.data, picture.data + picture.size);
-  }
-  const char *refusal =
-      krotrace::apply_picture(picture, background_.data(), background_.size(), same_screen);
-  if (*refusal != 0) damaged(refusal);
+  if (step.new_screen && (step.picture.encoding != krotrace::kRaw || step.picture.size != size))
+    damaged("a screen of " + std::to_string(width) + "x" + std::to_string(height) +
+            " without its " + std::to_string(size) + " bytes");
   has_screen_ = true;
   width_ = width;
   height_ = height;
 }
 
-void TraceReader::read_palette() {
-  krotrace::PictureRecord picture;
-  if (!picture.read(reader_)) damaged("a palette cut short");
-  const char *refusal = krotrace::apply_picture(picture, palette_, sizeof palette_, has_palette_);
+void TraceReader::apply(const TraceStep &step, uint8_t *picture) const {
+  const size_t size = step.kind == TraceStep::Kind::kPalette
+                          ? krotrace::kPaletteSize
+                          : static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  const char *refusal = krotrace::apply_picture(step.picture, picture, size, !step.new_screen);
   if (*refusal != 0) damaged(refusal);
-  has_palette_ = true;
 }
 
 }  // namespace kroplay

@@ -2,7 +2,8 @@
 // step: the registered functions, and in order the backgrounds, palettes,
 // calls and frames. Every record is checked before it is used; whatever it
 // holds, the reader allocates no more than the bytes it was given justify
-// (a screen only as large as a whole background given in the file).
+// (a screen only as large as a whole background given in the file). The
+// caller keeps the screen and palette the records change.
 #ifndef KROPLAY_TRACE_READER_H
 #define KROPLAY_TRACE_READER_H
 
@@ -29,8 +30,10 @@ struct TraceFunction {
 struct TraceStep {
   enum class Kind { kBackground, kPalette, kCall, kFrame };
   Kind kind = Kind::kCall;
-  krotrace::CallRecord call;    // kCall
-  krotrace::FrameRecord frame;  // kFrame
+  krotrace::CallRecord call;        // kCall
+  krotrace::FrameRecord frame;      // kFrame
+  krotrace::PictureRecord picture;  // kBackground, kPalette: for apply()
+  bool new_screen = false;          // kBackground: of another size than the last
 };
 
 class TraceReader {
@@ -38,23 +41,24 @@ class TraceReader {
   // `bytes` is the whole file. Throws TraceError for a bad header.
   explicit TraceReader(std::vector<uint8_t> bytes);
 
-  // The next background, palette, call or frame, applied to the reader's
-  // screen and palette; false at the end. Registrations are taken in on
-  // the way. Throws TraceError naming the record's offset.
+  // The next background, palette, call or frame; false at the end.
+  // Registrations are taken in on the way. Throws TraceError naming the
+  // record's offset.
   bool next(TraceStep &step);
+  // Applies the background or palette `step` just read to `picture`, which
+  // holds the previous one: a background of width() x height() bytes
+  // (resized first for a new screen), a palette of kPaletteSize bytes.
+  // Throws TraceError for changes that do not fit.
+  void apply(const TraceStep &step, uint8_t *picture) const;
 
   const std::vector<TraceFunction> &functions() const { return functions_; }
   int32_t width() const { return width_; }
   int32_t height() const { return height_; }
-  const std::vector<uint8_t> &background() const { return background_; }
-  bool has_palette() const { return has_palette_; }
-  const uint8_t *palette() const { return palette_; }
 
  private:
   [[noreturn]] void damaged(const std::string &why) const;
   void read_function();
-  void read_background();
-  void read_palette();
+  void read_background(TraceStep &step);
 
   std::vector<uint8_t> bytes_;
   krotrace::Reader reader_;
@@ -62,9 +66,7 @@ class TraceReader {
   std::vector<TraceFunction> functions_;
   bool has_screen_ = false;
   int32_t width_ = 0, height_ = 0;
-  std::vector<uint8_t> background_;
   bool has_palette_ = false;
-  uint8_t palette_[krotrace::kPaletteSize] = {};
 };
 
 }  // namespace kroplay
