@@ -224,22 +224,29 @@ struct FrameRecord {
   bool read(Reader &r) { return read_screen_size(r, width, height) && r.take(hash); }
 };
 
-// The composed frame's fingerprint: FNV-1a 64 over its bytes taken as
-// little-endian 8-byte words (one multiply per 8 pixels), the last few
-// bytes one by one.
+// The composed frame's fingerprint: FNV-1a 64 in four lanes, lane k over
+// the little-endian 8-byte words k, k + 4, k + 8, ... of each whole 32-byte
+// block; lane 0 then goes on over the bytes left, one by one; the result is
+// FNV-1a 64 over the four lanes' values as little-endian words. Four
+// independent multiplies per 32 pixels keep it near the speed of a copy.
 inline uint64_t frame_hash(const uint8_t *pixels, size_t count) {
   constexpr uint64_t kPrime = 1099511628211ull;
-  uint64_t hash = 14695981039346656037ull;
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
+  constexpr uint64_t kBasis = 14695981039346656037ull;
+  uint64_t lane[4] = {kBasis, kBasis, kBasis, kBasis};
+  const auto word_at = [](const uint8_t *at) {
     uint64_t word = 0;
-    std::memcpy(&word, pixels + i, 8);
+    std::memcpy(&word, at, 8);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     word = __builtin_bswap64(word);
 #endif
-    hash = (hash ^ word) * kPrime;
-  }
-  for (; i < count; ++i) hash = (hash ^ pixels[i]) * kPrime;
+    return word;
+  };
+  size_t i = 0;
+  for (; i + 32 <= count; i += 32)
+    for (int k = 0; k < 4; ++k) lane[k] = (lane[k] ^ word_at(pixels + i + 8 * k)) * kPrime;
+  for (; i < count; ++i) lane[0] = (lane[0] ^ pixels[i]) * kPrime;
+  uint64_t hash = kBasis;
+  for (uint64_t value : lane) hash = (hash ^ value) * kPrime;
   return hash;
 }
 
