@@ -115,6 +115,21 @@ TEST_F(TraceTest, ADamagedTraceIsRefusedInOneLineWithNothingWritten) {
   }
 }
 
+TEST_F(TraceTest, AnUnwritableTraceIsSaidOnceAndTheGameGoesOn) {
+  const std::string direct = kroplay("--hash -o " + quoted_argument(dir.file("direct.gif")) + " " +
+                                     quoted_argument(kSession))
+                                 .out;
+  set_environment("WAVEFX_TRACE_FILE", dir.file("no-such-folder/session.krotrace"));
+  const ProgramRun run =
+      kroplay(plugin_option(kShim) + " --hash -o " + quoted_argument(dir.file("recorded.gif")) +
+              " " + quoted_argument(kSession));
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(direct, run.out);
+  const size_t said = run.err.find("wavefx-trace: cannot write");
+  ASSERT_NE(std::string::npos, said) << run.err;
+  EXPECT_EQ(std::string::npos, run.err.find("wavefx-trace", said + 1)) << run.err;
+}
+
 // The frame where a plug-in with a fault first composes another frame than
 // ours, found by comparing the two plug-ins' --hash lines.
 int64_t first_difference(const std::string &ours, const std::string &theirs) {
