@@ -206,7 +206,7 @@ inline const char *apply_picture(const PictureRecord &p, uint8_t *picture, size_
     if (!r.take(kept) || !r.take(given) || !r.bytes(bytes, given)) return "a torn picture change";
     if (kept > size - at || given > size - at - kept) return "a picture change past its end";
     at += kept;
-    std::memcpy(picture + at, bytes, given);
+    if (given != 0) std::memcpy(picture + at, bytes, given);
     at += given;
   }
   return "";

@@ -178,7 +178,7 @@ void after_call(int index, const int32_t *arguments, int count, int32_t result) 
     // The call's own drawing is the plug-in's to repeat on replay: taken
     // in silently, so that only the host's drawing is recorded.
     const HostObjects &h = session.host;
-    if (session.have_screen && h.background != nullptr && *h.background != nullptr &&
+    if (!session.background.empty() && h.background != nullptr && *h.background != nullptr &&
         *h.wide == session.width && *h.height == session.height)
       std::memcpy(session.background.data(), *h.background, session.background.size());
   });
