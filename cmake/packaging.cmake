@@ -9,7 +9,7 @@
 # defined.
 
 # Installs everything a package holds into `component`, with the programs
-# in PROGRAMS, the plug-in in PLUGIN, the README, the licence (as
+# in PROGRAMS, the plug-in and the tracing shim in PLUGIN, the README, the licence (as
 # LICENSE_NAME), docs/ and examples/ in DOCS and the ABI header in HEADER.
 # The README's links into docs/ and the docs' into ../examples/ hold in
 # both layouts.
@@ -20,7 +20,8 @@ function(wavefx_install_package component)
   if(arg_EXCLUDE_FROM_ALL)
     list(APPEND where EXCLUDE_FROM_ALL)
   endif()
-  install(TARGETS wavefx LIBRARY DESTINATION ${arg_PLUGIN} ${where}
+  # The tracing shim goes beside the plug-in it stands in for.
+  install(TARGETS wavefx wavefx_trace LIBRARY DESTINATION ${arg_PLUGIN} ${where}
           RUNTIME DESTINATION ${arg_PLUGIN} ${where})
   if(TARGET kroplay)
     install(TARGETS kroplay RUNTIME DESTINATION ${arg_PROGRAMS} ${where})

@@ -1,4 +1,4 @@
-# Windows version resources for wavefx.dll and kroplay.exe: file and product
+# Windows version resources for wavefx.dll, wavefx-trace.dll and kroplay.exe: file and product
 # version from the project's one version, a description, and the copyright
 # line of LICENSE; kroplay.exe's icon. Included after both targets are
 # defined.
@@ -24,6 +24,8 @@ function(wavefx_version_resource target file_name description)
 endfunction()
 
 wavefx_version_resource(wavefx wavefx${CMAKE_SHARED_MODULE_SUFFIX} "${PROJECT_DESCRIPTION}")
+wavefx_version_resource(wavefx_trace wavefx-trace${CMAKE_SHARED_MODULE_SUFFIX}
+                        "wavefx-trace: records a game's use of wavefx for kroplay --replay")
 if(TARGET kroplay)
   wavefx_version_resource(kroplay kroplay${CMAKE_EXECUTABLE_SUFFIX}
                           "kroplay, the reference host: runs Lua scripts against wavefx")

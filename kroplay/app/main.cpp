@@ -39,6 +39,8 @@
 #include "kroplay/record/run_watchdog.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/record/seamless_loop.h"
+#include "kroplay/replay/replay_run.h"
+#include "kroplay/replay/trace_reader.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/script_api.h"
 
@@ -96,6 +98,8 @@ std::string path_refusal(const Options &options, const std::string &output) {
       options.output.empty() ? "the output " + output + " would be" : "-o " + output + " is";
   if (!options.script.empty() && same_file(options.script, output))
     return named + " the script itself; choose another output";
+  if (!options.replay.empty() && same_file(options.replay, output))
+    return named + " the trace itself; choose another output";
   if (same_file(plugin_path(options), output))
     return named + " the plug-in itself; choose another output";
   if (!options.output.empty() && !output_type_refusal(options.output).empty())
@@ -134,20 +138,30 @@ int play(const Options &options, const std::string &output) {
     seamless = loop.get();
     frames = std::move(loop);
   }
-  ScriptRun run(
-      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
-      std::move(frames));
-  // With machine output on stdout, the script's own output goes to stderr.
-  const bool stdout_is_data = options.hash || is_standard_output(output);
-  run.set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
-  FrameOutput &out = *run.output();
+  // A replay plays a trace where a script run runs the script.
+  std::unique_ptr<FrameOutput> replayed = options.replay.empty() ? nullptr : std::move(frames);
+  std::optional<ScriptRun> run;
+  if (!replayed) {
+    run.emplace(RunSetup{options.script, plugin_path(options), options.width, options.height,
+                         options.null_imports},
+                std::move(frames));
+    // With machine output on stdout, the script's own output goes to stderr.
+    const bool stdout_is_data = options.hash || is_standard_output(output);
+    run->set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
+  }
+  FrameOutput &out = replayed ? *replayed : *run->output();
   Recorder recorder(out, options.hash ? stdout : nullptr, progress);
   recorder.select(options.frames);
   recorder.set_limits(&limits);
   // The clock is also read while a script loops without composing frames.
-  if (options.timeout > 0)
-    run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  run.run(recorder);
+  if (options.timeout > 0 && run)
+    run->set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
+  ReplayReport replay;
+  if (run)
+    run->run(recorder);
+  else
+    replay = replay_trace(
+        {options.replay, plugin_path(options), options.null_imports, options.keep_going}, recorder);
   if (watchdog) watchdog->disarm();
   progress.finish();
 
@@ -168,7 +182,7 @@ int play(const Options &options, const std::string &output) {
     throw OutputError(std::string("cannot write ") +
                       (options.hash ? "the frame hashes" : "the script's printed text") +
                       " to standard output (closed early?)");
-  return run.exit_status().value_or(kExitDone);
+  return run ? run->exit_status().value_or(kExitDone) : replay_exit_status(replay);
 }
 
 // Started from the desktop: errors also go into a message box.
@@ -213,7 +227,9 @@ int run_kroplay(const std::vector<std::string> &arguments) {
 
   // The preview writes only what -o names.
   const std::string output =
-      options.output.empty() && !options.window ? default_output(options.script) : options.output;
+      options.output.empty() && !options.window
+          ? default_output(options.replay.empty() ? options.script : options.replay)
+          : options.output;
   const std::string refusal = path_refusal(options, output);
   if (!refusal.empty()) return fail(kExitBadUsage, refusal + " (see kroplay --help)");
 
@@ -242,6 +258,10 @@ int run_kroplay(const std::vector<std::string> &arguments) {
   } catch (const ScriptError &e) {
     return fail(kExitRunFailed, e.what());
   } catch (const OutputError &e) {
+    return fail(kExitRunFailed, e.what());
+  } catch (const TraceError &e) {
+    return fail(kExitRunFailed, e.what());
+  } catch (const ReplayMismatch &e) {
     return fail(kExitRunFailed, e.what());
   } catch (const PluginError &e) {
     return fail(kExitPluginFailed, e.what());

@@ -149,6 +149,16 @@ const std::vector<OptionRow> &option_table() {
      "close the window by itself after SECS seconds, {range}",
      kPreview, false,
      [](Options &o, const OptionValue &v) { o.quit_after = static_cast<int>(v.number); }},
+    {nullptr, "--replay", "FILE", kFile, 0, 0, nullptr,
+     "play a session recorded in a game by wavefx-trace (a .krotrace file) instead of a "
+     "script, comparing each frame with the recorded one; stops at the first that differs",
+     kRecording, false,
+     [](Options &o, const OptionValue &v) { o.replay = v.text; }},
+    {nullptr, "--keep-going", nullptr, kSwitch, 0, 0, nullptr,
+     "with --replay, play to the end past differing frames, write the output and say how "
+     "many differ",
+     kRecording, false,
+     [](Options &o, const OptionValue &) { o.keep_going = true; }},
     {nullptr, "--check", nullptr, kSwitch, 0, 0, nullptr,
      "a conformance run of the plug-in instead of a script: its registration, imports, every "
      "function with boundary arguments and frames, all host memory between guard pages; one "

@@ -26,6 +26,10 @@ void check_combinations(const Options &options, bool have_script,
       if ((row->modes & (kConformance | kInformation)) == 0) only_conformance = false;
     if (!only_conformance) throw UsageError("--check runs no script; it takes only --plugin");
   }
+  if (!options.replay.empty() && have_script)
+    throw UsageError("--replay plays a trace instead of a script; give one or the other");
+  if (options.keep_going && options.replay.empty())
+    throw UsageError("--keep-going goes with --replay");
   if (!options.window && options.quit_after != 0) throw UsageError("--quit-after needs --window");
   if (!options.window && options.scale > kMaxOutputScale)
     throw UsageError("--scale wants a whole number from 1 to " + std::to_string(kMaxOutputScale) +

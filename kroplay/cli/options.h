@@ -37,7 +37,9 @@ struct Options {
   int fps = 0;
   bool hash = false;
   bool null_imports = false;
-  bool check = false;  // conformance run against the plug-in instead of a script
+  bool check = false;       // conformance run against the plug-in instead of a script
+  std::string replay;       // a recorded session to play instead of a script
+  bool keep_going = false;  // a replay plays on past frames unlike the trace's
   bool help = false;
   bool version = false;
   bool window = false;  // live preview instead of a GIF

@@ -1,5 +1,6 @@
 #include "kroplay/host/host_runtime.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -15,7 +16,8 @@ HostRuntime *current = nullptr;
 constexpr int32_t kStackBase = 64;
 
 // Service names the plug-in fetches and never calls. They get functions
-// that do nothing harmful, in case a plug-in calls them anyway.
+// that do nothing harmful, in case a plug-in calls them anyway; the text
+// output prints.
 void set_palette_stub() {}
 void *malloc_stub(size_t) {
   return nullptr;
@@ -30,7 +32,11 @@ int fclose_stub(void *) {
 int rand_stub() {
   return 0;
 }
-void text_out_stub(const char *) {}
+// The host's text output, which wavefx-trace uses to say it cannot write
+// its trace: a line on stderr.
+void text_out(const char *text) {
+  if (text != nullptr) std::fprintf(stderr, "%s\n", text);
+}
 
 // Each unread data name but "palette" (which is real) gets its own zeroed
 // slot of this size in one block.
@@ -62,7 +68,7 @@ HostRuntime::HostRuntime(int32_t width, int32_t height, bool null_unused_imports
       {"kro_fopen", reinterpret_cast<void *>(fopen_stub)},
       {"kro_fclose", reinterpret_cast<void *>(fclose_stub)},
       {"kro_rand", reinterpret_cast<void *>(rand_stub)},
-      {"kro_text_out", reinterpret_cast<void *>(text_out_stub)}};
+      {"kro_text_out", reinterpret_cast<void *>(text_out)}};
   for (const auto &service : services) unused_.emplace_back(service.first, service.second);
   current = this;
 }

@@ -10,6 +10,7 @@
 #include "kroplay/preview/preview_keys.h"
 #include "kroplay/record/frame_hash.h"
 #include "kroplay/record/script_run.h"
+#include "kroplay/replay/replay_run.h"
 
 namespace kroplay {
 namespace {
@@ -31,7 +32,9 @@ PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, 
       messages_(messages),
       out_(out),
       hash_out_(options.hash ? out : nullptr),
-      name_(options.script.empty() ? "demo" : file_name_of(options.script)),
+      name_(!options.replay.empty()  ? file_name_of(options.replay)
+            : options.script.empty() ? "demo"
+                                     : file_name_of(options.script)),
       period_(std::chrono::duration_cast<Clock::duration>(
           std::chrono::duration<double>(1.0 / options.fps))) {
   if (!options.script.empty()) watcher_ = std::make_unique<FileWatcher>(options.script);
@@ -65,6 +68,7 @@ void PreviewSession::run_once() {
   // Destroyed last: the output is completed (on a quit) while the plug-in
   // is still loaded.
   std::unique_ptr<ScriptRun> run;
+  std::unique_ptr<FrameOutput> replay_output;
   struct ForgetRun {
     FrameOutput *&gif;
     ScriptRun *&running;
@@ -77,22 +81,30 @@ void PreviewSession::run_once() {
     std::unique_ptr<FrameOutput> output;
     if (!options_.output.empty())
       output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0, 0);
-    // A fresh load each run, so the plug-in starts from its initial state.
-    run =
-        std::make_unique<ScriptRun>(RunSetup{options_.script, plugin_path(options_), options_.width,
-                                             options_.height, options_.null_imports},
-                                    std::move(output));
-    // Hash lines on stdout: the script's print goes to stderr.
-    if (options_.hash) run->set_print_stream(stderr, nullptr);
-    gif_ = run->output();
-    // A script busy without frames still answers the window and a save.
-    run->set_watchdog(
-        [this] {
-          if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
-        },
-        10000);
-    running_ = run.get();
-    run->run(*this);
+    if (!options_.replay.empty()) {
+      // A trace plays in place of the script, its frames shown as they come.
+      gif_ = (replay_output = std::move(output)).get();
+      replay_trace(
+          {options_.replay, plugin_path(options_), options_.null_imports, options_.keep_going},
+          *this);
+    } else {
+      // A fresh load each run, so the plug-in starts from its initial state.
+      run = std::make_unique<ScriptRun>(
+          RunSetup{options_.script, plugin_path(options_), options_.width, options_.height,
+                   options_.null_imports},
+          std::move(output));
+      // Hash lines on stdout: the script's print goes to stderr.
+      if (options_.hash) run->set_print_stream(stderr, nullptr);
+      gif_ = run->output();
+      // A script busy without frames still answers the window and a save.
+      run->set_watchdog(
+          [this] {
+            if (Clock::now() - last_pump_ >= std::chrono::milliseconds(kPollMs)) pump(0);
+          },
+          10000);
+      running_ = run.get();
+      run->run(*this);
+    }
     running_ = nullptr;
   } catch (const Stop &stop) {
     if (stop.quit) finish_gif();

@@ -33,8 +33,8 @@ source_files() { # folder prefix
 expected_archive() {
   local suffix
   if [ "$platform" = win32 ]; then suffix=.exe; else suffix=; fi
-  [ "$platform" = win32 ] && echo wavefx.dll && echo README.txt
-  [ "$platform" = win32 ] || echo wavefx.so
+  [ "$platform" = win32 ] && echo wavefx.dll && echo wavefx-trace.dll && echo README.txt
+  [ "$platform" = win32 ] || printf '%s\n' wavefx.so wavefx-trace.so
   [ "$with_kroplay" = kroplay ] && echo "kroplay$suffix"
   printf '%s\n' README.md LICENSE include/kro_abi.h
   source_files docs docs/
@@ -43,7 +43,8 @@ expected_archive() {
 }
 expected_deb() {
   local doc=usr/share/doc/wavefx/
-  printf '%s\n' usr/lib/wavefx/plugin/wavefx.so usr/include/wavefx/kro_abi.h "${doc}README.md" \
+  printf '%s\n' usr/lib/wavefx/plugin/wavefx.so usr/lib/wavefx/plugin/wavefx-trace.so \
+    usr/include/wavefx/kro_abi.h "${doc}README.md" \
     "${doc}copyright"
   [ "$with_kroplay" = kroplay ] && echo usr/bin/kroplay usr/share/man/man1/kroplay.1 | tr ' ' '\n'
   source_files docs "${doc}docs/"
@@ -116,7 +117,7 @@ if [ "$platform" = win32 ]; then
     [ -e "$top/${named//\\//}" ] || fail "README.txt names $named, which the zip does not hold"
   done
   # The version resources, decompiled.
-  for binary in wavefx.dll kroplay.exe; do
+  for binary in wavefx.dll wavefx-trace.dll kroplay.exe; do
     [ -f "$top/$binary" ] || continue
     i686-w64-mingw32-windres -J coff -O rc -i "$top/$binary" -o "$work/$binary.rc" 2>/dev/null
     numbers="${version//./, }, 0"

@@ -1,0 +1,23 @@
+-- A session that exercises what a trace holds: every function, palette
+-- changes, a picture loaded into the background by the host, and a resize.
+screen(64, 48)
+palette("fire")
+START_RIPPLE(5, 10, 4)
+FILL(3)
+for row = 0, 47, 3 do PUT_HLINE(row, row * 5) end
+frame(5)
+color(7, 1, 2, 3)
+CHANGE_RVAL(9, 0)
+START_DISTORT(8, 20, 5)
+STOP_RIPPLE()
+PUT_VLINE(HOW_WIDE() // 2, 200)
+frame(5)
+load_background("../../../examples/recipes/title.gif")
+CHANGE_DVAL(30, 2)
+frame(5)
+screen(40, HOW_HIGH() - 8)
+STOP_DISTORT()
+START_RIPPLE(20, 30, 6)
+FILL(9)
+PUT_HLINE(5, 250)
+frame(5)
