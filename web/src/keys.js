@@ -33,9 +33,10 @@ export function keyList(table) {
       moved.push(`${row[0]}: leaves the screen (in the window: ${row[3]})`);
       continue;
     }
+    const label = row[4] === 'stop' ? `${row[3]}: here, stop the run` : row[3];
     const last = entries[entries.length - 1];
-    if (last && last.label === row[3]) last.keys.push(spelling(row));
-    else entries.push({keys: [spelling(row)], label: row[3]});
+    if (last && last.label === label) last.keys.push(spelling(row));
+    else entries.push({keys: [spelling(row)], label});
   }
   return [...entries.map((e) => `${e.keys.join(' or ')}: ${e.label}`), ...moved];
 }

@@ -186,7 +186,18 @@ async function record(job) {
   if (message) postMessage({type: 'recording', message});
 }
 
-const jobs = {png, keys, run, 'record-begin': record, 'record-frame': record, 'record-end': record};
+// A run that fails outside the module (its files cannot be written) ends
+// with the reason, as any other run.
+async function runOrSay(job) {
+  try {
+    await run(job);
+  } catch (error) {
+    postMessage({type: 'end', status: -1, message: error.message || String(error), frames: 0,
+                 seconds: 0});
+  }
+}
+
+const jobs = {png, keys, run: runOrSay, 'record-begin': record, 'record-frame': record, 'record-end': record};
 // The picture worker's jobs run one after another, in the order sent.
 let queue = Promise.resolve();
 onmessage = (event) => (queue = queue.then(() => jobs[event.data.type](event.data)));
