@@ -4,7 +4,7 @@
 // and Stop working; a broken share link says so; the failing line is marked
 // in the editor; nothing scrolls sideways on a 390-pixel phone, also with a
 // long error; the screen keeps one whole-multiple size while a script
-// plays; Tab and Escape leave the screen; Record then Stop offers a GIF of
+// plays; the PNG is named after its frame; Tab and Escape leave the screen; Record then Stop offers a GIF of
 // an endless script.
 // Usage: node --experimental-websocket page_checks.mjs PAGE_URL
 // Prints "ok: ..." or "FAIL: ..." per check; exit status 1 if any failed.
@@ -70,7 +70,7 @@ check(await waitFor(`/typed/.test(${el('error')}.textContent)`) &&
       'Ctrl+Enter runs, and a failing run clears the old frame and title');
 await sleep(500);
 await open(page);
-check(await evaluate(`document.querySelector('.cm-content').textContent === ${JSON.stringify(typed)}`),
+check(await waitFor(`document.querySelector('.cm-content').textContent === ${JSON.stringify(typed)}`, 5000),
       'the edits come back after a reload');
 let asked = false;
 on((note) => {
@@ -127,6 +127,21 @@ for (let i = 0; i < 10; ++i, await sleep(100))
   sizes.add(await evaluate(`${el('screen')}.clientWidth / ${el('screen')}.width`));
 check(sizes.size === 1 && Number.isInteger([...sizes][0]) && [...sizes][0] >= 1,
       'at 1280x800 the screen keeps one whole-multiple size', [...sizes].join(', '));
+
+// The PNG of the frame on screen is named after it, though frames go on.
+let downloaded = null;
+on((note) => {
+  if (note.method === 'Page.downloadWillBegin') downloaded = note.params.suggestedFilename;
+});
+await send('Page.setDownloadBehavior', {behavior: 'deny'});
+const pictured = await evaluate(`(() => {
+  const number = ${el('title')}.textContent.match(/frame (\\d+)/)[1];
+  ${el('png')}.click();
+  return number;
+})()`);
+for (let i = 0; i < 50 && !downloaded; ++i) await sleep(100);
+check(downloaded === `shared-${pictured}.png`, 'the PNG is named after the frame it holds',
+      `${downloaded} for frame ${pictured}`);
 
 // Tab and Escape leave the screen.
 for (const [name, code] of [['Tab', 9], ['Escape', 27]]) {
