@@ -41,9 +41,9 @@ function pacer(fps) {
   };
 }
 
-// The script's printed lines, sent in batches at most every 50 ms and
-// never more than the page keeps, so that a script printing in a loop
-// cannot flood the page.
+// The script's printed lines, sent in batches at most every 50 ms, each of
+// at most kPrintKept lines (the older ones only counted), so that a script
+// printing in a loop cannot flood the page.
 const kPrintKept = 1000;
 const kPrintLineChars = 2000;
 const now = () => performance.timeOrigin + performance.now();
