@@ -4,7 +4,7 @@
 // and Stop working; a broken share link says so; the failing line is marked
 // in the editor; nothing scrolls sideways on a 390-pixel phone, also with a
 // long error; the screen keeps one whole-multiple size while a script
-// plays; the PNG is named after its frame; Tab and Escape leave the screen; Record then Stop offers a GIF of
+// plays; the PNG is named after its frame; Space pauses and Right steps; Tab and Escape leave the screen; Record then Stop offers a GIF of
 // an endless script.
 // Usage: node --experimental-websocket page_checks.mjs PAGE_URL
 // Prints "ok: ..." or "FAIL: ..." per check; exit status 1 if any failed.
@@ -142,6 +142,16 @@ const pictured = await evaluate(`(() => {
 for (let i = 0; i < 50 && !downloaded; ++i) await sleep(100);
 check(downloaded === `shared-${pictured}.png`, 'the PNG is named after the frame it holds',
       `${downloaded} for frame ${pictured}`);
+
+// Space pauses, Right steps one frame on.
+await evaluate(`${el('screen')}.focus()`);
+await key(' ', 32);
+const pausedAt = await waitFor(`/paused at frame/.test(${el('status')}.textContent)`) &&
+                 Number((await evaluate(`${el('status')}.textContent`)).match(/frame (\d+)/)[1]);
+await key('ArrowRight', 39);
+check(pausedAt !== false && await waitFor(`/paused at frame ${pausedAt + 1}:/.test(${el('status')}.textContent) &&
+                                           / frame ${pausedAt + 1} /.test(${el('title')}.textContent)`),
+      'Space pauses and Right steps one frame', await evaluate(`${el('status')}.textContent`));
 
 // Tab and Escape leave the screen.
 for (const [name, code] of [['Tab', 9], ['Escape', 27]]) {
