@@ -27,7 +27,9 @@ export function playground() {
   let script = '';  // the text the run started from
   let paused = false;
   let fps = 50;
-  let pictureFolders = {};  // the examples' pictures by folder, from examples/index.json
+  // The examples and, by folder, the pictures beside them; fetched while
+  // the first script loads.
+  const index = fetch('examples/index.json').then((r) => r.json());
   const save = () => {
     try {
       const text = E.getText(editor);
@@ -66,7 +68,9 @@ export function playground() {
     name = text;
     $('script-name').textContent = text;
     const folder = text.includes('/') ? text.replace(/\/[^/]*$/, '') : '';
-    return pictures.useExample((pictureFolders[folder] || []).map((p) => 'examples/' + p));
+    if (!folder) return pictures.useExample([]);
+    return index.then((found) =>
+      pictures.useExample((found.pictures[folder] || []).map((p) => 'examples/' + p)));
   };
 
   const showTitle = () => {
@@ -276,10 +280,10 @@ export function playground() {
   // The script to start with: a share link's, else the one saved here,
   // else the demo. A broken link says so and leaves the editor as it was.
   const start = async () => {
-    const index = await (await fetch('examples/index.json')).json();
-    pictureFolders = index.pictures;
-    $('examples').add(new Option('examples…', ''));
-    for (const file of index.scripts) $('examples').add(new Option(file, file));
+    index.then((found) => {
+      $('examples').add(new Option('examples…', ''));
+      for (const file of found.scripts) $('examples').add(new Option(file, file));
+    });
     const shared = location.hash.match(/^#s=(.*)$/);
     let brokenLink = null;
     if (shared) {
