@@ -1,5 +1,6 @@
 // The playground page as its users meet it, in headless Chromium: every
-// entry of the examples menu runs; Ctrl+Enter runs, a failing run clears
+// entry of the examples menu runs; the editor's greys are readable;
+// Ctrl+Enter runs, a failing run clears
 // the screen, edits are saved and not thrown away unasked; a print flood leaves the page answering
 // and Stop working; a broken share link says so; the failing line is marked
 // in the editor; nothing scrolls sideways on a 390-pixel phone, also with a
@@ -54,6 +55,21 @@ for (const entry of entries) {
   check(ran && !error, `menu entry ${entry} runs`, error || 'no frames');
 }
 
+// The editor's comments and line numbers read at 4.5:1 or better.
+const contrasts = await evaluate(`(() => {
+  const rgb = (colour) => colour.match(/\\d+/g).slice(0, 3).map((c) => {
+    const v = c / 255;
+    return v <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4;
+  });
+  const light = (colour) => rgb(colour).reduce((sum, c, i) => sum + c * [0.2126, 0.7152, 0.0722][i], 0);
+  const ratio = (a, b) => (Math.max(light(a), light(b)) + 0.05) / (Math.min(light(a), light(b)) + 0.05);
+  const back = getComputedStyle(document.querySelector('.cm-editor')).backgroundColor;
+  const comment = [...document.querySelectorAll('.cm-line span')].find((e) => e.textContent.startsWith('--'));
+  return [comment, document.querySelector('.cm-gutters')].map((e) => ratio(getComputedStyle(e).color, back));
+})()`);
+check(contrasts.every((r) => r >= 4.5), 'comments and line numbers read at 4.5:1 or better',
+      contrasts.map((r) => r.toFixed(2)).join(', '));
+
 // Typed over the last example and run with Ctrl+Enter, a failing script
 // clears the old frame and title; the edits come back after a reload; an
 // example chosen over them asks first, and a No keeps them.
@@ -91,6 +107,7 @@ await evaluate('1');
 check(Date.now() - askedAt < 1000, 'a print flood leaves the page answering within 1 s',
       `${Date.now() - askedAt} ms`);
 await evaluate(`${el('stop')}.click()`);
+await sleep(300);  // the lines that came before Stop are drawn on the next animation frame
 const before = await evaluate(`${el('output')}.textContent`);
 await sleep(500);
 check(await evaluate(`${el('status')}.textContent === 'stopped'`) &&

@@ -9,9 +9,13 @@ import {lintGutter, setDiagnostics} from '@codemirror/lint';
 import {Prec} from '@codemirror/state';
 import {tags} from '@lezer/highlight';
 
-// One Dark's comments are too faint on its background; these read at 6:1.
-const readableComments = Prec.high(
-    syntaxHighlighting(HighlightStyle.define([{tag: tags.comment, color: '#a3abb9'}])));
+// One Dark's comments and line numbers are too faint on its background;
+// these read at 6:1.
+const kReadableGrey = '#a3abb9';
+const readableComments = [
+  Prec.high(syntaxHighlighting(HighlightStyle.define([{tag: tags.comment, color: kReadableGrey}]))),
+  Prec.high(EditorView.theme({'.cm-gutters': {color: kReadableGrey}}, {dark: true})),
+];
 
 // An editor in `parent` holding `text`; `onChange` is called after edits.
 export function createEditor(parent, text, onChange) {
