@@ -24,22 +24,30 @@ cmake --preset wasm >/dev/null
 cmake --build --preset wasm -j2
 
 site=build-web/site
+# The page whose table of script functions the page's reference shows.
+function_table_doc=docs/scripting.md
 rm -rf "$site"
 mkdir -p "$site/examples/recipes"
 # The editor from the npm registry, at the versions web/package-lock.json
 # pins, bundled into one file.
 (cd web && npm ci --no-audit --no-fund --silent && OUT="../$site/editor.js" npm run -s bundle)
-cp web/src/index.html web/src/style.css web/src/page.js web/src/worker.js "$site/"
+cp web/src/style.css web/src/page.js web/src/worker.js "$site/"
+for module in playground test_mode runs screen keys share output_log pictures recorder; do
+  cp "web/src/$module.js" "$site/"
+done
+# The page's function reference: the docs' table, taken at build time.
+python3 scripts/function-table.py "$function_table_doc" <web/src/index.html >"$site/index.html"
 cp build-wasm/web/wavefx.js build-wasm/web/wavefx.wasm "$site/"
 cp examples/*.lua "$site/examples/"
-# The recipes too, but those that load a picture: the page has no files to
-# give them.
-for recipe in examples/recipes/*.lua; do
-  grep -q 'load_picture\|load_background' "$recipe" || cp "$recipe" "$site/examples/recipes/"
-done
-# The examples the page offers.
-(cd "$site/examples" && ls -- *.lua recipes/*.lua) | python3 -c 'import json, sys; print(json.dumps(sys.stdin.read().split()))' \
-  >"$site/examples/index.json"
+cp examples/recipes/*.lua examples/recipes/*.gif "$site/examples/recipes/"
+# The examples the page offers, and the pictures beside them by folder.
+(cd "$site/examples" && python3 -c '
+import glob, json, os
+pictures = {}
+for p in sorted(glob.glob("**/*.gif", recursive=True) + glob.glob("**/*.png", recursive=True)):
+    pictures.setdefault(os.path.dirname(p), []).append(p)
+print(json.dumps({"scripts": sorted(glob.glob("*.lua")) + sorted(glob.glob("recipes/*.lua")),
+                  "pictures": pictures}))') >"$site/examples/index.json"
 
 # The site must stay small enough to load at once.
 limit=$((3 * 1024 * 1024))

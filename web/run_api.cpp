@@ -182,8 +182,9 @@ int run(const std::string &arguments, const std::string &presses, int64_t stop_a
 }
 
 // What the page does with a key's action: "tune" (run again with the key,
-// see PlaygroundSink), "copy" (the reproducing call), "keys" (the key list
-// in the title), "restart", "save" (a PNG of the frame), or "" (nothing).
+// see PlaygroundSink), "copy" (the reproducing call), "keys" (the key
+// list), "restart", "save" (a PNG of the frame), "pause", "step" (a frame
+// on while paused) or "stop" (the window's quit: the run ends).
 const char *page_role(PreviewAction action) {
   switch (action) {
     case PreviewAction::kRestart:
@@ -195,9 +196,11 @@ const char *page_role(PreviewAction action) {
     case PreviewAction::kToggleKeys:
       return "keys";
     case PreviewAction::kQuit:
+      return "stop";
     case PreviewAction::kTogglePause:
+      return "pause";
     case PreviewAction::kStep:
-      return "";
+      return "step";
     default:
       return "tune";
   }
@@ -247,7 +250,8 @@ EMSCRIPTEN_KEEPALIVE int wavefx_write_png(const char *path, const uint8_t *pixel
 }
 
 // The preview's keys as JSON, in the key table's order:
-// {"keys": [[key, modifier (0 none, 1 Shift, 2 Ctrl), action, label, role]...],
+// {"keys": [[key, modifier (0 none, 1 Shift, 2 Ctrl), action, label, role,
+//            repeats]...],
 //  "list": the key list the title shows, "toggle": the key that shows it}.
 EMSCRIPTEN_KEEPALIVE const char *wavefx_keys() {
   const auto quote = [](const std::string &text) {
@@ -264,7 +268,7 @@ EMSCRIPTEN_KEEPALIVE const char *wavefx_keys() {
     last_message += separator + std::string("[") + quote(key.key) + ", " +
                     std::to_string(static_cast<int>(key.modifier)) + ", " +
                     std::to_string(static_cast<int>(key.action)) + ", " + quote(key.label) + ", " +
-                    quote(page_role(key.action)) + "]";
+                    quote(page_role(key.action)) + ", " + (key.repeats ? "true" : "false") + "]";
     separator = ", ";
   }
   last_message += "], \"list\": " + quote(keys_for_title()) +

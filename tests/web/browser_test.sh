@@ -6,8 +6,11 @@
 #    for anything;
 #  - an endless loop is stopped by the time limit, with kroplay's message;
 #  - a script error shows its line, also in a script named like an option;
-#    a memory bomb ends in Lua's out-of-memory
-#    error instead of taking the page down.
+#    a memory bomb ends in Lua's out-of-memory error instead of taking the
+#    page down; a bad frames= value is an error;
+#  - pictures given by files= lie beside the script: the recipe that loads
+#    one gives kroplay's hashes;
+#  - the playground itself, as page_checks.mjs lists.
 # Usage: tests/web/browser_test.sh KROPLAY [SITE]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -50,7 +53,10 @@ load() {
 frames=600
 for script in "$site"/examples/*.lua "$site"/examples/recipes/*.lua; do
   name=examples/${script#"$site"/examples/}
-  load "script=$name&frames=$frames"
+  # The pictures beside the script, as files= gives them.
+  files=$(cd "$site" && find "$(dirname "$name")" -maxdepth 1 \( -name '*.gif' -o -name '*.png' \) |
+          sort | paste -sd,)
+  load "script=$name&frames=$frames&files=$files"
   status=0
   (cd "$root" && "$kroplay" --hash --max-frames $frames -o "$root/native.gif" "$site/$name" \
     2>/dev/null) >"$root/native" || status=$?
@@ -90,6 +96,13 @@ grep -q -- "-error.lua:3:" "$root/error" || fail "a script named -error.lua: $(c
 load "script=test-scripts/memory_bomb.lua"
 grep -q "not enough memory" "$root/error" ||
   fail "memory bomb: no out-of-memory message: $(cat "$root/error")"
+
+load "script=test-scripts/tuned.lua&frames=ten"
+grep -q "frames=ten: not a whole number" "$root/error" ||
+  fail "frames=ten: no error: $(cat "$root/error")"
+
+node --experimental-websocket "$here/page_checks.mjs" "http://127.0.0.1:$port/index.html" ||
+  fail "the playground page"
 
 if ((failures)); then
   echo "browser tests: $failures failed" >&2

@@ -1,16 +1,29 @@
 // The playground's script editor: CodeMirror with Lua highlighting and line
-// numbers, bundled into editor.js at build time (web/package.json).
+// numbers, bundled into editor.js at build time (web/package.json). A
+// failing run's line is marked through CodeMirror's lint diagnostics.
 import {EditorView, basicSetup} from 'codemirror';
-import {StreamLanguage} from '@codemirror/language';
+import {StreamLanguage, HighlightStyle, syntaxHighlighting} from '@codemirror/language';
 import {lua} from '@codemirror/legacy-modes/mode/lua';
 import {oneDark} from '@codemirror/theme-one-dark';
+import {lintGutter, setDiagnostics} from '@codemirror/lint';
+import {Prec} from '@codemirror/state';
+import {tags} from '@lezer/highlight';
+
+// One Dark's comments and line numbers are too faint on its background;
+// these read at 6:1.
+const kReadableGrey = '#a3abb9';
+const readableComments = [
+  Prec.high(syntaxHighlighting(HighlightStyle.define([{tag: tags.comment, color: kReadableGrey}]))),
+  Prec.high(EditorView.theme({'.cm-gutters': {color: kReadableGrey}}, {dark: true})),
+];
 
 // An editor in `parent` holding `text`; `onChange` is called after edits.
 export function createEditor(parent, text, onChange) {
   return new EditorView({
     doc: text,
     parent,
-    extensions: [basicSetup, StreamLanguage.define(lua), oneDark,
+    extensions: [basicSetup, StreamLanguage.define(lua), oneDark, readableComments, lintGutter(),
+                 EditorView.contentAttributes.of({'aria-label': 'script'}),
                  EditorView.updateListener.of((update) => {
                    if (update.docChanged) onChange();
                  })],
@@ -23,4 +36,16 @@ export function getText(view) {
 
 export function setText(view, text) {
   view.dispatch({changes: {from: 0, to: view.state.doc.length, insert: text}});
+}
+
+// Marks line `line` (from 1) with `message`, or clears the marks when
+// `line` is 0; a line past the end marks the last.
+export function markError(view, line, message) {
+  const doc = view.state.doc;
+  const diagnostics = [];
+  if (line > 0) {
+    const marked = doc.line(Math.min(line, doc.lines));
+    diagnostics.push({from: marked.from, to: marked.to, severity: 'error', message});
+  }
+  view.dispatch(setDiagnostics(view.state, diagnostics));
 }
