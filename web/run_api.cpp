@@ -19,17 +19,17 @@
 #include <utility>
 #include <vector>
 
-#include "kroplay/cli/messages.h"
+#include "kroplay/base/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/host/host_runtime.h"
-#include "kroplay/preview/effect_tracker.h"
-#include "kroplay/preview/preview_keys.h"
-#include "kroplay/preview/tuning.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/recorder.h"
 #include "kroplay/record/run_limits.h"
 #include "kroplay/record/script_run.h"
+#include "kroplay/tuning/effect_tracker.h"
+#include "kroplay/tuning/preview_keys.h"
+#include "kroplay/tuning/tuning.h"
 #include "web/frame_port.h"
 
 namespace {
@@ -101,41 +101,21 @@ class PlaygroundSink : public FrameSink {
   }
 
  private:
+  // The tuning key as the preview acts on it, unheard when it does nothing.
   void act(PreviewAction action) {
-    switch (action) {
-      case PreviewAction::kPickSpeed:
-        return tuning_.pick(kSpeed);
-      case PreviewAction::kPickFrequency:
-        return tuning_.pick(kFrequency);
-      case PreviewAction::kPickAmplitude:
-        return tuning_.pick(kAmplitude);
-      case PreviewAction::kNextParameter:
-        return tuning_.next_parameter();
-      case PreviewAction::kSwitchEffect:
-        tuning_.switch_effect(tracker_);
-        return;
-      default:
-        if (const std::optional<TuningCall> change = tuning_.change(action, tracker_)) {
-          int32_t result = 0;
-          run_.call(change->name, change->arguments, 2, result);
-        }
-    }
+    tuning_.act(action, tracker_, [this](const TuningCall &call) {
+      int32_t result = 0;
+      run_.call(call.name, call.arguments, 2, result);
+    });
   }
 
   // The preview window's title but for its key list, which the page adds.
   std::string title(int64_t number) const {
-    std::string text = name_ + " - frame " + std::to_string(number);
-    const std::optional<Effect> tuned = tuning_.effect(tracker_);
-    text += " - " + tracker_.describe(tuned.value_or(Effect::kRipple));
-    if (tuned) text += std::string(" - tuning ") + Tuning::name(tuning_.parameter());
-    return text;
+    return name_ + " - frame " + std::to_string(number) + " - " + tuning_.describe(tracker_, true);
   }
 
   // The call that reproduces the effect on screen, or "".
-  std::string call() const {
-    const std::optional<Effect> tuned = tuning_.effect(tracker_);
-    return tuned ? tracker_.reproducing_call(*tuned) : std::string();
-  }
+  std::string call() const { return tuning_.reproducing_call(tracker_); }
 
   ScriptRun &run_;
   Recorder &recorder_;

@@ -17,17 +17,16 @@
 #include <vector>
 
 #include "kroplay/app/desktop_start.h"
+#include "kroplay/base/exit_status.h"
+#include "kroplay/base/messages.h"
 #include "kroplay/check/conformance_check.h"
-#include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/help_text.h"
-#include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/output_file.h"
 #include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
-#include "kroplay/preview/preview_keys.h"
 #include "kroplay/preview/window_mode.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/process_end.h"
@@ -229,7 +228,14 @@ int main(int argc, char **argv) {
       if (!window_available())
         return fail(kExitBadUsage,
                     "this build of kroplay has no preview window (built without SDL2)");
-      run_window(options, from_desktop ? show_error_box_later : nullptr);
+      run_window({{options.script, plugin_path(options), options.width, options.height,
+                   options.null_imports},
+                  options.output,
+                  options.fps,
+                  options.hash,
+                  options.quit_after,
+                  options.scale},
+                 from_desktop ? show_error_box_later : nullptr);
       return kExitDone;
     }
     return play(options, output);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "kroplay/cli/option_table.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 namespace {
@@ -96,6 +97,16 @@ std::string help_text(const std::string &preview_keys) {
          "Exit status: 0 done (or the script's os.exit status), 1 script or file\n"
          "error or a limit reached, 2 bad command line, 3 plug-in cannot be loaded\n"
          "or breaks the host contract (or fails --check).\n";
+}
+
+std::string keys_for_help() {
+  std::string help = "Keys in the window (--window):\n";
+  for (const KeyEntry &entry : key_entries()) {
+    std::string keys;
+    for (const std::string &key : entry.keys) keys += (keys.empty() ? "" : ", ") + key;
+    help += help_entry(keys, entry.label);
+  }
+  return help;
 }
 
 }  // namespace kroplay

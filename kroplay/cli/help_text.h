@@ -16,6 +16,10 @@ std::string help_entry(const std::string &term, const std::string &text);
 // owns), then the exit statuses.
 std::string help_text(const std::string &preview_keys);
 
+// --help's section on the preview's keys, from the preview's key table,
+// ending in a line break.
+std::string keys_for_help();
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_HELP_TEXT_H

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "kro_abi.h"
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {

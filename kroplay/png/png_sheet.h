@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 #include "kroplay/output/output_file.h"
 
 namespace kroplay {

@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "kroplay/cli/exit_status.h"
+#include "kroplay/base/exit_status.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/preview/preview_session.h"
 #include "kroplay/preview/preview_window.h"
 #include "kroplay/preview/responsive_run.h"
+#include "kroplay/record/output_choice.h"
 #include "kroplay/record/process_end.h"
 #include "kroplay/script/script_api.h"
 
@@ -19,26 +20,27 @@ bool window_available() {
   return true;
 }
 
-void run_window(const Options &options, const std::function<void(const std::string &)> &on_error) {
+void run_window(const PreviewSetup &setup,
+                const std::function<void(const std::string &)> &on_error) {
   // What no edit of the script can mend ends kroplay at once.
-  if (!options.script.empty() && !std::ifstream(options.script))
-    throw ScriptError("cannot open " + options.script);
-  { const PluginLibrary plugin(plugin_path(options)); }
-  if (!options.output.empty()) {
-    const GifWriter probe(options.output, gif_delay(options.fps));
+  if (!setup.script.empty() && !std::ifstream(setup.script))
+    throw ScriptError("cannot open " + setup.script);
+  { const PluginLibrary plugin(setup.plugin); }
+  if (!setup.output.empty()) {
+    const GifWriter probe(setup.output, gif_delay(setup.fps));
   }
 
-  PreviewWindow window(options.width, options.height, options.scale);
+  PreviewWindow window(setup.width, setup.height, setup.scale);
   ResponsiveLimits limits;
-  if (options.quit_after > 0)
-    limits.quit_at = std::chrono::steady_clock::now() + std::chrono::seconds(options.quit_after);
+  if (setup.quit_after > 0)
+    limits.quit_at = std::chrono::steady_clock::now() + std::chrono::seconds(setup.quit_after);
   limits.abandon = [] {
     end_process_now("kroplay: the script does not stop; quitting without it\n", kExitDone);
   };
   run_responsive(
       window,
       [&](PreviewDisplay &display) {
-        PreviewSession session(options, display, stderr, stdout);
+        PreviewSession session(setup, display, stderr, stdout);
         session.set_error_listener(on_error);
         session.run();
       },

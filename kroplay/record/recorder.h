@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "kroplay/cli/options.h"
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/output_choice.h"
 #include "kroplay/record/progress.h"
 #include "kroplay/record/run_limits.h"
 #include "kroplay/script/script_api.h"

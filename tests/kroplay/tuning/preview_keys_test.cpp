@@ -1,7 +1,7 @@
 // The key table in docs/scripting.md lists the preview's keys as the key
 // table does: the same entries in the same order, each meaning starting
 // with the entry's label.
-#include "kroplay/preview/preview_keys.h"
+#include "kroplay/tuning/preview_keys.h"
 
 #include <gtest/gtest.h>
 

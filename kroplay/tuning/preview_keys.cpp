@@ -1,6 +1,4 @@
-#include "kroplay/preview/preview_keys.h"
-
-#include "kroplay/cli/help_text.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 namespace {
@@ -77,16 +75,6 @@ std::string keys_for_title() {
     title += " " + entry.label;
   }
   return title;
-}
-
-std::string keys_for_help() {
-  std::string help = "Keys in the window (--window):\n";
-  for (const KeyEntry &entry : key_entries()) {
-    std::string keys;
-    for (const std::string &key : entry.keys) keys += (keys.empty() ? "" : ", ") + key;
-    help += help_entry(keys, entry.label);
-  }
-  return help;
 }
 
 }  // namespace kroplay

@@ -1,4 +1,4 @@
-#include "kroplay/host/nearest_name.h"
+#include "kroplay/base/nearest_name.h"
 
 #include <algorithm>
 #include <cctype>

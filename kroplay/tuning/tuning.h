@@ -5,11 +5,12 @@
 #define KROPLAY_TUNING_H
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
-#include "kroplay/preview/effect_tracker.h"
-#include "kroplay/preview/preview_display.h"
+#include "kroplay/tuning/effect_tracker.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 
@@ -36,7 +37,24 @@ class Tuning {
   // 32-bit range. None when no effect is on.
   std::optional<TuningCall> change(PreviewAction step, const EffectTracker &tracker) const;
 
+  // Acts on a tuning key: picks a parameter, the next one or the other
+  // effect, or makes a step's call through `call` (which says whether the
+  // plug-in has the function). False when the key did nothing: E while
+  // not both effects are on, a step while no effect is on.
+  bool act(PreviewAction action, const EffectTracker &tracker,
+           const std::function<void(const TuningCall &)> &call);
+
+  // The title's account of the effects: "START_RIPPLE(5, 10, 20), phase
+  // 1.25", then " - tuning speed" when `tuning` and an effect is on.
+  std::string describe(const EffectTracker &tracker, bool tuning) const;
+
+  // The script line that reproduces the tuned effect (see
+  // EffectTracker::reproducing_call); "" when no effect is on.
+  std::string reproducing_call(const EffectTracker &tracker) const;
+
   static const char *name(Parameter parameter);
+  // kUp .. kHalve: the keys that change the tuned value.
+  static bool is_step(PreviewAction action);
 
  private:
   Effect picked_ = Effect::kRipple;

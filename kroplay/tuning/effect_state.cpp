@@ -1,4 +1,4 @@
-#include "kroplay/host/effect_state.h"
+#include "kroplay/tuning/effect_state.h"
 
 namespace kroplay {
 namespace {

@@ -1,4 +1,4 @@
-#include "kroplay/cli/messages.h"
+#include "kroplay/base/messages.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 #include <algorithm>
 

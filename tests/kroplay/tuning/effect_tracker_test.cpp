@@ -1,6 +1,6 @@
 // The host-side effect state against the reference model of the plug-in:
 // random call and frame sequences must leave both in exactly the same state.
-#include "kroplay/preview/effect_tracker.h"
+#include "kroplay/tuning/effect_tracker.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "kroplay/preview/effect_tracker.h"
+#include "kroplay/tuning/effect_tracker.h"
 
 #include <cstdio>
 #include <cstring>

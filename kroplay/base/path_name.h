@@ -1,6 +1,5 @@
 // The parts of a path, as the system separates folders (kPathSeparators:
-// '/' only, or on Windows '/' and '\'), and the plug-in's path beside the
-// running executable.
+// '/' only, or on Windows '/' and '\').
 #ifndef KROPLAY_PATH_NAME_H
 #define KROPLAY_PATH_NAME_H
 
@@ -18,11 +17,6 @@ std::string file_name_of(const std::string &path);
 // "dir/sub/name.lua" gives "dir/sub", "/name" gives "/", and a path
 // without a folder ".".
 std::string folder_of(const std::string &path);
-
-// The plug-in beside the running executable; if there is none there but
-// there is one in the installed layout's library folder (bin/kroplay,
-// lib/wavefx/wavefx.so), that one.
-std::string default_plugin_path();
 
 }  // namespace kroplay
 

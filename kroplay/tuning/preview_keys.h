@@ -8,9 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/preview/preview_display.h"
-
 namespace kroplay {
+
+// What a key asks the preview (or the page) to do.
+enum class PreviewAction {
+  kQuit,
+  kTogglePause,
+  kStep,
+  kRestart,
+  kSave,
+  // Live tuning of the effect on screen (see Tuning).
+  kPickSpeed,
+  kPickFrequency,
+  kPickAmplitude,
+  kNextParameter,
+  kUp,       // +1
+  kDown,     // -1
+  kUpTen,    // +10
+  kDownTen,  // -10
+  kDouble,
+  kHalve,
+  kSwitchEffect,
+  kCopyCall,    // the call that reproduces the effect, to the clipboard
+  kToggleKeys,  // the key list in the title
+};
 
 enum class KeyModifier { kNone, kShift, kCtrl };
 
@@ -46,9 +67,6 @@ std::vector<KeyEntry> key_entries();
 
 // The key list the title shows on request: "keys: Space pause, or go on; ...".
 std::string keys_for_title();
-
-// --help's section on the preview's keys, ending in a line break.
-std::string keys_for_help();
 
 }  // namespace kroplay
 

@@ -1,8 +1,8 @@
 // A picture file's first image as palette indices, with where it sits and
 // its colours: what the GIF and PNG readers give, for backgrounds and
 // sprites alike.
-#ifndef KROPLAY_HOST_PICTURE_H
-#define KROPLAY_HOST_PICTURE_H
+#ifndef KROPLAY_PICTURE_H
+#define KROPLAY_PICTURE_H
 
 #include <cstdint>
 #include <vector>
@@ -23,4 +23,4 @@ inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;
 
 }  // namespace kroplay
 
-#endif  // KROPLAY_HOST_PICTURE_H
+#endif  // KROPLAY_PICTURE_H

@@ -1,4 +1,4 @@
-#include "kroplay/host/quoted.h"
+#include "kroplay/base/quoted.h"
 
 namespace kroplay {
 namespace {

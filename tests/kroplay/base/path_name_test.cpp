@@ -1,6 +1,6 @@
 // The folder part of a path, which the plug-in's default path is built
 // from: the root kept, and only this platform's separators splitting it.
-#include "kroplay/cli/path_name.h"
+#include "kroplay/base/path_name.h"
 
 #include <gtest/gtest.h>
 

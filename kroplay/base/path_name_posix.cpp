@@ -1,4 +1,4 @@
-#include "kroplay/cli/path_name.h"
+#include "kroplay/base/path_name.h"
 
 namespace kroplay {
 

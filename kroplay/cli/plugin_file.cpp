@@ -1,21 +1,12 @@
-#include "kroplay/cli/path_name.h"
+#include "kroplay/cli/plugin_file.h"
 
 #include <cstring>
 #include <fstream>
 
+#include "kroplay/base/path_name.h"
 #include "kroplay/host/dynamic_loading.h"
 
 namespace kroplay {
-
-std::string file_name_of(const std::string &path) {
-  return path.substr(path.find_last_of(kPathSeparators) + 1);
-}
-
-std::string folder_of(const std::string &path) {
-  const size_t separator = path.find_last_of(kPathSeparators);
-  if (separator == std::string::npos) return ".";
-  return path.substr(0, separator == 0 ? 1 : separator);
-}
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kroplay/host/effect_state.h"
+#include "kroplay/tuning/effect_state.h"
 
 namespace kroplay {
 
