@@ -21,12 +21,9 @@
 
 #include "kroplay/base/messages.h"
 #include "kroplay/cli/options.h"
+#include "kroplay/cli/run_setups.h"
 #include "kroplay/host/host_runtime.h"
-#include "kroplay/record/frame_output.h"
-#include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
-#include "kroplay/record/run_limits.h"
-#include "kroplay/record/script_run.h"
+#include "kroplay/record/recording.h"
 #include "kroplay/tuning/effect_tracker.h"
 #include "kroplay/tuning/preview_keys.h"
 #include "kroplay/tuning/tuning.h"
@@ -136,29 +133,20 @@ std::vector<std::string> split_lines(const std::string &text) {
 int run(const std::string &arguments, const std::string &presses, int64_t stop_after) {
   umask_for_outputs();
   const Options options = parse_options(split_lines(arguments));
-  const std::string output =
-      options.output.empty() ? default_output(options.script) : options.output;
-  const RunLimits limits(options.max_frames, options.timeout);
   send_frame_rate(options.fps);
-  Progress progress(stderr, false);
-  ScriptRun script_run(
-      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
-      open_frame_output(output, gif_delay(options.fps), options.scale > 0 ? options.scale : 1,
-                        options.columns, options.gap));
-  script_run.set_print_stream(stderr, nullptr);
-  Recorder recorder(*script_run.output(), options.hash ? stdout : nullptr, progress);
-  recorder.select(options.frames);
-  recorder.set_limits(&limits);
-  if (options.timeout > 0)
-    script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  PlaygroundSink sink(script_run, recorder, options.script, parse_presses(presses), stop_after);
+  RecordingSetup setup = recording_setup(
+      options, options.output.empty() ? default_output(options.script) : options.output);
+  setup.print_out = stderr;
+  Recording recording(setup);
+  PlaygroundSink sink(recording.script_run(), recording.recorder(), options.script,
+                      parse_presses(presses), stop_after);
   try {
-    script_run.run(sink);
+    recording.run(sink);
   } catch (const EnoughFrames &) {
   }
   std::fflush(stdout);
-  if (recorder.frames() > 0) script_run.output()->finish();
-  return script_run.exit_status().value_or(0);
+  if (recording.recorder().frames() > 0) recording.output().finish();
+  return recording.script_run().exit_status().value_or(0);
 }
 
 // What the page does with a key's action: "tune" (run again with the key,

@@ -15,7 +15,8 @@ set(layers
     "picture"
     "script"
     "record"
-    "preview check cli"
+    "preview check"
+    "cli"
     "app web")
 # What a folder never includes although its layer would allow it: the page
 # shares the tuning with the preview window, not the window's code.
