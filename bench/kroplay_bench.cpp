@@ -15,8 +15,8 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/frame_selector.h"
 #include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
 #include "kroplay/record/recording.h"
 #include "kroplay/script/script_api.h"
 
@@ -56,9 +56,9 @@ void run(benchmark::State &state, const char *effect, bool encode) {
   // Never finished: removed at the end.
   const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0, 0);
   Progress progress(stderr, false);
-  Recorder recorder(*gif, nullptr, progress);
+  FrameSelector selector(*gif, nullptr, progress);
   DiscardFrames discard;
-  ScriptApi script(runtime, encode ? static_cast<FrameSink &>(recorder) : discard);
+  ScriptApi script(runtime, encode ? static_cast<FrameSink &>(selector) : discard);
   runtime.start(plugin.entry_points());
   script.bind_plugin_functions();
   script.load_source(setup_script(effect), "setup");
@@ -95,7 +95,7 @@ void record(const std::string &name, const std::string &path) {
                WAVEFX_MODULE_PATH, 320, 200, false};
   setup.output = path;
   Recording recording(setup);
-  recording.run(recording.recorder());
+  recording.run(recording.selector());
   recording.output().finish();
 }
 

@@ -72,25 +72,25 @@ std::vector<KeyPress> parse_presses(const std::string &text) {
 // it was pressed on, which gives the frames the window would have shown.
 class PlaygroundSink : public FrameSink {
  public:
-  PlaygroundSink(ScriptRun &run, Recorder &recorder, std::string name,
+  PlaygroundSink(ScriptRun &run, FrameSelector &selector, std::string name,
                  std::vector<KeyPress> presses, int64_t stop_after)
       : run_(run),
-        recorder_(recorder),
+        selector_(selector),
         name_(std::move(name)),
         presses_(std::move(presses)),
         stop_after_(stop_after) {}
 
   void frame_composed(const HostRuntime &runtime) override {
-    recorder_.frame_composed(runtime);
+    selector_.frame_composed(runtime);
     std::fflush(stdout);
-    const int64_t number = recorder_.frames() - 1;
+    const int64_t number = selector_.frames() - 1;
     tracker_.frame_composed();
     for (const KeyPress &press : presses_)
       if (press.frame == number) act(press.action);
     send_title(title(number), call());
     send_frame(number, runtime.frame(), runtime.width(), runtime.height(),
                runtime.palette().data());
-    if (stop_after_ > 0 && recorder_.frames() >= stop_after_) throw EnoughFrames{};
+    if (stop_after_ > 0 && selector_.frames() >= stop_after_) throw EnoughFrames{};
   }
 
   void function_called(const std::string &name, const int32_t *arguments, int count) override {
@@ -115,7 +115,7 @@ class PlaygroundSink : public FrameSink {
   std::string call() const { return tuning_.reproducing_call(tracker_); }
 
   ScriptRun &run_;
-  Recorder &recorder_;
+  FrameSelector &selector_;
   std::string name_;
   std::vector<KeyPress> presses_;
   int64_t stop_after_;
@@ -138,14 +138,14 @@ int run(const std::string &arguments, const std::string &presses, int64_t stop_a
       options, options.output.empty() ? default_output(options.script) : options.output);
   setup.print_out = stderr;
   Recording recording(setup);
-  PlaygroundSink sink(recording.script_run(), recording.recorder(), options.script,
+  PlaygroundSink sink(recording.script_run(), recording.selector(), options.script,
                       parse_presses(presses), stop_after);
   try {
     recording.run(sink);
   } catch (const EnoughFrames &) {
   }
   std::fflush(stdout);
-  if (recording.recorder().frames() > 0) recording.output().finish();
+  if (recording.selector().frames() > 0) recording.output().finish();
   return recording.script_run().exit_status().value_or(0);
 }
 

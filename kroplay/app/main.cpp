@@ -112,10 +112,10 @@ int play(const Options &options, const std::string &output) {
   setup.show_progress = Progress::stderr_is_terminal();
   setup.end_process_on_timeout = true;
   Recording recording(setup);
-  recording.run(recording.recorder());
+  recording.run(recording.selector());
 
   const bool stdout_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
-  const int64_t frames = recording.recorder().frames();
+  const int64_t frames = recording.selector().frames();
   FrameOutput &out = recording.output();
   if (frames == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",

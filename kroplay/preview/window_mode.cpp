@@ -9,7 +9,7 @@
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/preview/preview_session.h"
 #include "kroplay/preview/preview_window.h"
-#include "kroplay/preview/responsive_run.h"
+#include "kroplay/preview/session_thread.h"
 #include "kroplay/record/output_choice.h"
 #include "kroplay/record/process_end.h"
 #include "kroplay/script/script_api.h"

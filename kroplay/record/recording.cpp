@@ -28,9 +28,9 @@ Recording::Recording(const RecordingSetup &setup) : limits_(setup.max_frames, se
   }
   run_.emplace(setup.run, std::move(frames));
   run_->set_print_stream(setup.print_out, setup.before_print);
-  recorder_.emplace(*run_->output(), setup.hash_out, *progress_);
-  recorder_->select(setup.frames);
-  recorder_->set_limits(&limits_);
+  selector_.emplace(*run_->output(), setup.hash_out, *progress_);
+  selector_->select(setup.frames);
+  selector_->set_limits(&limits_);
   // The clock is also read while a script loops without composing frames.
   if (setup.timeout > 0)
     run_->set_watchdog([this] { limits_.check_time(); }, kClockCheckInstructions);

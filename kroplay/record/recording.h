@@ -14,9 +14,9 @@
 #include <string>
 
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/frame_selector.h"
 #include "kroplay/record/output_choice.h"
 #include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
 #include "kroplay/record/run_limits.h"
 #include "kroplay/record/run_watchdog.h"
 #include "kroplay/record/script_run.h"
@@ -48,12 +48,12 @@ class Recording {
   // waits for a reader) and prepares the run. Throws what opening throws.
   explicit Recording(const RecordingSetup &setup);
 
-  // Runs the script, each composed frame to `sink` (recorder() or a sink
+  // Runs the script, each composed frame to `sink` (selector() or a sink
   // that passes frames on to it), then ends the progress line.
   void run(FrameSink &sink);
 
   ScriptRun &script_run() { return *run_; }
-  Recorder &recorder() { return *recorder_; }
+  FrameSelector &selector() { return *selector_; }
   FrameOutput &output() { return *run_->output(); }
   // The seamless cut, with --seamless; null otherwise.
   const SeamlessLoop *seamless() const { return seamless_; }
@@ -66,7 +66,7 @@ class Recording {
   std::optional<Progress> progress_;
   SeamlessLoop *seamless_ = nullptr;
   std::optional<ScriptRun> run_;
-  std::optional<Recorder> recorder_;
+  std::optional<FrameSelector> selector_;
 };
 
 }  // namespace kroplay

@@ -17,7 +17,7 @@
 #include "kroplay/picture/regular_file.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_guards.h"
-#include "kroplay/script/text_chunks.h"
+#include "kroplay/script/source_text_only.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
 // functions below, nothing with a destructor is alive when a Lua error is

@@ -22,7 +22,7 @@ bool same_bits(float a, float b) {
 
 std::array<int32_t, kParameters> EffectTracker::initial_integers() {
   // Before any call the plug-in's speed and frequency are 0.
-  return {0, 0, EffectState{}.amplitude};
+  return {0, 0, WaveEffect{}.amplitude};
 }
 
 void EffectTracker::function_called(const std::string &name, const int32_t *arguments, int count) {
@@ -42,7 +42,7 @@ void EffectTracker::frame_composed() {
   effects_.frame_composed();
 }
 
-const EffectState &EffectTracker::state(Effect effect) const {
+const WaveEffect &EffectTracker::state(Effect effect) const {
   return effect == Effect::kRipple ? effects_.ripple : effects_.distortion;
 }
 
@@ -56,11 +56,11 @@ std::string EffectTracker::reproducing_call(Effect effect) const {
                      std::to_string(values[kFrequency]) + ", " +
                      std::to_string(values[kAmplitude]) + ")";
   // What the START_ call alone would set, worked out by the model itself.
-  EffectStates started;
+  WaveEffects started;
   int32_t result = 0;
   started.apply(start_name(effect), values.data(), kParameters, result);
-  const EffectState &now = state(effect);
-  const EffectState &then = effect == Effect::kRipple ? started.ripple : started.distortion;
+  const WaveEffect &now = state(effect);
+  const WaveEffect &then = effect == Effect::kRipple ? started.ripple : started.distortion;
   if (!same_bits(then.speed, now.speed))
     line += std::string(" ") + change_name(effect) + "(" + std::to_string(values[kSpeed]) + ", 0)";
   if (!same_bits(then.frequency, now.frequency))

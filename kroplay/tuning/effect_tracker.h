@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kroplay/tuning/effect_state.h"
+#include "kroplay/tuning/wave_effects.h"
 
 namespace kroplay {
 
@@ -26,9 +26,9 @@ class EffectTracker {
   // distortion's if that is on.
   void frame_composed();
 
-  const EffectState &ripple() const { return effects_.ripple; }
-  const EffectState &distortion() const { return effects_.distortion; }
-  const EffectState &state(Effect effect) const;
+  const WaveEffect &ripple() const { return effects_.ripple; }
+  const WaveEffect &distortion() const { return effects_.distortion; }
+  const WaveEffect &state(Effect effect) const;
 
   // The integers the last START_ or CHANGE_ calls gave each parameter, by
   // selector (speed and frequency in hundredths of a radian).
@@ -48,7 +48,7 @@ class EffectTracker {
   std::string describe(Effect effect) const;
 
  private:
-  EffectStates effects_;
+  WaveEffects effects_;
   std::array<int32_t, kParameters> ripple_integers_ = initial_integers();
   std::array<int32_t, kParameters> distortion_integers_ = initial_integers();
 

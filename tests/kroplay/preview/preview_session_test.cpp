@@ -15,7 +15,7 @@
 #include <optional>
 #include <sstream>
 
-#include "kroplay/preview/responsive_run.h"
+#include "kroplay/preview/session_thread.h"
 #include "kroplay/record/output_choice.h"
 #include "support/gif_reading.h"
 

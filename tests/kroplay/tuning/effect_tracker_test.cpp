@@ -12,15 +12,14 @@
 
 namespace {
 
-using kroplay::EffectState;
 using kroplay::EffectTracker;
+using kroplay::WaveEffect;
 
 bool same_bits(float a, float b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void expect_same(const EffectState &tracked, const ModelEffect &model, const char *which,
-                 int step) {
+void expect_same(const WaveEffect &tracked, const ModelEffect &model, const char *which, int step) {
   SCOPED_TRACE(std::string(which) + " after step " + std::to_string(step));
   EXPECT_EQ(tracked.on, model.on);
   EXPECT_TRUE(same_bits(tracked.speed, model.speed)) << tracked.speed << " vs " << model.speed;
@@ -127,7 +126,7 @@ TEST(EffectTracker, TheReproducingCallSetsExactlyTheParametersOfRandomSessions) 
     const std::string line = tracker.reproducing_call(effect);
     SCOPED_TRACE(line);
     const EffectTracker replayed = replay(line);
-    const EffectState &want = tracker.state(effect), &got = replayed.state(effect);
+    const WaveEffect &want = tracker.state(effect), &got = replayed.state(effect);
     EXPECT_TRUE(same_bits(got.speed, want.speed));
     EXPECT_TRUE(same_bits(got.frequency, want.frequency));
     EXPECT_EQ(got.amplitude, want.amplitude);

@@ -1,4 +1,4 @@
-#include "kroplay/script/text_chunks.h"
+#include "kroplay/script/source_text_only.h"
 
 #include <lua.hpp>
 #include <new>

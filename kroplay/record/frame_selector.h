@@ -1,9 +1,9 @@
-// What happens to each composed frame in a kroplay run: checked against the
+// A recording's frame sink: each composed frame is checked against the
 // run's limits, passed to the output when selected, hashed onto stdout with
 // --hash, counted on the progress line. The run ends after the selected
 // range's last frame.
-#ifndef KROPLAY_RECORDER_H
-#define KROPLAY_RECORDER_H
+#ifndef KROPLAY_FRAME_SELECTOR_H
+#define KROPLAY_FRAME_SELECTOR_H
 
 #include <cstdint>
 #include <cstdio>
@@ -16,11 +16,11 @@
 
 namespace kroplay {
 
-class Recorder : public FrameSink {
+class FrameSelector : public FrameSink {
  public:
   // `hash_out` null: no hash lines. Every frame goes to `output` unless
   // select() says otherwise.
-  Recorder(FrameOutput &output, std::FILE *hash_out, Progress &progress)
+  FrameSelector(FrameOutput &output, std::FILE *hash_out, Progress &progress)
       : output_(output), hash_out_(hash_out), progress_(progress) {}
 
   // Only the frames in `range` go to the output; the script ends after its
@@ -45,4 +45,4 @@ class Recorder : public FrameSink {
 
 }  // namespace kroplay
 
-#endif  // KROPLAY_RECORDER_H
+#endif  // KROPLAY_FRAME_SELECTOR_H

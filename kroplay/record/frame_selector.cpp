@@ -1,11 +1,11 @@
-#include "kroplay/record/recorder.h"
+#include "kroplay/record/frame_selector.h"
 
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/record/frame_hash.h"
 
 namespace kroplay {
 
-void Recorder::frame_composed(const HostRuntime &runtime) {
+void FrameSelector::frame_composed(const HostRuntime &runtime) {
   if (limits_ != nullptr) limits_->check_frames(frames_ + 1);
   if (range_.all || (frames_ >= range_.first && frames_ <= range_.last &&
                      (frames_ - range_.first) % range_.step == 0))

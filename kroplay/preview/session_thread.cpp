@@ -1,4 +1,4 @@
-#include "kroplay/preview/responsive_run.h"
+#include "kroplay/preview/session_thread.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -4,15 +4,15 @@
 // arithmetic a conforming plug-in does. The preview's title and the --check
 // run's model both rest on this one model. It is written apart from the
 // plug-in's code on purpose: kroplay judges plug-ins, ours included.
-#ifndef KROPLAY_EFFECT_STATE_H
-#define KROPLAY_EFFECT_STATE_H
+#ifndef KROPLAY_WAVE_EFFECTS_H
+#define KROPLAY_WAVE_EFFECTS_H
 
 #include <cstdint>
 #include <string>
 
 namespace kroplay {
 
-struct EffectState {
+struct WaveEffect {
   bool on = false;
   float speed = 0.0f;      // radians per frame
   float frequency = 0.0f;  // radians per row
@@ -20,7 +20,7 @@ struct EffectState {
   float phase = 0.0f;      // radians
 };
 
-class EffectStates {
+class WaveEffects {
  public:
   // A call of script function `name` with `count` arguments, first to last.
   // True, with the function's result, for the six effect functions called
@@ -34,12 +34,12 @@ class EffectStates {
 
   // The effect a frame applies now: the ripple wins when both are on; null
   // when neither is.
-  const EffectState *applied() const;
+  const WaveEffect *applied() const;
 
-  EffectState ripple;
-  EffectState distortion;
+  WaveEffect ripple;
+  WaveEffect distortion;
 };
 
 }  // namespace kroplay
 
-#endif  // KROPLAY_EFFECT_STATE_H
+#endif  // KROPLAY_WAVE_EFFECTS_H

@@ -11,8 +11,8 @@
 // script stuck there cannot be stopped from inside. When the session has
 // not ended `grace` after the quit, `abandon` is called, which must not
 // return (kroplay removes its temporary file and exits).
-#ifndef KROPLAY_RESPONSIVE_RUN_H
-#define KROPLAY_RESPONSIVE_RUN_H
+#ifndef KROPLAY_SESSION_THREAD_H
+#define KROPLAY_SESSION_THREAD_H
 
 #include <chrono>
 #include <functional>
@@ -35,4 +35,4 @@ void run_responsive(PreviewDisplay &window, const std::function<void(PreviewDisp
 
 }  // namespace kroplay
 
-#endif  // KROPLAY_RESPONSIVE_RUN_H
+#endif  // KROPLAY_SESSION_THREAD_H

@@ -1,11 +1,11 @@
-#include "kroplay/tuning/effect_state.h"
+#include "kroplay/tuning/wave_effects.h"
 
 namespace kroplay {
 namespace {
 
 // START_: speed, frequency (hundredths of a radian), amplitude. The
 // frequency passes through single precision before it is scaled.
-void start(EffectState &effect, const int32_t *arguments) {
+void start(WaveEffect &effect, const int32_t *arguments) {
   effect.speed = static_cast<float>(arguments[0] * 0.01);
   effect.frequency = static_cast<float>(static_cast<float>(arguments[1]) * 0.01);
   effect.amplitude = arguments[2];
@@ -14,7 +14,7 @@ void start(EffectState &effect, const int32_t *arguments) {
 }
 
 // CHANGE_: value, selector; this 0.01 is a single-precision constant.
-int32_t change(EffectState &effect, const int32_t *arguments) {
+int32_t change(WaveEffect &effect, const int32_t *arguments) {
   const int32_t value = arguments[0];
   const float scaled = static_cast<float>(static_cast<double>(value) * static_cast<double>(0.01f));
   switch (arguments[1]) {
@@ -34,8 +34,8 @@ int32_t change(EffectState &effect, const int32_t *arguments) {
 
 }  // namespace
 
-bool EffectStates::apply(const std::string &name, const int32_t *arguments, int count,
-                         int32_t &result) {
+bool WaveEffects::apply(const std::string &name, const int32_t *arguments, int count,
+                        int32_t &result) {
   if (name == "START_RIPPLE" && count == 3) {
     start(ripple, arguments);
     result = 1;
@@ -58,12 +58,12 @@ bool EffectStates::apply(const std::string &name, const int32_t *arguments, int 
   return true;
 }
 
-void EffectStates::frame_composed() {
-  EffectState *moving = ripple.on ? &ripple : distortion.on ? &distortion : nullptr;
+void WaveEffects::frame_composed() {
+  WaveEffect *moving = ripple.on ? &ripple : distortion.on ? &distortion : nullptr;
   if (moving != nullptr) moving->phase = moving->phase + moving->speed;
 }
 
-const EffectState *EffectStates::applied() const {
+const WaveEffect *WaveEffects::applied() const {
   return ripple.on ? &ripple : distortion.on ? &distortion : nullptr;
 }
 

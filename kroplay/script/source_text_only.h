@@ -3,8 +3,8 @@
 // load, loadfile, dofile and require all refuse binary chunks, whatever
 // mode a script asks for, and no C code can be loaded (package.loadlib and
 // the C searchers are gone, package.cpath is empty).
-#ifndef KROPLAY_TEXT_CHUNKS_H
-#define KROPLAY_TEXT_CHUNKS_H
+#ifndef KROPLAY_SOURCE_TEXT_ONLY_H
+#define KROPLAY_SOURCE_TEXT_ONLY_H
 
 #include <string>
 
@@ -28,4 +28,4 @@ void find_modules_beside(lua_State *lua, const std::string &folder, lua_CFunctio
 
 }  // namespace kroplay
 
-#endif  // KROPLAY_TEXT_CHUNKS_H
+#endif  // KROPLAY_SOURCE_TEXT_ONLY_H
