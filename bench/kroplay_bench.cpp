@@ -15,9 +15,9 @@
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/record/frame_output.h"
+#include "kroplay/record/frame_selector.h"
 #include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
-#include "kroplay/script/demo_script.h"
+#include "kroplay/record/recording.h"
 #include "kroplay/script/script_api.h"
 
 namespace {
@@ -56,9 +56,9 @@ void run(benchmark::State &state, const char *effect, bool encode) {
   // Never finished: removed at the end.
   const auto gif = open_frame_output("/tmp/kroplay-bench.gif", 2, 1, 0, 0);
   Progress progress(stderr, false);
-  Recorder recorder(*gif, nullptr, progress);
+  FrameSelector selector(*gif, nullptr, progress);
   DiscardFrames discard;
-  ScriptApi script(runtime, encode ? static_cast<FrameSink &>(recorder) : discard);
+  ScriptApi script(runtime, encode ? static_cast<FrameSink &>(selector) : discard);
   runtime.start(plugin.entry_points());
   script.bind_plugin_functions();
   script.load_source(setup_script(effect), "setup");
@@ -90,21 +90,13 @@ double file_kilobytes(const std::string &path) {
 // Runs the recording `name` (the demo, or bench/recordings/NAME.lua) as
 // kroplay does, into `path`.
 void record(const std::string &name, const std::string &path) {
-  const PluginLibrary plugin(WAVEFX_MODULE_PATH);
-  HostRuntime runtime(320, 200, false);
-  const auto gif = open_frame_output(path, 2, 1, 0, 0);
-  Progress progress(stderr, false);
-  Recorder recorder(*gif, nullptr, progress);
-  ScriptApi script(runtime, recorder);
-  if (name == "demo")
-    script.load_source(demo_script(), "demo.lua");
-  else
-    script.load_file(std::string(WAVEFX_RECORDINGS_DIR "/") + name + ".lua");
-  runtime.start(plugin.entry_points());
-  script.bind_plugin_functions();
-  script.run();
-  runtime.finish();
-  gif->finish();
+  RecordingSetup setup;
+  setup.run = {name == "demo" ? "" : std::string(WAVEFX_RECORDINGS_DIR "/") + name + ".lua",
+               WAVEFX_MODULE_PATH, 320, 200, false};
+  setup.output = path;
+  Recording recording(setup);
+  recording.run(recording.selector());
+  recording.output().finish();
 }
 
 void GifSize(benchmark::State &state, const char *name) {

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "kroplay/cli/messages.h"
+#include "kroplay/base/messages.h"
 #include "kroplay/cli/options.h"
 #include "kroplay/record/frame_output.h"
 

@@ -19,17 +19,14 @@
 #include <utility>
 #include <vector>
 
-#include "kroplay/cli/messages.h"
+#include "kroplay/base/messages.h"
 #include "kroplay/cli/options.h"
+#include "kroplay/cli/run_setups.h"
 #include "kroplay/host/host_runtime.h"
-#include "kroplay/preview/effect_tracker.h"
-#include "kroplay/preview/preview_keys.h"
-#include "kroplay/preview/tuning.h"
-#include "kroplay/record/frame_output.h"
-#include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
-#include "kroplay/record/run_limits.h"
-#include "kroplay/record/script_run.h"
+#include "kroplay/record/recording.h"
+#include "kroplay/tuning/effect_tracker.h"
+#include "kroplay/tuning/preview_keys.h"
+#include "kroplay/tuning/tuning.h"
 #include "web/frame_port.h"
 
 namespace {
@@ -75,25 +72,25 @@ std::vector<KeyPress> parse_presses(const std::string &text) {
 // it was pressed on, which gives the frames the window would have shown.
 class PlaygroundSink : public FrameSink {
  public:
-  PlaygroundSink(ScriptRun &run, Recorder &recorder, std::string name,
+  PlaygroundSink(ScriptRun &run, FrameSelector &selector, std::string name,
                  std::vector<KeyPress> presses, int64_t stop_after)
       : run_(run),
-        recorder_(recorder),
+        selector_(selector),
         name_(std::move(name)),
         presses_(std::move(presses)),
         stop_after_(stop_after) {}
 
   void frame_composed(const HostRuntime &runtime) override {
-    recorder_.frame_composed(runtime);
+    selector_.frame_composed(runtime);
     std::fflush(stdout);
-    const int64_t number = recorder_.frames() - 1;
+    const int64_t number = selector_.frames() - 1;
     tracker_.frame_composed();
     for (const KeyPress &press : presses_)
       if (press.frame == number) act(press.action);
     send_title(title(number), call());
     send_frame(number, runtime.frame(), runtime.width(), runtime.height(),
                runtime.palette().data());
-    if (stop_after_ > 0 && recorder_.frames() >= stop_after_) throw EnoughFrames{};
+    if (stop_after_ > 0 && selector_.frames() >= stop_after_) throw EnoughFrames{};
   }
 
   void function_called(const std::string &name, const int32_t *arguments, int count) override {
@@ -101,44 +98,24 @@ class PlaygroundSink : public FrameSink {
   }
 
  private:
+  // The tuning key as the preview acts on it, unheard when it does nothing.
   void act(PreviewAction action) {
-    switch (action) {
-      case PreviewAction::kPickSpeed:
-        return tuning_.pick(kSpeed);
-      case PreviewAction::kPickFrequency:
-        return tuning_.pick(kFrequency);
-      case PreviewAction::kPickAmplitude:
-        return tuning_.pick(kAmplitude);
-      case PreviewAction::kNextParameter:
-        return tuning_.next_parameter();
-      case PreviewAction::kSwitchEffect:
-        tuning_.switch_effect(tracker_);
-        return;
-      default:
-        if (const std::optional<TuningCall> change = tuning_.change(action, tracker_)) {
-          int32_t result = 0;
-          run_.call(change->name, change->arguments, 2, result);
-        }
-    }
+    tuning_.act(action, tracker_, [this](const TuningCall &call) {
+      int32_t result = 0;
+      run_.call(call.name, call.arguments, 2, result);
+    });
   }
 
   // The preview window's title but for its key list, which the page adds.
   std::string title(int64_t number) const {
-    std::string text = name_ + " - frame " + std::to_string(number);
-    const std::optional<Effect> tuned = tuning_.effect(tracker_);
-    text += " - " + tracker_.describe(tuned.value_or(Effect::kRipple));
-    if (tuned) text += std::string(" - tuning ") + Tuning::name(tuning_.parameter());
-    return text;
+    return name_ + " - frame " + std::to_string(number) + " - " + tuning_.describe(tracker_, true);
   }
 
   // The call that reproduces the effect on screen, or "".
-  std::string call() const {
-    const std::optional<Effect> tuned = tuning_.effect(tracker_);
-    return tuned ? tracker_.reproducing_call(*tuned) : std::string();
-  }
+  std::string call() const { return tuning_.reproducing_call(tracker_); }
 
   ScriptRun &run_;
-  Recorder &recorder_;
+  FrameSelector &selector_;
   std::string name_;
   std::vector<KeyPress> presses_;
   int64_t stop_after_;
@@ -156,29 +133,20 @@ std::vector<std::string> split_lines(const std::string &text) {
 int run(const std::string &arguments, const std::string &presses, int64_t stop_after) {
   umask_for_outputs();
   const Options options = parse_options(split_lines(arguments));
-  const std::string output =
-      options.output.empty() ? default_output(options.script) : options.output;
-  const RunLimits limits(options.max_frames, options.timeout);
   send_frame_rate(options.fps);
-  Progress progress(stderr, false);
-  ScriptRun script_run(
-      {options.script, plugin_path(options), options.width, options.height, options.null_imports},
-      open_frame_output(output, gif_delay(options.fps), options.scale > 0 ? options.scale : 1,
-                        options.columns, options.gap));
-  script_run.set_print_stream(stderr, nullptr);
-  Recorder recorder(*script_run.output(), options.hash ? stdout : nullptr, progress);
-  recorder.select(options.frames);
-  recorder.set_limits(&limits);
-  if (options.timeout > 0)
-    script_run.set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
-  PlaygroundSink sink(script_run, recorder, options.script, parse_presses(presses), stop_after);
+  RecordingSetup setup = recording_setup(
+      options, options.output.empty() ? default_output(options.script) : options.output);
+  setup.print_out = stderr;
+  Recording recording(setup);
+  PlaygroundSink sink(recording.script_run(), recording.selector(), options.script,
+                      parse_presses(presses), stop_after);
   try {
-    script_run.run(sink);
+    recording.run(sink);
   } catch (const EnoughFrames &) {
   }
   std::fflush(stdout);
-  if (recorder.frames() > 0) script_run.output()->finish();
-  return script_run.exit_status().value_or(0);
+  if (recording.selector().frames() > 0) recording.output().finish();
+  return recording.script_run().exit_status().value_or(0);
 }
 
 // What the page does with a key's action: "tune" (run again with the key,

@@ -8,7 +8,7 @@
 #include <cwchar>
 
 #include "kroplay/app/entry_point.h"
-#include "kroplay/cli/exit_status.h"
+#include "kroplay/base/exit_status.h"
 
 int wmain(int argc, wchar_t **argv) {
   std::vector<std::string> arguments;

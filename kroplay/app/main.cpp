@@ -19,26 +19,21 @@
 
 #include "kroplay/app/desktop_start.h"
 #include "kroplay/app/entry_point.h"
+#include "kroplay/base/exit_status.h"
+#include "kroplay/base/messages.h"
 #include "kroplay/check/conformance_check.h"
-#include "kroplay/cli/exit_status.h"
 #include "kroplay/cli/help_text.h"
-#include "kroplay/cli/messages.h"
 #include "kroplay/cli/options.h"
+#include "kroplay/cli/run_setups.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/output_file.h"
 #include "kroplay/output/output_target.h"
 #include "kroplay/output/platform_files.h"
-#include "kroplay/preview/preview_keys.h"
 #include "kroplay/preview/window_mode.h"
-#include "kroplay/record/frame_output.h"
 #include "kroplay/record/process_end.h"
 #include "kroplay/record/progress.h"
-#include "kroplay/record/recorder.h"
-#include "kroplay/record/run_limits.h"
-#include "kroplay/record/run_watchdog.h"
-#include "kroplay/record/script_run.h"
-#include "kroplay/record/seamless_loop.h"
+#include "kroplay/record/recording.h"
 #include "kroplay/replay/replay_run.h"
 #include "kroplay/replay/trace_reader.h"
 #include "kroplay/script/child_processes.h"
@@ -110,69 +105,42 @@ std::string path_refusal(const Options &options, const std::string &output) {
 }
 
 int play(const Options &options, const std::string &output) {
-  const int delay = gif_delay(options.fps);
-  if (delay * options.fps != 100 && !is_png_output(output))
+  RecordingSetup setup = recording_setup(options, output);
+  if (setup.delay * options.fps != 100 && !is_png_output(output))
     std::fprintf(stderr,
                  "kroplay: note: GIF delays are hundredths of a second; %d fps is written as "
                  "%d/100 s per frame (%.2f fps)\n",
-                 options.fps, delay, 100.0 / delay);
-
-  const RunLimits limits(options.max_frames, options.timeout);
-  // Whatever the script does, even while it loads, the run ends soon after
-  // its time is up.
-  std::optional<RunWatchdog> watchdog;
-  if (limits.timed())
-    watchdog.emplace(limits.deadline(), [line = "kroplay: " + limits.timeout_message() + "\n"] {
-      end_process_now(line.c_str(), kExitRunFailed);
-    });
-  // Before the output: opening a FIFO waits for a reader, and an interrupt
-  // then says so.
-  Progress progress(stderr, Progress::stderr_is_terminal());
-  std::unique_ptr<FrameOutput> frames =
-      open_frame_output(output, delay, std::max(options.scale, 1), options.columns, options.gap);
-  SeamlessLoop *seamless = nullptr;
-  if (options.seamless) {
-    const FrameRange &range = options.frames;
-    auto loop = std::make_unique<SeamlessLoop>(std::move(frames), range.all ? 0 : range.first,
-                                               range.all ? 1 : range.step);
-    seamless = loop.get();
-    frames = std::move(loop);
-  }
+                 options.fps, setup.delay, 100.0 / setup.delay);
+  // With machine output on stdout, the script's own output goes to stderr.
+  const bool stdout_is_data = options.hash || is_standard_output(output);
+  setup.print_out = stdout_is_data ? stderr : stdout;
+  setup.before_print = clear_progress_line;
+  setup.show_progress = Progress::stderr_is_terminal();
+  setup.end_process_on_timeout = true;
   // A replay plays a trace where a script run runs the script.
-  std::unique_ptr<FrameOutput> replayed = options.replay.empty() ? nullptr : std::move(frames);
-  std::optional<ScriptRun> run;
-  if (!replayed) {
-    run.emplace(RunSetup{options.script, plugin_path(options), options.width, options.height,
-                         options.null_imports},
-                std::move(frames));
-    // With machine output on stdout, the script's own output goes to stderr.
-    const bool stdout_is_data = options.hash || is_standard_output(output);
-    run->set_print_stream(stdout_is_data ? stderr : stdout, clear_progress_line);
-  }
-  FrameOutput &out = replayed ? *replayed : *run->output();
-  Recorder recorder(out, options.hash ? stdout : nullptr, progress);
-  recorder.select(options.frames);
-  recorder.set_limits(&limits);
-  // The clock is also read while a script loops without composing frames.
-  if (options.timeout > 0 && run)
-    run->set_watchdog([&limits] { limits.check_time(); }, kClockCheckInstructions);
+  setup.runs_script = options.replay.empty();
+  Recording recording(setup);
   ReplayReport replay;
-  if (run)
-    run->run(recorder);
-  else
+  if (setup.runs_script) {
+    recording.run(recording.selector());
+  } else {
     replay = replay_trace(
-        {options.replay, plugin_path(options), options.null_imports, options.keep_going}, recorder);
-  if (watchdog) watchdog->disarm();
-  progress.finish();
+        {options.replay, setup.run.plugin, options.null_imports, options.keep_going},
+        recording.selector());
+    recording.finish();
+  }
 
   const bool stdout_failed = std::fflush(stdout) != 0 || std::ferror(stdout);
-  if (recorder.frames() == 0) {
+  const int64_t frames = recording.selector().frames();
+  FrameOutput &out = recording.output();
+  if (frames == 0) {
     std::fprintf(stderr, "kroplay: the script composed no frames; %s not written\n",
                  one_line(output_name(output)).c_str());
   } else {
-    check_selection(options, recorder.frames());
+    check_selection(options, frames);
     out.finish();
-    if (seamless != nullptr) std::fprintf(stderr, "kroplay: %s\n", seamless->report().c_str());
+    if (recording.seamless() != nullptr)
+      std::fprintf(stderr, "kroplay: %s\n", recording.seamless()->report().c_str());
     std::fprintf(stderr, "kroplay: wrote %s (%s)\n", one_line(output_name(output)).c_str(),
                  out.summary().c_str());
   }
@@ -182,7 +150,8 @@ int play(const Options &options, const std::string &output) {
     throw OutputError(std::string("cannot write ") +
                       (options.hash ? "the frame hashes" : "the script's printed text") +
                       " to standard output (closed early?)");
-  return run ? run->exit_status().value_or(kExitDone) : replay_exit_status(replay);
+  return setup.runs_script ? recording.script_run().exit_status().value_or(kExitDone)
+                          : replay_exit_status(replay);
 }
 
 // Started from the desktop: errors also go into a message box.
@@ -251,7 +220,7 @@ int run_kroplay(const std::vector<std::string> &arguments) {
                                                                const std::string &message) {
         show_error_box_later(retries ? message + "\n\nSaving the script tries it again." : message);
       };
-      run_window(options, from_desktop ? box : nullptr);
+      run_window(preview_setup(options), from_desktop ? box : nullptr);
       return kExitDone;
     }
     return play(options, output);

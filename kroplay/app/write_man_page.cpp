@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "kroplay/cli/man_page.h"
-#include "kroplay/preview/preview_keys.h"
+#include "kroplay/tuning/preview_keys.h"
 
 int main(int argc, char **argv) {
   if (argc != 2) {

@@ -5,11 +5,11 @@
 #include <map>
 #include <vector>
 
+#include "kroplay/base/exit_status.h"
 #include "kroplay/check/conformance_cases.h"
 #include "kroplay/check/conformance_host.h"
 #include "kroplay/check/conformance_model.h"
 #include "kroplay/check/fault_report.h"
-#include "kroplay/cli/exit_status.h"
 #include "kroplay/host/contract_tables.h"
 #include "kroplay/host/plugin_loader.h"
 

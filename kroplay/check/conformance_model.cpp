@@ -24,7 +24,7 @@ double sin_tolerance(double angle) {
 // correct, may take either where a truncation boundary lies between them.
 // False when either lies outside the 32-bit range, where the result is the
 // plug-in's choice.
-bool displacements(const EffectState &effect, int32_t row, int64_t base, int64_t (&out)[2]) {
+bool displacements(const WaveEffect &effect, int32_t row, int64_t base, int64_t (&out)[2]) {
   const double angle = static_cast<double>(row) * static_cast<double>(effect.frequency) +
                        static_cast<double>(effect.phase);
   const double sine = std::sin(angle), tolerance = sin_tolerance(angle);
@@ -73,7 +73,7 @@ int32_t PluginModel::call(const std::string &name, const std::vector<int32_t> &a
 
 std::string PluginModel::check_frame(const std::vector<uint8_t> &background, const uint8_t *frame,
                                      int32_t width, int32_t height) {
-  const EffectState *applied = effects_.applied();
+  const WaveEffect *applied = effects_.applied();
   const size_t w = static_cast<size_t>(width);
   row_.resize(w);
   // The row the frame should show for displacement d, and how it arises.

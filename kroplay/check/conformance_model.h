@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/host/effect_state.h"
+#include "kroplay/tuning/wave_effects.h"
 
 namespace kroplay {
 
@@ -29,7 +29,7 @@ class PluginModel {
                           int32_t width, int32_t height);
 
  private:
-  EffectStates effects_;
+  WaveEffects effects_;
   std::vector<uint8_t> row_;
 };
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "kroplay/base/exit_status.h"
 #include "kroplay/check/fault_trap.h"
 #include "kroplay/check/guarded_memory.h"
-#include "kroplay/cli/exit_status.h"
 
 namespace kroplay {
 namespace {

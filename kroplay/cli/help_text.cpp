@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "kroplay/cli/option_table.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 namespace {
@@ -104,6 +105,16 @@ std::string help_text(const std::string &preview_keys) {
   for (const OptionRow &row : option_table())
     help += help_entry(option_spelling(row), option_help(row));
   return help + "\n" + preview_keys + "\n" + kExitStatusText + "\n" + kDocumentsText;
+}
+
+std::string keys_for_help() {
+  std::string help = "Keys in the window (--window):\n";
+  for (const KeyEntry &entry : key_entries()) {
+    std::string keys;
+    for (const std::string &key : entry.keys) keys += (keys.empty() ? "" : ", ") + key;
+    help += help_entry(keys, entry.label);
+  }
+  return help;
 }
 
 }  // namespace kroplay

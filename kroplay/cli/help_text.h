@@ -26,6 +26,10 @@ extern const char *const kExitStatusText;
 // owns), then the exit statuses and where the documents are.
 std::string help_text(const std::string &preview_keys);
 
+// --help's section on the preview's keys, from the preview's key table,
+// ending in a line break.
+std::string keys_for_help();
+
 }  // namespace kroplay
 
 #endif  // KROPLAY_HELP_TEXT_H

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "kroplay/host/screen_limits.h"
+#include "kroplay/base/screen_limits.h"
 
 namespace kroplay {
 namespace {

@@ -1,8 +1,9 @@
 #include "kroplay/cli/options.h"
 
+#include "kroplay/base/nearest_name.h"
+#include "kroplay/base/path_name.h"
 #include "kroplay/cli/option_table.h"
-#include "kroplay/cli/path_name.h"
-#include "kroplay/host/nearest_name.h"
+#include "kroplay/cli/plugin_file.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {
@@ -91,22 +92,6 @@ Options parse_options(const std::vector<std::string> &arguments) {
   return options;
 }
 
-std::string default_output(const std::string &script) {
-  if (script.empty()) return "demo.gif";
-  std::string base = file_name_of(script);
-  const size_t dot = base.rfind('.');
-  if (dot != std::string::npos && dot > 0) base.erase(dot);
-  if (base.empty() || base == "." || base == "..") base = "out";
-  return base + ".gif";
-}
-
-bool is_png_output(const std::string &output) {
-  if (output.size() < 4) return false;
-  std::string extension = output.substr(output.size() - 4);
-  for (char &c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return extension == ".png";
-}
-
 std::string output_type_refusal(const std::string &output) {
   const std::string name = file_name_of(output);
   const size_t dot = name.rfind('.');
@@ -121,10 +106,6 @@ std::string output_type_refusal(const std::string &output) {
 
 std::string plugin_path(const Options &options) {
   return options.plugin.empty() ? default_plugin_path() : options.plugin;
-}
-
-int gif_delay(int fps) {
-  return (200 + fps) / (2 * fps);
 }
 
 }  // namespace kroplay

@@ -7,22 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "kroplay/record/output_choice.h"
+
 namespace kroplay {
 
 // A bad command line; the message says what is wrong.
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-// Which frames of a run go into the output, counted from 0: first, then
-// every step-th frame up to last (both ends included). The run ends after
-// last.
-struct FrameRange {
-  bool all = true;  // every frame; first, last and step unused
-  int64_t first = 0;
-  int64_t last = 0;
-  int64_t step = 1;
 };
 
 // What the command line asks for. parse_options() starts from the defaults
@@ -59,13 +51,6 @@ struct Options {
 // the next argument or after '='; "--" ends the options. Throws UsageError.
 Options parse_options(const std::vector<std::string> &arguments);
 
-// The output for `script` when no -o is given: its base name with the
-// extension replaced by .gif, in the working folder; "demo.gif" for none.
-std::string default_output(const std::string &script);
-
-// True if `output` ends in .png (any case): a PNG instead of a GIF.
-bool is_png_output(const std::string &output);
-
 // Why kroplay refuses to write `output` (given with -o): its extension
 // names a type kroplay does not write (`shot.jpg`); "" if it may. A name
 // without an extension gets a GIF.
@@ -73,9 +58,6 @@ std::string output_type_refusal(const std::string &output);
 
 // The plug-in to load: --plugin's, or the one beside the executable.
 std::string plugin_path(const Options &options);
-
-// GIF frame delays are whole hundredths of a second: the nearest to 1/fps.
-int gif_delay(int fps);
 
 }  // namespace kroplay
 

@@ -9,7 +9,7 @@
 #include <array>
 #include <cstdint>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 namespace kroplay {
 

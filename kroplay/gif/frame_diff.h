@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 namespace kroplay {
 

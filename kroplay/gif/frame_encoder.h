@@ -11,10 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "kroplay/base/palettes.h"
 #include "kroplay/gif/colour_slots.h"
 #include "kroplay/gif/frame_diff.h"
 #include "kroplay/gif/gif_lzw.h"
-#include "kroplay/host/palettes.h"
 
 namespace kroplay {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "kroplay/base/palettes.h"
 #include "kroplay/gif/gif_writer.h"
-#include "kroplay/host/palettes.h"
 
 namespace kroplay {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "kroplay/host/picture.h"
+#include "kroplay/base/picture.h"
 
 namespace kroplay {
 

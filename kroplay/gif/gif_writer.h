@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "kroplay/base/palettes.h"
 #include "kroplay/gif/frame_diff.h"
 #include "kroplay/gif/frame_encoder.h"
-#include "kroplay/host/palettes.h"
 #include "kroplay/output/output_file.h"
 
 struct GifFileType;

@@ -4,16 +4,13 @@
 #include <cstring>
 #include <iterator>
 
+#include "kroplay/base/quoted.h"
 #include "kroplay/host/contract_tables.h"
 
 namespace kroplay {
 namespace {
 
 HostRuntime *current = nullptr;
-
-// The stack's resting top: entries below it stay untouched, so a plug-in
-// that pops too many reads zeros instead of leaving the array.
-constexpr int32_t kStackBase = 64;
 
 // Service names the plug-in fetches and never calls. They get functions
 // that do nothing harmful, in case a plug-in calls them anyway; the text
@@ -42,8 +39,9 @@ void text_out(const char *text) {
 // slot of this size in one block.
 constexpr size_t kUnusedSlot = 4096;
 
-std::string quoted(const char *name) {
-  return name == nullptr ? std::string("a null name") : "'" + std::string(name) + "'";
+// A name the plug-in passed, for a message.
+std::string quoted_name(const char *name) {
+  return name == nullptr ? std::string("a null name") : quoted(name);
 }
 
 }  // namespace
@@ -106,23 +104,24 @@ void HostRuntime::register_function(const char *name, kro_function function, int
   HostRuntime &self = *current;
   const std::string caller = self.caller_ != nullptr ? self.caller_ : "the plug-in";
   if (self.caller_ == nullptr || std::strcmp(self.caller_, "krolibrary") != 0)
-    return self.record_breach(caller + " called register_function for " + quoted(name) +
+    return self.record_breach(caller + " called register_function for " + quoted_name(name) +
                               " outside krolibrary");
   if (name == nullptr)
     return self.record_breach("krolibrary registered a function with a null name");
   if (function == nullptr)
-    return self.record_breach("krolibrary registered " + quoted(name) + " with a null function");
+    return self.record_breach("krolibrary registered " + quoted_name(name) +
+                              " with a null function");
   if (parameter_count < 0)
-    return self.record_breach("krolibrary registered " + quoted(name) +
+    return self.record_breach("krolibrary registered " + quoted_name(name) +
                               " with a negative parameter count (" +
                               std::to_string(parameter_count) + ")");
   if (parameter_count > kMaxParameters)
     return self.record_breach(
-        "krolibrary registered " + quoted(name) + " with " + std::to_string(parameter_count) +
+        "krolibrary registered " + quoted_name(name) + " with " + std::to_string(parameter_count) +
         " parameters; kroplay takes at most " + std::to_string(kMaxParameters));
   for (const ScriptFunction &f : self.functions_)
     if (f.name == name)
-      return self.record_breach("krolibrary registered " + quoted(name) + " twice");
+      return self.record_breach("krolibrary registered " + quoted_name(name) + " twice");
   self.functions_.push_back({name, function, parameter_count});
 }
 
@@ -136,7 +135,7 @@ void HostRuntime::export_object(const char *name, void *address) {
   HostRuntime &self = *current;
   const std::string caller = self.caller_ != nullptr ? self.caller_ : "the plug-in";
   if (name == nullptr || std::strcmp(name, KRO_HOOK_BACKGROUND_TO_BUFFER) != 0)
-    return self.record_breach(caller + " exported " + quoted(name) +
+    return self.record_breach(caller + " exported " + quoted_name(name) +
                               "; the only name a host takes is '" KRO_HOOK_BACKGROUND_TO_BUFFER
                               "'");
   if (address == nullptr)

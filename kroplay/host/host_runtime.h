@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "kro_abi.h"
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 #include "kroplay/host/plugin_loader.h"
 
 namespace kroplay {
@@ -92,7 +92,12 @@ class HostRuntime {
   void check_host_objects(const char *caller);
 
   // The contract's host objects; their addresses go to the plug-in.
-  std::array<int32_t, 2 * 64 + kMaxParameters + 1> stack_{};
+  // The stack's resting top: the entries below it stay untouched, so a
+  // plug-in that pops too many reads zeros instead of leaving the array.
+  static constexpr int32_t kStackBase = 64;
+  // Below the resting top kStackBase entries; above it, a call's arguments
+  // and its result, then kStackBase more for a plug-in that pushes too many.
+  std::array<int32_t, 2 * kStackBase + kMaxParameters + 1> stack_{};
   int32_t sp_ = 0;
   int32_t wide_object_ = 0;
   int32_t height_object_ = 0;

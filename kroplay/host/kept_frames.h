@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 namespace kroplay {
 

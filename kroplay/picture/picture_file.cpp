@@ -6,8 +6,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "kroplay/base/quoted.h"
 #include "kroplay/gif/gif_loader.h"
-#include "kroplay/host/quoted.h"
 #include "kroplay/picture/regular_file.h"
 #include "kroplay/png/png_reader.h"
 

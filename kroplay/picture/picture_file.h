@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/host/picture.h"
+#include "kroplay/base/picture.h"
 
 namespace kroplay {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "kroplay/host/quoted.h"
+#include "kroplay/base/quoted.h"
 
 namespace kroplay {
 namespace {

@@ -9,8 +9,8 @@
 #include <bitset>
 #include <string>
 
-#include "kroplay/host/palettes.h"
-#include "kroplay/host/picture.h"
+#include "kroplay/base/palettes.h"
+#include "kroplay/base/picture.h"
 
 namespace kroplay {
 

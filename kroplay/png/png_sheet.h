@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "kroplay/base/palettes.h"
 #include "kroplay/host/kept_frames.h"
-#include "kroplay/host/palettes.h"
 #include "kroplay/output/output_file.h"
 
 namespace kroplay {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 #include "kroplay/output/output_file.h"
 
 namespace kroplay {

@@ -7,6 +7,6 @@ bool window_available() {
   return false;
 }
 
-void run_window(const Options &, const std::function<void(const std::string &)> &) {}
+void run_window(const PreviewSetup &, const std::function<void(const std::string &)> &) {}
 
 }  // namespace kroplay

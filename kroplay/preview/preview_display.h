@@ -9,7 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 
@@ -17,28 +18,6 @@ namespace kroplay {
 class DisplayError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-enum class PreviewAction {
-  kQuit,
-  kTogglePause,
-  kStep,
-  kRestart,
-  kSave,
-  // Live tuning of the effect on screen (see Tuning).
-  kPickSpeed,
-  kPickFrequency,
-  kPickAmplitude,
-  kNextParameter,
-  kUp,       // +1
-  kDown,     // -1
-  kUpTen,    // +10
-  kDownTen,  // -10
-  kDouble,
-  kHalve,
-  kSwitchEffect,
-  kCopyCall,    // the call that reproduces the effect, to the clipboard
-  kToggleKeys,  // the key list in the title
 };
 
 class PreviewDisplay {

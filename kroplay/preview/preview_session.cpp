@@ -2,15 +2,16 @@
 
 #include <algorithm>
 
-#include "kroplay/cli/messages.h"
-#include "kroplay/cli/path_name.h"
+#include "kroplay/base/messages.h"
+#include "kroplay/base/path_name.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
 #include "kroplay/output/temp_file.h"
-#include "kroplay/preview/preview_keys.h"
 #include "kroplay/record/frame_hash.h"
+#include "kroplay/record/output_choice.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/replay/replay_run.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 namespace {
@@ -25,20 +26,20 @@ std::string base_name(const std::string &script) {
 
 }  // namespace
 
-PreviewSession::PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
-                               std::FILE *out)
-    : options_(options),
+PreviewSession::PreviewSession(const PreviewSetup &setup, PreviewDisplay &display,
+                               std::FILE *messages, std::FILE *out)
+    : setup_(setup),
       display_(display),
       messages_(messages),
       out_(out),
-      hash_out_(options.hash ? out : nullptr),
-      name_(!options.replay.empty()  ? file_name_of(options.replay)
-            : options.script.empty() ? "demo"
-                                     : file_name_of(options.script)),
+      hash_out_(setup.hash ? out : nullptr),
+      name_(!setup.replay.empty()  ? file_name_of(setup.replay)
+            : setup.script.empty() ? "demo"
+                                   : file_name_of(setup.script)),
       period_(std::chrono::duration_cast<Clock::duration>(
-          std::chrono::duration<double>(1.0 / options.fps))) {
-  if (!options.script.empty()) watcher_ = std::make_unique<FileWatcher>(options.script);
-  if (options.quit_after > 0) quit_at_ = Clock::now() + std::chrono::seconds(options.quit_after);
+          std::chrono::duration<double>(1.0 / setup.fps))) {
+  if (!setup.script.empty()) watcher_ = std::make_unique<FileWatcher>(setup.script);
+  if (setup.quit_after > 0) quit_at_ = Clock::now() + std::chrono::seconds(setup.quit_after);
 }
 
 PreviewSession::~PreviewSession() = default;
@@ -79,22 +80,17 @@ void PreviewSession::run_once() {
   } forget{gif_, running_};
   try {
     std::unique_ptr<FrameOutput> output;
-    if (!options_.output.empty())
-      output = open_frame_output(options_.output, gif_delay(options_.fps), 1, 0, 0);
-    if (!options_.replay.empty()) {
+    if (!setup_.output.empty())
+      output = open_frame_output(setup_.output, gif_delay(setup_.fps), 1, 0, 0);
+    if (!setup_.replay.empty()) {
       // A trace plays in place of the script, its frames shown as they come.
       gif_ = (replay_output = std::move(output)).get();
-      replay_trace(
-          {options_.replay, plugin_path(options_), options_.null_imports, options_.keep_going},
-          *this);
+      replay_trace({setup_.replay, setup_.plugin, setup_.null_imports, setup_.keep_going}, *this);
     } else {
       // A fresh load each run, so the plug-in starts from its initial state.
-      run = std::make_unique<ScriptRun>(
-          RunSetup{options_.script, plugin_path(options_), options_.width, options_.height,
-                   options_.null_imports},
-          std::move(output));
+      run = std::make_unique<ScriptRun>(RunSetup(setup_), std::move(output));
       // Hash lines on stdout: the script's print goes to stderr.
-      if (options_.hash) run->set_print_stream(stderr, nullptr);
+      if (setup_.hash) run->set_print_stream(stderr, nullptr);
       gif_ = run->output();
       // A script busy without frames still answers the window and a save.
       run->set_watchdog(
@@ -129,7 +125,7 @@ void PreviewSession::finish_gif() {
   if (!gif_ || gif_->frame_count() == 0) return;
   try {
     gif_->finish();
-    message("wrote " + options_.output + " (" + std::to_string(gif_->frame_count()) + " frames)");
+    message("wrote " + setup_.output + " (" + std::to_string(gif_->frame_count()) + " frames)");
   } catch (const std::exception &e) {
     message(e.what());
   }
@@ -230,40 +226,21 @@ void PreviewSession::tune(PreviewAction action) {
 }
 
 void PreviewSession::act(PreviewAction action) {
-  switch (action) {
-    case PreviewAction::kPickSpeed:
-      tuning_.pick(kSpeed);
-      break;
-    case PreviewAction::kPickFrequency:
-      tuning_.pick(kFrequency);
-      break;
-    case PreviewAction::kPickAmplitude:
-      tuning_.pick(kAmplitude);
-      break;
-    case PreviewAction::kNextParameter:
-      tuning_.next_parameter();
-      break;
-    case PreviewAction::kSwitchEffect:
-      if (!tuning_.switch_effect(tracker_)) message("E switches effects only while both are on");
-      break;
-    case PreviewAction::kCopyCall:
-      copy_call();
-      break;
-    case PreviewAction::kToggleKeys:
-      show_keys_ = !show_keys_;
-      break;
-    default:  // a step
-      if (running_ == nullptr) {
-        message("nothing to tune: the script is not running (R restarts it)");
-      } else if (const std::optional<TuningCall> call = tuning_.change(action, tracker_)) {
-        int32_t result = 0;
-        if (!running_->call(call->name, call->arguments, 2, result))
-          message("cannot tune: the plug-in has no " + call->name);
-      } else {
-        message("nothing to tune: no effect is on");
-      }
-      break;
+  if (action == PreviewAction::kCopyCall) return copy_call();
+  if (action == PreviewAction::kToggleKeys) {
+    show_keys_ = !show_keys_;
+    return;
   }
+  if (running_ == nullptr && Tuning::is_step(action))
+    return message("nothing to tune: the script is not running (R restarts it)");
+  const bool acted = tuning_.act(action, tracker_, [this](const TuningCall &call) {
+    int32_t result = 0;
+    if (!running_->call(call.name, call.arguments, 2, result))
+      message("cannot tune: the plug-in has no " + call.name);
+  });
+  if (!acted)
+    message(action == PreviewAction::kSwitchEffect ? "E switches effects only while both are on"
+                                                   : "nothing to tune: no effect is on");
 }
 
 void PreviewSession::apply_tuning() {
@@ -275,12 +252,11 @@ void PreviewSession::apply_tuning() {
 }
 
 void PreviewSession::copy_call() {
-  const std::optional<Effect> effect = tuning_.effect(tracker_);
-  if (!effect) {
+  const std::string line = tuning_.reproducing_call(tracker_);
+  if (line.empty()) {
     message("no effect on screen to copy");
     return;
   }
-  const std::string line = tracker_.reproducing_call(*effect);
   display_.copy_text(line);
   if (hash_out_ != nullptr) {
     message("copied " + line);
@@ -315,9 +291,9 @@ void PreviewSession::save_frame() {
     return;
   }
   const std::string path =
-      base_name(options_.script) + "-frame" + std::to_string(shown_number_) + ".gif";
+      base_name(setup_.script) + "-frame" + std::to_string(shown_number_) + ".gif";
   try {
-    GifWriter gif(path, gif_delay(options_.fps));
+    GifWriter gif(path, gif_delay(setup_.fps));
     gif.add_frame(shown_.data(), shown_width_, shown_height_, shown_palette_);
     gif.finish();
     message("saved " + path);
@@ -344,10 +320,7 @@ void PreviewSession::update_title() {
   if (!error_.empty()) {
     title += " - error: " + error_;
   } else {
-    const std::optional<Effect> tuned = tuning_.effect(tracker_);
-    title += " - " + tracker_.describe(tuned.value_or(Effect::kRipple));
-    if (tuned && running_ != nullptr)
-      title += std::string(" - tuning ") + Tuning::name(tuning_.parameter());
+    title += " - " + tuning_.describe(tracker_, running_ != nullptr);
     if (ended_) title += " - ended";
   }
   if (paused_) title += " - paused";

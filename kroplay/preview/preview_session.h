@@ -16,25 +16,25 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/cli/options.h"
+#include "kroplay/base/palettes.h"
 #include "kroplay/gif/gif_writer.h"
-#include "kroplay/host/palettes.h"
-#include "kroplay/preview/effect_tracker.h"
 #include "kroplay/preview/file_watcher.h"
 #include "kroplay/preview/preview_display.h"
-#include "kroplay/preview/tuning.h"
+#include "kroplay/preview/preview_setup.h"
 #include "kroplay/record/frame_output.h"
 #include "kroplay/record/script_run.h"
 #include "kroplay/script/script_api.h"
+#include "kroplay/tuning/effect_tracker.h"
+#include "kroplay/tuning/tuning.h"
 
 namespace kroplay {
 
 class PreviewSession : public FrameSink {
  public:
   // One-line messages (script ended, errors, restarts, saved frames) go to
-  // `messages`; with options.hash, one hash line per frame to `out`, and
+  // `messages`; with setup.hash, one hash line per frame to `out`, and
   // without it the copied calls.
-  PreviewSession(const Options &options, PreviewDisplay &display, std::FILE *messages,
+  PreviewSession(const PreviewSetup &setup, PreviewDisplay &display, std::FILE *messages,
                  std::FILE *out);
   ~PreviewSession() override;
 
@@ -77,11 +77,11 @@ class PreviewSession : public FrameSink {
   void message(const std::string &text);
   void update_title();
 
-  const Options &options_;
+  const PreviewSetup &setup_;
   PreviewDisplay &display_;
   std::FILE *messages_;
   std::FILE *out_;
-  std::FILE *hash_out_;  // out_ with options.hash, else null
+  std::FILE *hash_out_;  // out_ with setup.hash, else null
   std::function<void(const std::string &)> error_listener_;
   std::string name_;  // the script's file name, for titles and messages
   std::unique_ptr<FileWatcher> watcher_;

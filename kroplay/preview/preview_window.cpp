@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kroplay/preview/preview_keys.h"
+#include "kroplay/tuning/preview_keys.h"
 
 namespace kroplay {
 namespace {

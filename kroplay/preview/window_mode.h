@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "kroplay/cli/options.h"
+#include "kroplay/preview/preview_setup.h"
 
 namespace kroplay {
 
@@ -16,7 +16,7 @@ bool window_available();
 // cannot be used at all is reported by throwing before the window opens, as
 // in a recording run; later failures are shown in the window's title and
 // passed to `on_error`, if given.
-void run_window(const Options &options,
+void run_window(const PreviewSetup &setup,
                 const std::function<void(const std::string &)> &on_error = nullptr);
 
 }  // namespace kroplay

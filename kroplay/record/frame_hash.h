@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 namespace kroplay {
 

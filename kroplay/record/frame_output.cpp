@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "kroplay/cli/options.h"
 #include "kroplay/gif/gif_writer.h"
 #include "kroplay/png/png_sheet.h"
+#include "kroplay/record/output_choice.h"
 #include "kroplay/scale/nearest_scale.h"
 
 namespace kroplay {

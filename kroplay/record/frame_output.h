@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 
 namespace kroplay {
 

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "kroplay/cli/exit_status.h"
+#include "kroplay/base/exit_status.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
-#include "kroplay/host/quoted.h"
+#include "kroplay/base/quoted.h"
 #include "kroplay/replay/trace_file.h"
 #include "kroplay/replay/trace_reader.h"
 

@@ -1,6 +1,6 @@
 #include "kroplay/replay/trace_reader.h"
 
-#include "kroplay/host/screen_limits.h"
+#include "kroplay/base/screen_limits.h"
 
 namespace kroplay {
 

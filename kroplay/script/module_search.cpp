@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "kroplay/host/quoted.h"
+#include "kroplay/base/quoted.h"
 #include "kroplay/picture/regular_file.h"
-#include "kroplay/script/text_chunks.h"
+#include "kroplay/script/source_text_only.h"
 
 namespace kroplay {
 namespace {

@@ -7,11 +7,11 @@
 #include <new>
 #include <utility>
 
-#include "kroplay/cli/path_name.h"
+#include "kroplay/base/nearest_name.h"
+#include "kroplay/base/path_name.h"
+#include "kroplay/base/quoted.h"
+#include "kroplay/base/screen_limits.h"
 #include "kroplay/host/host_runtime.h"
-#include "kroplay/host/nearest_name.h"
-#include "kroplay/host/quoted.h"
-#include "kroplay/host/screen_limits.h"
 #include "kroplay/overlay/pixel_font.h"
 #include "kroplay/picture/picture_file.h"
 #include "kroplay/picture/regular_file.h"
@@ -19,7 +19,7 @@
 #include "kroplay/script/lua_guards.h"
 #include "kroplay/script/module_search.h"
 #include "kroplay/script/script_file.h"
-#include "kroplay/script/text_chunks.h"
+#include "kroplay/script/source_text_only.h"
 
 // Lua reports errors with longjmp, which skips C++ destructors: in the
 // functions below, nothing with a destructor is alive when a Lua error is

@@ -31,7 +31,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "kroplay/host/picture.h"
+#include "kroplay/base/picture.h"
 #include "kroplay/overlay/overlay.h"
 #include "kroplay/picture/sprite_colours.h"
 

@@ -10,8 +10,9 @@ void bind_host(kro_import_object import_object) {
 #undef WAVEFX_IMPORT
 }
 
-// sp moves in unsigned arithmetic: a host that hands over an extreme sp gets
-// a wrapped index, never signed-overflow undefined behaviour in the plug-in.
+// The host's sp, read through its address at every pop and push. Both move
+// it in unsigned arithmetic: an extreme sp from the host wraps, never a
+// signed overflow (undefined behaviour) in the plug-in.
 static int32_t *stack_pointer() {
   return static_cast<int32_t *>(host.sp);
 }

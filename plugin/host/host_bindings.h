@@ -11,36 +11,14 @@
 
 namespace wavefx {
 
-// One untyped address per imported host name, filled once by bind_host.
-// Only stack, sp, wide, height, buffer and background are ever read; the
-// rest are kept and never dereferenced, so a host may answer them with null.
+// One untyped address per imported host name, a field per row of
+// KRO_IMPORTS, filled once by bind_host. Only stack, sp, wide, height,
+// buffer and background are ever read; the rest are kept and never
+// dereferenced, so a host may answer them with null.
 struct HostBindings {
-  void *stack;
-  void *mem;
-  void *palette;
-  void *active_palette;
-  void *key;
-  void *buffer;
-  void *background;
-  void *ghost;
-  void *sp;
-  void *wide;
-  void *height;
-  void *ss_time;
-  void *ss_status;
-  void *ss_exit;
-  void *process_size;
-  void *id_offset;
-  void *id_init_offset;
-  void *id_start_offset;
-  void *id_end_offset;
-  void *set_palette;
-  void *kro_malloc;
-  void *kro_free;
-  void *kro_fopen;
-  void *kro_fclose;
-  void *kro_rand;
-  void *kro_text_out;
+#define WAVEFX_HOST_FIELD(name, use) void *name;
+  KRO_IMPORTS(WAVEFX_HOST_FIELD)
+#undef WAVEFX_HOST_FIELD
 };
 
 extern HostBindings host;

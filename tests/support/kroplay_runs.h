@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "kroplay/host/palettes.h"
+#include "kroplay/base/palettes.h"
 #include "support/gif_reading.h"
 #include "support/png_reading.h"
 #include "support/run_program.h"

@@ -16,7 +16,8 @@
 #include <optional>
 #include <sstream>
 
-#include "kroplay/preview/responsive_run.h"
+#include "kroplay/preview/session_thread.h"
+#include "kroplay/record/output_choice.h"
 #include "support/gif_reading.h"
 
 namespace {
@@ -66,12 +67,11 @@ class PreviewSessionTest : public testing::Test {
     ASSERT_EQ(getcwd(old_cwd_, sizeof old_cwd_), old_cwd_);
     ASSERT_EQ(chdir(dir_.c_str()), 0);  // saved frames land here
     messages_ = std::tmpfile();
-    options_.script = dir_ + "/live.lua";
-    options_.plugin = WAVEFX_MODULE_PATH;
-    options_.width = 16;
-    options_.height = 8;
-    options_.fps = 100;
-    options_.window = true;
+    setup_.script = dir_ + "/live.lua";
+    setup_.plugin = WAVEFX_MODULE_PATH;
+    setup_.width = 16;
+    setup_.height = 8;
+    setup_.fps = 100;
   }
   void TearDown() override {
     std::fclose(messages_);
@@ -80,9 +80,9 @@ class PreviewSessionTest : public testing::Test {
   }
 
   void write_script(const std::string &text) {
-    const std::string temporary = options_.script + ".new";
+    const std::string temporary = setup_.script + ".new";
     std::ofstream(temporary) << text;
-    ASSERT_EQ(std::rename(temporary.c_str(), options_.script.c_str()), 0);
+    ASSERT_EQ(std::rename(temporary.c_str(), setup_.script.c_str()), 0);
   }
   std::string messages() {
     std::fflush(messages_);
@@ -109,7 +109,7 @@ class PreviewSessionTest : public testing::Test {
   std::string dir_;
   char old_cwd_[4096];
   std::FILE *messages_ = nullptr;
-  Options options_;
+  PreviewSetup setup_;
 };
 
 // Background stripes that a ripple moves, so every frame differs.
@@ -120,9 +120,9 @@ const char *kRippling =
 
 TEST_F(PreviewSessionTest, RunsFramesInRealTime) {
   write_script("frame(10)\n");
-  options_.fps = 50;
+  setup_.fps = 50;
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   const Clock::time_point start = Clock::now();
   Clock::duration ten_frames{};
   run(session, display, [&]() -> std::optional<PreviewAction> {
@@ -139,7 +139,7 @@ TEST_F(PreviewSessionTest, RunsFramesInRealTime) {
 TEST_F(PreviewSessionTest, PausesStepsOneFrameAndSavesTheFrameOnScreen) {
   write_script(kRippling);
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   int stage = 0, idle_polls = 0;
   size_t frames_when_paused = 0;
   run(session, display, [&]() -> std::optional<PreviewAction> {
@@ -178,7 +178,7 @@ TEST_F(PreviewSessionTest, PausesStepsOneFrameAndSavesTheFrameOnScreen) {
   const Shown &on_screen = display.shown[last];
   EXPECT_EQ(compare_playback(
                 gif, {{&on_screen.pixels, on_screen.width, on_screen.height, &on_screen.palette}},
-                gif_delay(options_.fps)),
+                gif_delay(setup_.fps)),
             "");
   EXPECT_NE(display.shown[last].pixels, display.shown[last - 1].pixels);
 }
@@ -192,7 +192,7 @@ TEST_F(PreviewSessionTest, RestartRunsTheScriptAgainWithAFreshPlugIn) {
       "START_RIPPLE(5, 10, 20)\n"
       "while true do frame() end\n");
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   run(session, display, [&]() -> std::optional<PreviewAction> {
     if (session.runs() == 1 && display.shown.size() == 4) return PreviewAction::kRestart;
     if (display.shown.size() == 6) return PreviewAction::kQuit;
@@ -209,7 +209,7 @@ TEST_F(PreviewSessionTest, RestartRunsTheScriptAgainWithAFreshPlugIn) {
 TEST_F(PreviewSessionTest, ReloadsASavedScriptAndKeepsTheLastGoodFrameOnAnError) {
   write_script("FILL(3)\nframe(2)\n");
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   int stage = 0;
   size_t good_frames = 0;
   run(session, display, [&]() -> std::optional<PreviewAction> {
@@ -259,7 +259,7 @@ TEST_F(PreviewSessionTest, RestartsWhenAModuleOrAPictureTheRunReadIsSaved) {
       "load_background('tile.gif')\nload_picture('sprite.gif')\nframe()\n"
       "FILL((require('shade')))\nframe()\n");
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   int stage = 0;
   run(session, display, [&]() -> std::optional<PreviewAction> {
     const bool ended = display.title().find("ended") != std::string::npos;
@@ -292,7 +292,7 @@ TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
   // An escape sequence that would set the terminal's title, then a bell.
   write_script("error('\\27]0;fine\\7', 0)\n");
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   run(session, display, [&]() -> std::optional<PreviewAction> {
     if (display.title().find("error:") != std::string::npos) return PreviewAction::kQuit;
     return std::nullopt;
@@ -303,20 +303,20 @@ TEST_F(PreviewSessionTest, AnErrorsControlCharactersAreShownEscapedInTheTitle) {
 
 TEST_F(PreviewSessionTest, WritesTheGifOnlyWhenAskedAndHashesEachFrame) {
   write_script("FILL(5)\nframe(3)\n");
-  options_.output = dir_ + "/out.gif";
-  options_.hash = true;
+  setup_.output = dir_ + "/out.gif";
+  setup_.hash = true;
   std::FILE *hashes = std::tmpfile();
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, hashes);
+  PreviewSession session(setup_, display, messages_, hashes);
   run(session, display, [&]() -> std::optional<PreviewAction> {
     if (display.title().find("ended") == std::string::npos) return std::nullopt;
     return PreviewAction::kQuit;
   });
   ReadGif gif;
-  ASSERT_EQ(read_gif(options_.output, gif), "");
+  ASSERT_EQ(read_gif(setup_.output, gif), "");
   // Three equal frames: one, shown three times as long.
   ASSERT_EQ(gif.frames.size(), 1u);
-  EXPECT_EQ(gif.frames[0].delay, 3 * gif_delay(options_.fps));
+  EXPECT_EQ(gif.frames[0].delay, 3 * gif_delay(setup_.fps));
   std::rewind(hashes);
   char line[64];
   int lines = 0;
@@ -404,10 +404,10 @@ TEST_F(PreviewTuningTest, KeysChangeTheTunedParameterAsTheScriptsOwnCallsWould) 
   using A = PreviewAction;
   write_script(std::string(kStripes) +
                "START_DISTORT(4, 7, 3)\nSTART_RIPPLE(5, 10, 20)\nwhile true do frame() end\n");
-  options_.hash = true;
+  setup_.hash = true;
   std::FILE *hashes = std::tmpfile();
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, hashes);
+  PreviewSession session(setup_, display, messages_, hashes);
   const TunedRun tuned = run_tuned(session, display, hashes,
                                    {{A::kUp},
                                     {A::kPickFrequency, A::kUpTen},
@@ -454,10 +454,10 @@ TEST_F(PreviewTuningTest, KeysStopAtTheEndsOfThe32BitRange) {
   using A = PreviewAction;
   const std::string start = std::string(kStripes) + "START_RIPPLE(-2000000000, 10, 2000000000)\n";
   write_script(start + "while true do frame() end\n");
-  options_.hash = true;
+  setup_.hash = true;
   std::FILE *hashes = std::tmpfile();
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, hashes);
+  PreviewSession session(setup_, display, messages_, hashes);
   const TunedRun tuned = run_tuned(
       session, display, hashes, {{A::kDouble, A::kDown, A::kPickAmplitude, A::kDouble, A::kUp}}, 2);
   std::fclose(hashes);
@@ -476,10 +476,10 @@ TEST_F(PreviewTuningTest, TheCopiedCallPastedIntoAScriptReproducesTheFrames) {
   // A speed of 0 keeps the phase at 0 until the keys set one, so the copied
   // START_ call, which restarts the phase, takes up exactly there.
   write_script(std::string(kStripes) + "START_RIPPLE(0, 10, 20)\nwhile true do frame() end\n");
-  options_.hash = true;
+  setup_.hash = true;
   std::FILE *hashes = std::tmpfile();
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, hashes);
+  PreviewSession session(setup_, display, messages_, hashes);
   const TunedRun tuned = run_tuned(session, display, hashes,
                                    {{A::kPickFrequency, A::kUp, A::kPickAmplitude, A::kDownTen,
                                      A::kPickSpeed, A::kUpTen, A::kCopyCall}},
@@ -506,7 +506,7 @@ namespace {
 TEST_F(PreviewSessionTest, AScriptBusyWithoutFramesStillReloadsWhenSaved) {
   write_script("local n = 0\nwhile true do n = n + 1 end\n");
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   int polls = 0;
   run(session, display, [&]() -> std::optional<PreviewAction> {
     if (++polls == 5) write_script("FILL(4)\nframe()\n");
@@ -523,9 +523,9 @@ TEST_F(PreviewSessionTest, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
   write_script(
       "setmetatable({}, {__gc = function() STOP_RIPPLE() FILL(9) frame() end})\n"
       "FILL(2)\nframe(2)\n");
-  options_.output = dir_ + "/out.gif";
+  setup_.output = dir_ + "/out.gif";
   ScriptedDisplay display;
-  PreviewSession session(options_, display, messages_, nullptr);
+  PreviewSession session(setup_, display, messages_, nullptr);
   int stage = 0;
   run(session, display, [&]() -> std::optional<PreviewAction> {
     const bool ended = display.title().find("ended") != std::string::npos;
@@ -551,11 +551,11 @@ TEST_F(PreviewSessionTest, FinalizersRunBeforeTheEndAndCannotReachTheEndedRun) {
   for (const Shown &frame : display.shown)  // none from a finalizer
     EXPECT_EQ(frame.pixels, std::vector<uint8_t>(16 * 8, 2));
   ReadGif gif;
-  ASSERT_EQ(read_gif(options_.output, gif), "");
+  ASSERT_EQ(read_gif(setup_.output, gif), "");
   // The run that ended: two frames (identical, so the file may merge them).
   int shown = 0;
   for (const ReadFrame &frame : gif.frames) shown += frame.delay;
-  EXPECT_EQ(shown, 2 * kroplay::gif_delay(options_.fps));
+  EXPECT_EQ(shown, 2 * kroplay::gif_delay(setup_.fps));
   std::system(("ls -A '" + dir_ + "' > '" + dir_ + ".ls'").c_str());
   std::ifstream listing(dir_ + ".ls");
   std::stringstream names;
@@ -572,7 +572,7 @@ enum class Quit { kGracefully, kAbandoned, kLate, kNever };
 // after the start (never if negative). The session must end within
 // `within_ms` of that press (or of the start, for --quit-after): by itself
 // (kGracefully), or by being abandoned after the grace period.
-Quit quit_outcome(const Options &options, int quit_ms, int within_ms) {
+Quit quit_outcome(const PreviewSetup &setup, int quit_ms, int within_ms) {
   const pid_t child = fork();
   if (child == 0) {
     ScriptedDisplay window;
@@ -589,12 +589,12 @@ Quit quit_outcome(const Options &options, int quit_ms, int within_ms) {
     };
     auto in_time = [&] { return Clock::now() - pressed <= std::chrono::milliseconds(within_ms); };
     ResponsiveLimits limits;
-    if (options.quit_after > 0) limits.quit_at = start + std::chrono::seconds(options.quit_after);
+    if (setup.quit_after > 0) limits.quit_at = start + std::chrono::seconds(setup.quit_after);
     limits.abandon = [&] { _exit(in_time() ? 2 : 1); };
     run_responsive(
         window,
         [&](PreviewDisplay &display) {
-          PreviewSession session(options, display, messages, nullptr);
+          PreviewSession session(setup, display, messages, nullptr);
           session.run();
         },
         limits);
@@ -645,14 +645,14 @@ TEST_F(PreviewSessionTest, QuitEndsThePreviewWhateverTheScriptDoes) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.script);
     write_script(c.script);
-    EXPECT_EQ(quit_outcome(options_, 300, 1000), c.how);
+    EXPECT_EQ(quit_outcome(setup_, 300, 1000), c.how);
   }
   // --quit-after alike, with no key pressed.
   write_script(cases[1].script);
-  options_.quit_after = 1;
-  EXPECT_EQ(quit_outcome(options_, -1, 2000), Quit::kGracefully);
+  setup_.quit_after = 1;
+  EXPECT_EQ(quit_outcome(setup_, -1, 2000), Quit::kGracefully);
   write_script(cases[5].script);
-  EXPECT_EQ(quit_outcome(options_, -1, 2000), Quit::kAbandoned);
+  EXPECT_EQ(quit_outcome(setup_, -1, 2000), Quit::kAbandoned);
 }
 
 }  // namespace

@@ -1,7 +1,0 @@
-#include "kroplay/cli/path_name.h"
-
-namespace kroplay {
-
-const char kPathSeparators[] = "/\\";
-
-}  // namespace kroplay
