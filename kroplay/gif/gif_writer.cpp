@@ -5,6 +5,12 @@
 #include "kroplay/gif/gif_blocks.h"
 
 namespace kroplay {
+namespace {
+
+// The header and loop block with a global table of 256 entries.
+constexpr size_t kLargestHead = 13 + 3 * 256 + 19;
+
+}  // namespace
 
 GifWriter::GifWriter(const std::string &path, int delay)
     : file_(path, OutputWriting::kWholeAtOnce), delay_(delay) {}
@@ -20,8 +26,18 @@ void GifWriter::keep_image(const EncodedImage &image, int delay) {
     body_.emplace_back();
     body_.back().reserve(kPieceBytes);
   }
+  const size_t before = body_.back().size();
   put_image(body_.back(), image, delay);
+  held_bytes_ += body_.back().size() - before;
   if (image.local_colours.empty()) global_bits_ = std::max(global_bits_, image.min_code_size);
+  if (!streaming_ && held_bytes_ > kHeldBytes && file_.rewritable()) {
+    streaming_ = true;
+    file_.write(std::vector<uint8_t>(kLargestHead).data(), kLargestHead);
+  }
+  if (streaming_) {
+    for (const std::vector<uint8_t> &piece : body_) file_.write(piece.data(), piece.size());
+    body_.clear();
+  }
 }
 
 void GifWriter::hold(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette,
@@ -85,9 +101,15 @@ void GifWriter::finish() {
   put_loop_forever(head);
   std::vector<uint8_t> tail;
   put_trailer(tail);
-  file_.write(head.data(), head.size());
-  for (const std::vector<uint8_t> &piece : body_) file_.write(piece.data(), piece.size());
-  file_.write(tail.data(), tail.size());
+  if (streaming_) {
+    file_.write(tail.data(), tail.size());
+    if (head.size() < kLargestHead) file_.move_down(kLargestHead, head.size());
+    file_.write_at(0, head.data(), head.size());
+  } else {
+    file_.write(head.data(), head.size());
+    for (const std::vector<uint8_t> &piece : body_) file_.write(piece.data(), piece.size());
+    file_.write(tail.data(), tail.size());
+  }
   file_.commit();
 }
 

@@ -11,7 +11,10 @@
 // The header (the screen size and the global colour table, cut to the
 // entries frames use) is known only once the last frame is in, so the
 // frames' encoded blocks are kept in memory and the file is written once,
-// in order, by finish().
+// in order, by finish(). Past kHeldBytes, a file (not a direct destination)
+// gets them as they come, behind room for the largest header; finish()
+// writes the header there, and only a header smaller than that room moves
+// them once more.
 #ifndef KROPLAY_GIF_WRITER_H
 #define KROPLAY_GIF_WRITER_H
 
@@ -58,9 +61,12 @@ class GifWriter {
   OutputFile file_;
   int delay_;
   // The encoded frames, in pieces of about kPieceBytes (one growing buffer
-  // would need twice its size while it moves).
+  // would need twice its size while it moves), until they pass kHeldBytes.
   static constexpr size_t kPieceBytes = size_t{1} << 20;
+  static constexpr size_t kHeldBytes = size_t{4} << 20;
   std::vector<std::vector<uint8_t>> body_;
+  size_t held_bytes_ = 0;
+  bool streaming_ = false;                        // the frames go to the file as they come
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest
   int64_t frames_ = 0;
   ColourSlots global_colours_;

@@ -98,6 +98,29 @@ void OutputFile::write(const void *data, size_t size) {
   }
 }
 
+void OutputFile::write_at(int64_t offset, const void *data, size_t size) {
+  if (lseek(temp_->descriptor(), static_cast<off_t>(offset), SEEK_SET) < 0)
+    fail(written_path(), std::strerror(errno));
+  write(data, size);
+}
+
+void OutputFile::move_down(int64_t from, int64_t to) {
+  const int fd = temp_->descriptor();
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    if (lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0)
+      fail(written_path(), std::strerror(errno));
+    const ssize_t got = read(fd, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) fail(written_path(), std::strerror(errno));
+    if (got == 0) break;
+    write_at(to, chunk.data(), static_cast<size_t>(got));
+    from += got;
+    to += got;
+  }
+  if (ftruncate(fd, static_cast<off_t>(to)) != 0) fail(written_path(), std::strerror(errno));
+}
+
 void OutputFile::commit() {
   if (direct_fd_ < 0) {
     temp_->commit();

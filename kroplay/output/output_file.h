@@ -10,6 +10,7 @@
 #define KROPLAY_OUTPUT_FILE_H
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,12 @@ class OutputFile {
   // Written whole at once: appends `size` bytes to the temporary file or
   // straight to a direct destination. Throws OutputError.
   void write(const void *data, size_t size);
+  // A temporary file (not a direct destination) may also be written at
+  // `offset`, and have its bytes from `from` on moved down to `to` (below
+  // `from`), the file cut after them. Throws OutputError.
+  bool rewritable() const { return !direct(); }
+  void write_at(int64_t offset, const void *data, size_t size);
+  void move_down(int64_t from, int64_t to);
   // The path as given, for messages.
   const std::string &target() const { return target_; }
   // The file being written, for messages about writing it: the target, or
