@@ -25,7 +25,7 @@ cmake --build --preset wasm -j2
 
 site=build-web/site
 # The page whose table of script functions the page's reference shows.
-function_table_doc=docs/scripting.md
+function_table_doc=docs/script-api.md
 rm -rf "$site"
 mkdir -p "$site/examples/recipes"
 # The editor from the npm registry, at the versions web/package-lock.json

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 #include "kroplay/base/palettes.h"
-#include "kroplay/gif/gif_writer.h"
 
 namespace kroplay {
 namespace {
@@ -35,7 +35,9 @@ int read_bytes(GifFileType *gif, GifByteType *into, int count) {
 // giflib's reason for a failed read; it gives none (code 0) for some cut
 // or broken files.
 std::runtime_error read_error(int code) {
-  return std::runtime_error(code == 0 ? "truncated or malformed file" : gif_error_text(code));
+  if (code == 0) return std::runtime_error("truncated or malformed file");
+  const char *text = GifErrorString(code);
+  return std::runtime_error(text != nullptr ? text : "giflib error " + std::to_string(code));
 }
 
 }  // namespace

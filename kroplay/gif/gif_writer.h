@@ -7,9 +7,18 @@
 // frames than were added. Frames may change size: such a frame is written
 // whole at the top left corner, and the GIF's screen is the largest size of
 // all.
+//
+// The header (the screen size and the global colour table, cut to the
+// entries frames use) is known only once the last frame is in, so the
+// frames' encoded blocks are kept in memory and the file is written once,
+// in order, by finish(). Past kHeldBytes, a file (not a direct destination)
+// gets them as they come, behind room for the largest header; finish()
+// writes the header there, and only a header smaller than that room moves
+// them once more.
 #ifndef KROPLAY_GIF_WRITER_H
 #define KROPLAY_GIF_WRITER_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,28 +28,20 @@
 #include "kroplay/gif/frame_encoder.h"
 #include "kroplay/output/output_file.h"
 
-struct GifFileType;
-
 namespace kroplay {
-
-// giflib's description of one of its error codes.
-std::string gif_error_text(int error);
 
 class GifWriter {
  public:
   // Opens the output `path` at once (see OutputFile), so an unwritable
   // output is found before any work. Frames are `delay` hundredths of a
-  // second apart. Throws OutputError.
+  // second apart. Throws OutputError. Without finish(), nothing is left
+  // at `path`.
   GifWriter(const std::string &path, int delay);
-  // Without finish(), removes everything written.
-  ~GifWriter();
-  GifWriter(const GifWriter &) = delete;
-  GifWriter &operator=(const GifWriter &) = delete;
 
-  // Appends a frame. It is written once the next frame differs from it, or
+  // Appends a frame. It is encoded once the next frame differs from it, or
   // by finish(). Throws OutputError.
   void add_frame(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette);
-  // Completes the file and moves it to `path`. Needs at least one frame.
+  // Writes the file and moves it to `path`. Needs at least one frame.
   // Throws OutputError.
   void finish();
 
@@ -51,18 +52,21 @@ class GifWriter {
   int32_t screen_height() const { return screen_height_; }
 
  private:
-  void begin(int32_t width, int32_t height);
   void check_size(int32_t width, int32_t height) const;
   void hold(const uint8_t *pixels, int32_t width, int32_t height, const Palette &palette,
             const Rect &rect, bool over_shown);
-  void write_held();
-  void put_image(const EncodedImage &image, int delay);
-  void finish_header();
-  void check(int status, const char *step);
+  void encode_held();
+  void keep_image(const EncodedImage &image, int delay);
 
   OutputFile file_;
   int delay_;
-  GifFileType *gif_ = nullptr;
+  // The encoded frames, in pieces of about kPieceBytes (one growing buffer
+  // would need twice its size while it moves), until they pass kHeldBytes.
+  static constexpr size_t kPieceBytes = size_t{1} << 20;
+  static constexpr size_t kHeldBytes = size_t{4} << 20;
+  std::vector<std::vector<uint8_t>> body_;
+  size_t held_bytes_ = 0;
+  bool streaming_ = false;                        // the frames go to the file as they come
   int32_t screen_width_ = 0, screen_height_ = 0;  // the largest
   int64_t frames_ = 0;
   ColourSlots global_colours_;

@@ -25,7 +25,7 @@ std::string output_name(const std::string &target) {
   return is_standard_output(target) ? "standard output" : target;
 }
 
-OutputFile::OutputFile(const std::string &target) : target_(target) {
+OutputFile::OutputFile(const std::string &target, OutputWriting writing) : target_(target) {
   if (is_standard_output(target)) {
     direct_fd_ = duplicate_standard_output();
     if (direct_fd_ < 0) fail("-", std::strerror(errno));
@@ -47,6 +47,7 @@ OutputFile::OutputFile(const std::string &target) : target_(target) {
         fail(target, "not a file, character device, FIFO or socket");
     }
   }
+  if (writing == OutputWriting::kWholeAtOnce) return;
   try {
     temp_ = std::make_unique<TempFile>(scratch_path());
   } catch (...) {
@@ -72,7 +73,8 @@ void OutputFile::copy_to_destination() {
       break;
     }
     for (ssize_t done = 0; done < got && error == 0;) {
-      const ssize_t put = write(direct_fd_, buffer.data() + done, static_cast<size_t>(got - done));
+      const ssize_t put =
+          ::write(direct_fd_, buffer.data() + done, static_cast<size_t>(got - done));
       if (put < 0 && errno != EINTR) error = errno;
       if (put > 0) done += put;
     }
@@ -84,12 +86,51 @@ void OutputFile::copy_to_destination() {
   if (error != 0) fail(target_, std::strerror(error));
 }
 
+void OutputFile::write(const void *data, size_t size) {
+  const int fd = temp_ ? temp_->descriptor() : direct_fd_;
+  const char *bytes = static_cast<const char *>(data);
+  while (size > 0) {
+    const ssize_t put = ::write(fd, bytes, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) fail(written_path(), std::strerror(errno));
+    bytes += put;
+    size -= static_cast<size_t>(put);
+  }
+}
+
+void OutputFile::write_at(int64_t offset, const void *data, size_t size) {
+  if (lseek(temp_->descriptor(), static_cast<off_t>(offset), SEEK_SET) < 0)
+    fail(written_path(), std::strerror(errno));
+  write(data, size);
+}
+
+void OutputFile::move_down(int64_t from, int64_t to) {
+  const int fd = temp_->descriptor();
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    if (lseek(fd, static_cast<off_t>(from), SEEK_SET) < 0)
+      fail(written_path(), std::strerror(errno));
+    const ssize_t got = read(fd, chunk.data(), chunk.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) fail(written_path(), std::strerror(errno));
+    if (got == 0) break;
+    write_at(to, chunk.data(), static_cast<size_t>(got));
+    from += got;
+    to += got;
+  }
+  if (ftruncate(fd, static_cast<off_t>(to)) != 0) fail(written_path(), std::strerror(errno));
+}
+
 void OutputFile::commit() {
   if (direct_fd_ < 0) {
     temp_->commit();
-    return;
+  } else if (temp_) {
+    copy_to_destination();
+  } else {
+    const int closed = close(direct_fd_);
+    direct_fd_ = -1;
+    if (closed != 0 && errno != EINTR) fail(target_, std::strerror(errno));
   }
-  copy_to_destination();
 }
 
 }  // namespace kroplay

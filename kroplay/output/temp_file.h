@@ -28,6 +28,8 @@ class TempFile {
 
   // The open descriptor; whoever takes it closes it.
   int take_descriptor();
+  // The open descriptor, still closed by commit() or the destructor.
+  int descriptor() const { return fd_; }
   // Renames the (closed) file to the target. Throws OutputError.
   void commit();
 

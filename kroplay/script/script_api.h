@@ -19,6 +19,7 @@
 #ifndef KROPLAY_SCRIPT_API_H
 #define KROPLAY_SCRIPT_API_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -28,12 +29,11 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "kroplay/base/picture.h"
-#include "kroplay/overlay/overlay.h"
-#include "kroplay/picture/sprite_colours.h"
+#include "kroplay/script/overlay_queue.h"
+#include "kroplay/script/picture_handles.h"
+#include "kroplay/script/print_redirect.h"
 
 struct lua_State;
 
@@ -121,7 +121,7 @@ class ScriptApi {
   static const std::vector<std::string> &host_function_names();
 
  private:
-  struct Bindings;  // the Lua C functions
+  struct Bindings;  // the Lua C functions (script_bindings.h)
   void load_status(int status);
   // Runs `body`; an exception becomes the fatal error. False if it threw.
   template <typename Body>
@@ -137,20 +137,13 @@ class ScriptApi {
 
   bool pick_palette(const char *name);
   bool load_background(const char *path);
-  // Reads a picture; its number goes to `serial`. With `take_colours`, its
-  // colour table goes into the palette, as a background's does.
-  bool load_picture(const char *path, bool take_colours, uint64_t &serial);
-  // Queues a drawing for the next frame() call.
-  bool draw_sprite(uint64_t serial, int32_t x, int32_t y);
-  bool draw_rect(int32_t x, int32_t y, int32_t width, int32_t height, uint8_t colour);
-  bool draw_text(int32_t x, int32_t y, std::string_view text, uint8_t colour);
+  // Reads a picture; its number goes to `serial`, its pixels' size to
+  // `bytes`. With `take_colours`, its colour table goes into the palette,
+  // as a background's does.
+  bool load_picture(const char *path, bool take_colours, uint64_t &serial, size_t &bytes);
   // Tells the frame sink that the script reads `path` (a relative one
   // found in `folder`); false, with the sink's error fatal, if it threw.
   bool note_file(const char *path, const std::string &folder);
-  // Runs `add` (true if the drawing was queued), leaving the reason it
-  // was not in error_message_.
-  template <typename Add>
-  bool queue_drawing(Add &&add);
   // "no function 'NAME'; did you mean ...?" in place of Lua's message for
   // a call of an undefined global NAME near a defined function's name.
   void suggest_function(lua_State *lua);
@@ -166,18 +159,9 @@ class ScriptApi {
   std::string base_folder_;  // of relative paths; empty: the working folder
   std::optional<int> exit_status_;
   bool stopped_ = false;  // os.exit or EndOfRun ended the script
-  std::FILE *print_out_ = stdout;
-  std::function<void()> before_print_;
-
-  // Pictures the script holds, by the number their Lua object carries;
-  // dropped when the object is collected. The drawings queued for the next
-  // frame() call keep the pictures they show.
-  std::unordered_map<uint64_t, std::shared_ptr<const Picture>> pictures_;
-  uint64_t next_picture_ = 1;
-  // Whether each picture shows its own colours, to say so once when not.
-  std::unordered_map<uint64_t, SpriteColours> sprite_colours_;
-  Overlay overlay_;
-  std::vector<std::shared_ptr<const Picture>> drawn_pictures_;
+  PrintRedirect print_;
+  PictureHandles pictures_;
+  OverlayQueue overlay_;
 };
 
 }  // namespace kroplay

@@ -112,7 +112,7 @@ if [ "$platform" = win32 ]; then
   if grep -q $'[^\r]$\|^$' "$readme"; then
     fail "README.txt has lines without Windows line ends"
   fi
-  # The files and folders it names, such as docs\scripting.md.
+  # The files and folders it names, such as docs\script-api.md.
   for named in $(tr -d '\r' <"$readme" | grep -oE '\b(docs|examples|include)\\[A-Za-z0-9_.-]+'); do
     [ -e "$top/${named//\\//}" ] || fail "README.txt names $named, which the zip does not hold"
   done

@@ -1,4 +1,4 @@
-// The docs say what the option table says: docs/scripting.md has a row per
+// The docs say what the option table says: docs/command-line.md has a row per
 // option, in the table's order, whose meaning starts with the option's
 // --help line, and the usage lines of --help; the docs name no option that
 // kroplay lacks.
@@ -18,9 +18,9 @@ using kroplay::option_table;
 const std::string kDocs = KROPLAY_DOCS_DIR;
 
 TEST(OptionDocs, TheOptionTableInTheDocsFollowsTheCode) {
-  const std::string scripting = read_text_file(kDocs + "/scripting.md");
-  const auto rows = markdown_table(scripting, "| option | meaning |");
-  ASSERT_EQ(rows.size(), option_table().size()) << "one row per option in docs/scripting.md";
+  const std::string page = read_text_file(kDocs + "/command-line.md");
+  const auto rows = markdown_table(page, "| option | meaning |");
+  ASSERT_EQ(rows.size(), option_table().size()) << "one row per option in docs/command-line.md";
   for (size_t i = 0; i < rows.size(); ++i) {
     const kroplay::OptionRow &option = option_table()[i];
     ASSERT_EQ(rows[i].size(), 2u);
@@ -30,14 +30,14 @@ TEST(OptionDocs, TheOptionTableInTheDocsFollowsTheCode) {
   }
   const std::string help = kroplay::help_text("");
   const std::string usage_lines = help.substr(0, help.find("\n\n") + 1);
-  EXPECT_NE(scripting.find("```\n" + usage_lines + "```\n"), std::string::npos) << usage_lines;
+  EXPECT_NE(page.find("```\n" + usage_lines + "```\n"), std::string::npos) << usage_lines;
 }
 
 TEST(OptionDocs, EveryOptionTheDocsNameExists) {
   // Options of other programs that the docs show.
   const std::vector<std::string> others = {"--info", "--build"};
   const std::regex option("--[a-z][a-z0-9-]*");
-  for (const std::string file : {"/scripting.md", "/conformance-check.md", "/../README.md"}) {
+  for (const std::string file : {"/command-line.md", "/conformance-check.md", "/../README.md"}) {
     const std::string text = read_text_file(kDocs + file);
     ASSERT_FALSE(text.empty()) << file;
     for (std::sregex_iterator it(text.begin(), text.end(), option), end; it != end; ++it) {

@@ -1,6 +1,9 @@
 // Where kroplay's output goes: through symbolic links (a relative one
 // resolved beside itself, a loop refused), straight into devices, FIFOs,
-// sockets and standard output, and never over the script.
+// sockets and standard output, and never over the script; a temporary
+// file rewritten at its start.
+#include "kroplay/output/output_file.h"
+
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -149,4 +152,17 @@ TEST(KroplayOutput, RefusesToWriteOverTheScript) {
       "kroplay --help)\n",
       run.err);
   EXPECT_EQ(kSizesScript, slurp(dir.file("named.gif")));
+}
+
+TEST(OutputFileRewrite, BytesMovedDownAndWrittenAtTheStartMakeTheWholeFile) {
+  TempDir dir;
+  {
+    kroplay::OutputFile file(dir.file("out.bin"), kroplay::OutputWriting::kWholeAtOnce);
+    ASSERT_TRUE(file.rewritable());
+    file.write("......body", 10);  // room for a header of up to six bytes
+    file.move_down(6, 3);
+    file.write_at(0, "GIF", 3);
+    file.commit();
+  }
+  EXPECT_EQ("GIFbody", slurp(dir.file("out.bin")));
 }

@@ -1,5 +1,6 @@
 // Outputs by name: the longest legal name is written and named whole, the
-// plug-in is never overwritten, and a failed scratch file is named.
+// plug-in is never overwritten, a failed scratch file is named, and a GIF
+// needs none.
 #include <gtest/gtest.h>
 
 #include "support/kroplay_runs.h"
@@ -28,20 +29,31 @@ TEST(KroplayOutput, RefusesToWriteOverThePlugIn) {
   EXPECT_EQ(slurp(WAVEFX_MODULE_PATH), slurp(dir.file("copy" MODULE_SUFFIX)));
 }
 
-TEST(KroplayOutput, AFullScratchFolderIsNamedWhenWritingToStandardOutput) {
+TEST(KroplayOutput, AFullScratchFolderIsNamedWhenWritingAPngToAFifo) {
   TempDir dir;
-  // Rows of many colours: far more GIF than the 16 KiB folder holds.
+  // 40,000 pseudo-random pixels: far more PNG than the 16 KiB folder holds.
   dir.write("big.lua",
-            "screen(1024, 1024)\nfor f = 1, 4 do\n"
-            "  for r = 0, 1023 do PUT_HLINE(r, (r * 7919 + f * 31) % 256) end\n"
-            "  frame()\nend\n");
+            "screen(200, 200)\nlocal s = 1\nfor y = 0, 199 do for x = 0, 199 do\n"
+            "  s = (s * 1103515245 + 12345) % 2147483648\n"
+            "  rect(x, y, 1, 1, (s >> 16) & 255)\nend end\nframe()\n");
   if (shell(dir, "unshare -rm true").status != 0) GTEST_SKIP() << "no mount namespace here";
   const ProgramRun run = shell(dir,
-                               "mkdir full && unshare -rm sh -c 'mount -t tmpfs -o size=16k tmpfs "
-                               "full && TMPDIR=$PWD/full exec '$K' big.lua -o -'");
+                               "mkdir full && mkfifo out.png && unshare -rm sh -c 'mount -t tmpfs "
+                               "-o size=16k tmpfs full && { cat out.png >/dev/null & } && "
+                               "TMPDIR=$PWD/full exec '$K' big.lua -o out.png'");
   EXPECT_EQ(1, run.status);
   EXPECT_EQ(0u, run.err.find("kroplay: cannot write '" + dir.file("full/kroplay-output.")))
       << run.err;
   EXPECT_NE(std::string::npos, run.err.find(": No space left on device\n")) << run.err;
-  EXPECT_EQ("", run.out);
+}
+
+TEST(KroplayOutput, AGifGoesToStandardOutputWithoutAScratchFile) {
+  TempDir dir;
+  dir.write("one.lua", "FILL(3)\nframe()\nPUT_HLINE(5, 9)\nframe()\n");
+  const ProgramRun file = run_kroplay(dir, "one.lua -o one.gif");
+  ASSERT_EQ(0, file.status) << file.err;
+  // TMPDIR names no folder: a scratch file could not be made.
+  const ProgramRun run = shell(dir, "TMPDIR=$PWD/none \"$K\" one.lua -o -");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_EQ(slurp(dir.file("one.gif")), run.out);
 }
