@@ -29,8 +29,12 @@ mkdir -p "$site/examples/recipes"
 # The editor from the npm registry, at the versions web/package-lock.json
 # pins, bundled into one file.
 (cd web && npm ci --no-audit --no-fund --silent && OUT="../$site/editor.js" npm run -s bundle)
-cp web/src/index.html web/src/style.css web/src/page.js web/src/worker.js "$site/"
-cp build-wasm/web/wavefx.js build-wasm/web/wavefx.wasm "$site/"
+cp web/src/index.html web/src/style.css "$site/"
+cp build-wasm/web/wavefx.wasm "$site/"
+# The page's scripts and the module's loader, minified by the same esbuild.
+for script in web/src/page.js web/src/worker.js build-wasm/web/wavefx.js; do
+  web/node_modules/.bin/esbuild --minify --log-level=warning "$script" --outfile="$site/${script##*/}"
+done
 cp examples/*.lua "$site/examples/"
 # The recipes too, but those that load a picture: the page has no files to
 # give them.
@@ -41,11 +45,15 @@ done
 (cd "$site/examples" && ls -- *.lua recipes/*.lua) | python3 -c 'import json, sys; print(json.dumps(sys.stdin.read().split()))' \
   >"$site/examples/index.json"
 
-# The site must stay small enough to load at once.
-limit=$((3 * 1024 * 1024))
-size=$(du -sb "$site" | cut -f1)
+# The site must stay small enough to load at once: every file, gzipped as
+# a server would send it.
+limit=400000
+size=0
+while IFS= read -r -d '' file; do
+  size=$((size + $(gzip -9 -c "$file" | wc -c)))
+done < <(find "$site" -type f -print0)
 if ((size > limit)); then
-  echo "build-web: the site is $size bytes, over the $limit-byte limit" >&2
+  echo "build-web: the site is $size bytes gzipped, over the $limit-byte limit" >&2
   exit 1
 fi
-echo "build-web: wrote $site ($size bytes)"
+echo "build-web: wrote $site ($size bytes gzipped)"

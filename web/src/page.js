@@ -20,15 +20,27 @@ function runArguments(name, timeout, size) {
   return args;
 }
 
+// The module, compiled once while the page loads (index.html preloads it);
+// each worker makes its own instance of it.
+const compiledModule = WebAssembly.compileStreaming(fetch('wavefx.wasm')).catch(() =>
+  fetch('wavefx.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile));
+
+function newWorker() {
+  const worker = new Worker('worker.js');
+  compiledModule.then((module) => worker.postMessage({type: 'compiled', module}));
+  return worker;
+}
+
 // The worker for the next run, started ahead so that its module is ready
 // when the run is asked for; the playground keeps one spare.
-let spare = new Worker('worker.js');
+let spare = newWorker();
 let keepSpare = false;
 
 // Starts a run; `on` receives the worker's messages. Returns the worker.
 function startRun(script, name, options, on) {
-  const worker = spare || new Worker('worker.js');
-  spare = keepSpare ? new Worker('worker.js') : null;
+  const worker = spare || newWorker();
+  spare = keepSpare ? newWorker() : null;
+  worker.postMessage({type: 'visibility', hidden: document.hidden});
   worker.onmessage = (event) => on(event.data);
   worker.onerror = (event) =>
     on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0});
@@ -106,12 +118,22 @@ function playground() {
   let showKeys = false;
   let presses = [];  // the tuning keys of this run: "frame:action"
   let script = '';  // the text the run started from
-  const pictures = new Worker('worker.js');
+  const pictures = newWorker();
+  // A hidden page's run holds its next frame until the page shows again.
+  document.addEventListener('visibilitychange', () =>
+    worker?.postMessage({type: 'visibility', hidden: document.hidden}));
   const editor = wavefxEditor.createEditor($('editor'), '', () => {});
 
   const show = (frame) => {
-    // Milliseconds from the page's start to its first frame, for measuring.
-    if (!current) document.body.dataset.firstFrameMs = Math.round(performance.now());
+    // Milliseconds from the page's start to its first frame, for measuring
+    // (with ?bench, the benchmark's figure: then the page is done).
+    if (!current) {
+      document.body.dataset.firstFrameMs = Math.round(performance.now());
+      if (params.has('bench')) {
+        console.error(`first frame after ${document.body.dataset.firstFrameMs} ms`);
+        document.body.dataset.done = 'yes';
+      }
+    }
     current = frame;
     if (screen.width !== frame.width || screen.height !== frame.height) {
       screen.width = frame.width;

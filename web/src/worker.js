@@ -3,7 +3,9 @@
 // A run takes a fresh worker; the page keeps one more for PNG pictures and
 // the key table (a worker that does not run scripts may serve many).
 //
-// In:  {type: 'run', script, name, args, live, stopAfter, presses, resumeAt}
+// In:  {type: 'compiled', module}  the page's compiled WebAssembly.Module, first
+//      {type: 'visibility', hidden}  live runs hold their next frame while hidden
+//      {type: 'run', script, name, args, live, stopAfter, presses, resumeAt}
 //      (presses: the tuning keys, "F:A,..."; a live run shows and paces
 //      frames from resumeAt on, computing the ones before at full speed)
 //      {type: 'png', pixels, width, height, palette}
@@ -17,30 +19,80 @@
 //      {type: 'png', data, message}
 importScripts('wavefx.js');
 
-// Live runs keep the script's frame rate: the worker waits out each frame's
-// slot here (a plain static server gives no cross-origin isolation, so
+// Live runs keep the script's frame rate. Where the browser can suspend a
+// WebAssembly call (JSPI), the frame import returns a promise that resolves
+// at the frame's slot, and the run sleeps until then; while the page is
+// hidden it does not resolve at all. Elsewhere the worker waits out the slot
+// in a loop (a plain static server gives no cross-origin isolation, so
 // Atomics.wait is not available to sleep in).
+const canSuspend = typeof WebAssembly.Suspending === 'function';
+let hidden = false;
+let whenShown = null;  // resumes a run held while the page is hidden
+
 function pacer(fps) {
   const period = 1000 / fps;
   let due = 0;
   return () => {
     if (due === 0) due = performance.now();
     due += period;
-    while (performance.now() < due) {}
+    if (!canSuspend) {
+      while (performance.now() < due) {}
+      return undefined;
+    }
+    return new Promise((resume) => setTimeout(() => {
+      if (!hidden) return resume();
+      whenShown = () => {
+        due = performance.now();
+        resume();
+      };
+    }, due - performance.now()));
   };
 }
 
-// The module is made as soon as the worker starts, so that a page holding a
-// spare worker starts its next run without waiting for it. Its callbacks go
-// to the run in progress.
+function visibility(message) {
+  hidden = message.hidden;
+  if (hidden || !whenShown) return;
+  const resume = whenShown;
+  whenShown = null;
+  resume();
+}
+
+// The page compiles the module once and sends it to every worker, which
+// makes its one instance as soon as it arrives: a page holding a spare
+// worker starts its next run without waiting for it. The module's callbacks
+// go to the run in progress.
 let current = null;
-const ready = createWavefx({
+let receiveModule;
+const arrived = new Promise((resolve) => (receiveModule = resolve));
+const ready = arrived.then((wasm) => createWavefx({
   print: (line) => current.print(line),
   printErr: (line) => postMessage({type: 'print', line}),
   onTitle: (title, call) => current.onTitle(title, call),
   onFrameRate: (fps) => current.onFrameRate(fps),
   onFrame: (...frame) => current.onFrame(...frame),
-});
+  instantiateWasm: (imports, receive) => {
+    if (canSuspend) imports.env.call_on_frame = new WebAssembly.Suspending(imports.env.call_on_frame);
+    WebAssembly.instantiate(wasm, imports).then((instance) => {
+      const exports = {...instance.exports};
+      if (canSuspend) exports.wavefx_run = WebAssembly.promising(exports.wavefx_run);
+      receive({exports});
+    });
+    return {};
+  },
+}));
+
+function compiled(message) {
+  receiveModule(message.module);
+}
+
+// A C string in the module's memory, to be freed by the caller. (ccall's
+// strings live on the stack, which a suspended run still uses.)
+function cString(m, text) {
+  const bytes = new TextEncoder().encode(text + '\0');
+  const at = m._malloc(bytes.length);
+  m.HEAPU8.set(bytes, at);
+  return at;
+}
 
 async function run(job) {
   let hashes = [];
@@ -72,7 +124,7 @@ async function run(job) {
       const colours = module.HEAPU8.slice(palette, palette + 768);
       postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours,
                    title, call}, [frame.buffer, colours.buffer]);
-      pace();
+      return pace();
     },
   };
   // The script and the recording in a folder of their own, the working one.
@@ -80,8 +132,10 @@ async function run(job) {
   module.FS.chdir('/run');
   module.FS.writeFile(job.name, job.script);
   const started = performance.now();
-  const status = module.ccall('wavefx_run', 'number', ['string', 'string', 'number'],
-                              [job.args.join('\n'), job.presses || '', job.stopAfter || 0]);
+  const args = cString(module, job.args.join('\n')), presses = cString(module, job.presses || '');
+  const status = await module._wavefx_run(args, presses, job.stopAfter || 0);
+  module._free(args);
+  module._free(presses);
   const seconds = (performance.now() - started) / 1000;
   flush();
   const message = module.UTF8ToString(module.ccall('wavefx_message', 'number', [], []));
@@ -118,4 +172,4 @@ async function png(job) {
   postMessage({type: 'png', data}, [data.buffer]);
 }
 
-onmessage = (event) => ({png, keys, run})[event.data.type](event.data);
+onmessage = (event) => ({png, keys, run, compiled, visibility})[event.data.type](event.data);
