@@ -64,22 +64,33 @@ function visibility(message) {
 let current = null;
 let receiveModule;
 const arrived = new Promise((resolve) => (receiveModule = resolve));
-const ready = arrived.then((wasm) => createWavefx({
+// The build renames the module's imports and exports: the frame import is
+// found as the one that calls onFrame, the run export through the loader's
+// own reference to it.
+const options = {
   print: (line) => current.print(line),
   printErr: (line) => postMessage({type: 'print', line}),
   onTitle: (title, call) => current.onTitle(title, call),
   onFrameRate: (fps) => current.onFrameRate(fps),
   onFrame: (...frame) => current.onFrame(...frame),
   instantiateWasm: (imports, receive) => {
-    if (canSuspend) imports.env.call_on_frame = new WebAssembly.Suspending(imports.env.call_on_frame);
-    WebAssembly.instantiate(wasm, imports).then((instance) => {
+    const [env] = Object.values(imports);
+    if (canSuspend) {
+      const frame = Object.keys(env).find((key) => String(env[key]).includes('.onFrame('));
+      env[frame] = new WebAssembly.Suspending(env[frame]);
+    }
+    arrived.then((wasm) => WebAssembly.instantiate(wasm, imports)).then((instance) => {
       const exports = {...instance.exports};
-      if (canSuspend) exports.wavefx_run = WebAssembly.promising(exports.wavefx_run);
+      if (canSuspend) {
+        const run = String(options._wavefx_run).match(/asm\W+(\w+)/)[1];
+        exports[run] = WebAssembly.promising(exports[run]);
+      }
       receive({exports});
     });
     return {};
   },
-}));
+};
+const ready = arrived.then(() => createWavefx(options));
 
 function compiled(message) {
   receiveModule(message.module);
