@@ -32,6 +32,12 @@ file(GLOB lua_sources ${lua_dir}/src/*.c)
 list(REMOVE_ITEM lua_sources ${lua_dir}/src/lua.c ${lua_dir}/src/luac.c)
 add_library(wavefx_lua STATIC ${lua_sources})
 target_compile_definitions(wavefx_lua PRIVATE LUA_COMPAT_5_3)
+# WebAssembly: Lua compiled as C++, so that its errors are C++ exceptions
+# rather than setjmp/longjmp, which Emscripten runs through JavaScript
+# frames. Its API keeps C linkage (Debian's luaconf.h).
+if(EMSCRIPTEN)
+  set_source_files_properties(${lua_sources} PROPERTIES LANGUAGE CXX)
+endif()
 file(WRITE ${CMAKE_BINARY_DIR}/lua/lua5.4-deb-multiarch.h
      "#define DEB_HOST_MULTIARCH \"${CMAKE_SYSTEM_PROCESSOR}\"\n")
 target_include_directories(wavefx_lua PUBLIC ${lua_dir}/src ${CMAKE_BINARY_DIR}/lua)

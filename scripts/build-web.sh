@@ -31,13 +31,17 @@ mkdir -p "$site/examples/recipes"
 # The editor from the npm registry, at the versions web/package-lock.json
 # pins, bundled into one file.
 (cd web && npm ci --no-audit --no-fund --silent && OUT="../$site/editor.js" npm run -s bundle)
-cp web/src/style.css web/src/page.js web/src/worker.js "$site/"
-for module in playground test_mode runs screen keys share output_log pictures recorder; do
-  cp "web/src/$module.js" "$site/"
-done
+cp web/src/style.css "$site/"
 # The page's function reference: the docs' table, taken at build time.
 python3 scripts/function-table.py "$function_table_doc" <web/src/index.html >"$site/index.html"
-cp build-wasm/web/wavefx.js build-wasm/web/wavefx.wasm "$site/"
+cp build-wasm/web/wavefx.wasm "$site/"
+# The page (page.js and the modules it imports, bundled into one file), the
+# worker and the module's loader, minified by the same esbuild.
+web/node_modules/.bin/esbuild --bundle --format=esm --minify --log-level=warning web/src/page.js \
+  --outfile="$site/page.js"
+for script in web/src/worker.js build-wasm/web/wavefx.js; do
+  web/node_modules/.bin/esbuild --minify --log-level=warning "$script" --outfile="$site/${script##*/}"
+done
 cp examples/*.lua "$site/examples/"
 cp examples/recipes/*.lua examples/recipes/*.gif "$site/examples/recipes/"
 # The examples the page offers, and the pictures beside them by folder.
@@ -49,11 +53,15 @@ for p in sorted(glob.glob("**/*.gif", recursive=True) + glob.glob("**/*.png", re
 print(json.dumps({"scripts": sorted(glob.glob("*.lua")) + sorted(glob.glob("recipes/*.lua")),
                   "pictures": pictures}))') >"$site/examples/index.json"
 
-# The site must stay small enough to load at once.
-limit=$((3 * 1024 * 1024))
-size=$(du -sb "$site" | cut -f1)
+# The site must stay small enough to load at once: every file, gzipped as
+# a server would send it.
+limit=400000
+size=0
+while IFS= read -r -d '' file; do
+  size=$((size + $(gzip -9 -c "$file" | wc -c)))
+done < <(find "$site" -type f -print0)
 if ((size > limit)); then
-  echo "build-web: the site is $size bytes, over the $limit-byte limit" >&2
+  echo "build-web: the site is $size bytes gzipped, over the $limit-byte limit" >&2
   exit 1
 fi
-echo "build-web: wrote $site ($size bytes)"
+echo "build-web: wrote $site ($size bytes gzipped)"

@@ -2,10 +2,12 @@
 
 #include <emscripten/emscripten.h>
 
-// Module.onFrame, onTitle and onFrameRate, set by the worker.
+// Module.onFrame, onTitle and onFrameRate, set by the worker. onFrame's
+// result goes back to the worker's wrapper of this import: a promise there
+// suspends the run until the frame's slot (live runs).
 EM_JS(void, call_on_frame,
       (double number, const uint8_t *pixels, int32_t width, int32_t height, const uint8_t *palette),
-      { Module.onFrame(number, pixels, width, height, palette); });
+      { return Module.onFrame(number, pixels, width, height, palette); });
 
 EM_JS(void, call_on_title, (const char *title, const char *call),
       { Module.onTitle(UTF8ToString(title), UTF8ToString(call)); });

@@ -12,9 +12,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,14 +54,18 @@ struct KeyPress {
 // "F:A,F:A": frame numbers and PreviewAction values, in the order pressed.
 std::vector<KeyPress> parse_presses(const std::string &text) {
   std::vector<KeyPress> presses;
-  std::istringstream in(text);
-  long long frame = 0;
-  int action = 0;
-  char colon = 0, comma = 0;
-  while (in >> frame >> colon >> action) {
-    if (action >= 0 && action <= static_cast<int>(PreviewAction::kToggleKeys))
+  const char *at = text.c_str();
+  char *end = nullptr;
+  for (;;) {
+    const long long frame = std::strtoll(at, &end, 10);
+    if (end == at || *end == '\0') break;
+    at = end + 1;  // the colon
+    const long action = std::strtol(at, &end, 10);
+    if (end == at) break;
+    if (action >= 0 && action <= static_cast<long>(PreviewAction::kToggleKeys))
       presses.push_back({frame, static_cast<PreviewAction>(action)});
-    in >> comma;
+    if (*end == '\0') break;
+    at = end + 1;  // the comma
   }
   return presses;
 }
@@ -125,8 +129,11 @@ class PlaygroundSink : public FrameSink {
 
 std::vector<std::string> split_lines(const std::string &text) {
   std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
   return lines;
 }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The playground's speed against native kroplay: the same script's whole run
 # (script, frame hook, GIF recording), frames per second in headless
-# Chromium over frames per second of `kroplay --hash`.
+# Chromium over frames per second of `kroplay --hash`; then the time from
+# the playground's start to its first frame.
 # Usage: tests/web/bench.sh KROPLAY SCRIPT_IN_SITE [SITE]   (e.g. examples/demo.lua)
 # SIZE=WxH in the environment runs both at that screen size.
 set -euo pipefail
@@ -26,3 +27,7 @@ browser=$(node --experimental-websocket "$here/load_page.mjs" \
             "http://127.0.0.1:$port/index.html?script=$script&bench=1&size=${SIZE:-}" 120000 2>&1 >/dev/null |
           sed -n 's/.*, \([0-9.]*\) frames\/s$/\1/p')
 python3 -c "print(f'$script ${SIZE:-320x200}: browser {$browser:.0f} frames/s, native {$native:.0f} frames/s, ratio {$browser / $native:.2f}')"
+# The playground itself, a fresh browser profile: from the page's start to
+# its first frame drawn (the built-in example, live).
+node --experimental-websocket "$here/load_page.mjs" "http://127.0.0.1:$port/index.html?bench=1" 60000 \
+  2>&1 >/dev/null | grep 'first frame after'

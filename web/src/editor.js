@@ -1,8 +1,11 @@
 // The playground's script editor: CodeMirror with Lua highlighting and line
 // numbers, bundled into editor.js at build time (web/package.json). A
 // failing run's line is marked through CodeMirror's lint diagnostics.
-import {EditorView, basicSetup} from 'codemirror';
-import {StreamLanguage, HighlightStyle, syntaxHighlighting} from '@codemirror/language';
+import {defaultKeymap, history, historyKeymap, indentWithTab} from '@codemirror/commands';
+import {bracketMatching, HighlightStyle, indentOnInput, StreamLanguage,
+        syntaxHighlighting} from '@codemirror/language';
+import {drawSelection, EditorView, highlightActiveLine, highlightActiveLineGutter,
+        highlightSpecialChars, keymap, lineNumbers} from '@codemirror/view';
 import {lua} from '@codemirror/legacy-modes/mode/lua';
 import {oneDark} from '@codemirror/theme-one-dark';
 import {lintGutter, setDiagnostics} from '@codemirror/lint';
@@ -17,12 +20,19 @@ const readableComments = [
   Prec.high(EditorView.theme({'.cm-gutters': {color: kReadableGrey}}, {dark: true})),
 ];
 
+// What a script editor needs, without the code completion, folding and
+// search panel of CodeMirror's basic setup, which weigh more than they give
+// a short script.
+const editing = [lineNumbers(), highlightActiveLineGutter(), highlightSpecialChars(), history(),
+                 drawSelection(), indentOnInput(), bracketMatching(), highlightActiveLine(),
+                 keymap.of([...defaultKeymap, ...historyKeymap, indentWithTab])];
+
 // An editor in `parent` holding `text`; `onChange` is called after edits.
 export function createEditor(parent, text, onChange) {
   return new EditorView({
     doc: text,
     parent,
-    extensions: [basicSetup, StreamLanguage.define(lua), oneDark, readableComments, lintGutter(),
+    extensions: [editing, StreamLanguage.define(lua), oneDark, readableComments, lintGutter(),
                  EditorView.contentAttributes.of({'aria-label': 'script'}),
                  EditorView.updateListener.of((update) => {
                    if (update.docChanged) onChange();

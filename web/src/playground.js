@@ -6,12 +6,13 @@ import {isFocusKey, keyList, keyRow, touchRows} from './keys.js';
 import {createLog} from './output_log.js';
 import {createPictures} from './pictures.js';
 import {createRecorder} from './recorder.js';
-import {baseName, keepSpareWorker, startRun} from './runs.js';
+import {baseName, keepSpareWorker, newWorker, startRun} from './runs.js';
 import {createScreen} from './screen.js';
 import {packScript, unpackScript} from './share.js';
 
 const $ = (id) => document.getElementById(id);
 const E = window.wavefxEditor;
+const params = new URLSearchParams(location.search);
 const kSaved = 'wavefx-playground';  // local storage: {name, text, edited}
 // A run whose messages arrive this late is ended: its output outruns the page.
 const kMaxLagMs = 5000;
@@ -52,7 +53,10 @@ export function playground() {
     E.markError(editor, line ? Number(line[1]) : 0, message);
   };
   const pictures = createPictures($('pictures'), showError);
-  const helper = new Worker('worker.js');
+  const helper = newWorker();
+  // A hidden page's run holds its next frame until the page shows again.
+  document.addEventListener('visibilitychange', () =>
+    worker?.postMessage({type: 'visibility', hidden: document.hidden}));
   const stem = () => baseName(name).replace(/\.lua$/, '');
   const offer = (data, fileName) => {
     const link = $('gif');
@@ -77,8 +81,15 @@ export function playground() {
     if (current) $('title').textContent = `${current.title} - ${keyTable ? keyTable.toggle : 'H'}: keys`;
   };
   const show = (frame) => {
-    // Milliseconds from the page's start to its first frame, for measuring.
-    if (!current) document.body.dataset.firstFrameMs = Math.round(performance.now());
+    // Milliseconds from the page's start to its first frame, for measuring
+    // (with ?bench, the benchmark's figure: then the page is done).
+    if (!current) {
+      document.body.dataset.firstFrameMs = Math.round(performance.now());
+      if (params.has('bench')) {
+        console.error(`first frame after ${document.body.dataset.firstFrameMs} ms`);
+        document.body.dataset.done = 'yes';
+      }
+    }
     current = frame;
     screen.draw(frame);
     showTitle();

@@ -12,7 +12,18 @@ function runArguments(name, timeout, size) {
   return args;
 }
 
-let spare = new Worker('worker.js');
+// The module, compiled once while the page loads (index.html preloads it);
+// each worker makes its own instance of it.
+const compiledModule = WebAssembly.compileStreaming(fetch('wavefx.wasm')).catch(() =>
+  fetch('wavefx.wasm').then((response) => response.arrayBuffer()).then(WebAssembly.compile));
+
+export function newWorker() {
+  const worker = new Worker('worker.js');
+  compiledModule.then((module) => worker.postMessage({type: 'compiled', module}));
+  return worker;
+}
+
+let spare = newWorker();
 let keepSpare = false;
 
 // The playground keeps one spare worker; test mode needs only the first.
@@ -21,8 +32,9 @@ export const keepSpareWorker = () => (keepSpare = true);
 // Starts a run of `script` as the file `name`, with `files` ([{name, data}])
 // beside it; `on` receives the worker's messages. Returns the worker.
 export function startRun(script, name, files, options, on) {
-  const worker = spare || new Worker('worker.js');
-  spare = keepSpare ? new Worker('worker.js') : null;
+  const worker = spare || newWorker();
+  spare = keepSpare ? newWorker() : null;
+  worker.postMessage({type: 'visibility', hidden: document.hidden});
   worker.onmessage = (event) => on(event.data);
   worker.onerror = (event) =>
     on({type: 'end', status: -1, message: event.message || 'the run failed', frames: 0, seconds: 0});

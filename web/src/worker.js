@@ -4,7 +4,9 @@
 // recordings and the key table (a worker that does not run scripts may
 // serve many).
 //
-// In:  {type: 'run', script, name, args, live, stopAfter, presses, resumeAt, files}
+// In:  {type: 'compiled', module}  the page's compiled WebAssembly.Module, first
+//      {type: 'visibility', hidden}  live runs hold their next frame while hidden
+//      {type: 'run', script, name, args, live, stopAfter, presses, resumeAt, files}
 //      (name: the script's path, its folder made as needed; files: [{name,
 //      data}] placed beside it; presses: the tuning keys, "F:A,..."; a live
 //      run shows and paces frames from resumeAt on, computing the ones
@@ -28,16 +30,33 @@
 //      {type: 'recording', data, message}
 importScripts('wavefx.js');
 
-// Live runs keep the script's frame rate: the worker waits out each frame's
-// slot here (a plain static server gives no cross-origin isolation, so
+// Live runs keep the script's frame rate. Where the browser can suspend a
+// WebAssembly call (JSPI), the frame import returns a promise that resolves
+// at the frame's slot, and the run sleeps until then; while the page is
+// hidden it does not resolve at all. Elsewhere the worker waits out the slot
+// in a loop (a plain static server gives no cross-origin isolation, so
 // Atomics.wait is not available to sleep in).
+const canSuspend = typeof WebAssembly.Suspending === 'function';
+let hidden = false;
+let whenShown = null;  // resumes a run held while the page is hidden
+
 function pacer(fps) {
   const period = 1000 / fps;
   let due = 0;
   return () => {
     if (due === 0) due = performance.now();
     due += period;
-    while (performance.now() < due) {}
+    if (!canSuspend) {
+      while (performance.now() < due) {}
+      return undefined;
+    }
+    return new Promise((resume) => setTimeout(() => {
+      if (!hidden) return resume();
+      whenShown = () => {
+        due = performance.now();
+        resume();
+      };
+    }, due - performance.now()));
   };
 }
 
@@ -65,17 +84,61 @@ const printed = {
   },
 };
 
-// The module is made as soon as the worker starts, so that a page holding a
-// spare worker starts its next run without waiting for it. Its callbacks go
-// to the run in progress.
+function visibility(message) {
+  hidden = message.hidden;
+  if (hidden || !whenShown) return;
+  const resume = whenShown;
+  whenShown = null;
+  resume();
+}
+
+// The page compiles the module once and sends it to every worker, which
+// makes its one instance as soon as it arrives: a page holding a spare
+// worker starts its next run without waiting for it. The module's callbacks
+// go to the run in progress.
 let current = null;
-const ready = createWavefx({
+let receiveModule;
+const arrived = new Promise((resolve) => (receiveModule = resolve));
+// The build renames the module's imports and exports: the frame import is
+// found as the one that calls onFrame, the run export through the loader's
+// own reference to it.
+const options = {
   print: (line) => current.print(line),
   printErr: (line) => printed.add(line),
   onTitle: (title, call) => current.onTitle(title, call),
   onFrameRate: (fps) => current.onFrameRate(fps),
   onFrame: (...frame) => current.onFrame(...frame),
-});
+  instantiateWasm: (imports, receive) => {
+    const [env] = Object.values(imports);
+    if (canSuspend) {
+      const frame = Object.keys(env).find((key) => String(env[key]).includes('.onFrame('));
+      env[frame] = new WebAssembly.Suspending(env[frame]);
+    }
+    arrived.then((wasm) => WebAssembly.instantiate(wasm, imports)).then((instance) => {
+      const exports = {...instance.exports};
+      if (canSuspend) {
+        const run = String(options._wavefx_run).match(/asm\W+(\w+)/)[1];
+        exports[run] = WebAssembly.promising(exports[run]);
+      }
+      receive({exports});
+    });
+    return {};
+  },
+};
+const ready = arrived.then(() => createWavefx(options));
+
+function compiled(message) {
+  receiveModule(message.module);
+}
+
+// A C string in the module's memory, to be freed by the caller. (ccall's
+// strings live on the stack, which a suspended run still uses.)
+function cString(m, text) {
+  const bytes = new TextEncoder().encode(text + '\0');
+  const at = m._malloc(bytes.length);
+  m.HEAPU8.set(bytes, at);
+  return at;
+}
 
 async function run(job) {
   let hashes = [];
@@ -109,7 +172,7 @@ async function run(job) {
       const colours = module.HEAPU8.slice(palette, palette + 768);
       postMessage({type: 'frame', number, width, height, pixels: frame, palette: colours,
                    title, call, sent: now()}, [frame.buffer, colours.buffer]);
-      pace();
+      return pace();
     },
   };
   // The script and the recording in a folder of their own, the working one;
@@ -120,8 +183,10 @@ async function run(job) {
   module.FS.writeFile(job.name, job.script);
   for (const file of job.files || []) module.FS.writeFile(`${folder}/${file.name}`, file.data);
   const started = performance.now();
-  const status = module.ccall('wavefx_run', 'number', ['string', 'string', 'number'],
-                              [job.args.join('\n'), job.presses || '', job.stopAfter || 0]);
+  const args = cString(module, job.args.join('\n')), presses = cString(module, job.presses || '');
+  const status = await module._wavefx_run(args, presses, job.stopAfter || 0);
+  module._free(args);
+  module._free(presses);
   const seconds = (performance.now() - started) / 1000;
   flush();
   printed.flush();
@@ -198,6 +263,12 @@ async function runOrSay(job) {
 }
 
 const jobs = {png, keys, run: runOrSay, 'record-begin': record, 'record-frame': record, 'record-end': record};
-// The picture worker's jobs run one after another, in the order sent.
+// The module and the page's visibility take effect at once (a live run
+// waits for them); the jobs run one after another, in the order sent.
 let queue = Promise.resolve();
-onmessage = (event) => (queue = queue.then(() => jobs[event.data.type](event.data)));
+onmessage = (event) => {
+  const message = event.data;
+  if (message.type === 'compiled') return compiled(message);
+  if (message.type === 'visibility') return visibility(message);
+  queue = queue.then(() => jobs[message.type](message));
+};
