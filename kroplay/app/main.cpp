@@ -124,9 +124,9 @@ int play(const Options &options, const std::string &output) {
   if (setup.runs_script) {
     recording.run(recording.selector());
   } else {
-    replay = replay_trace(
-        {options.replay, setup.run.plugin, options.null_imports, options.keep_going},
-        recording.selector());
+    replay =
+        replay_trace({options.replay, setup.run.plugin, options.null_imports, options.keep_going},
+                     recording.selector());
     recording.finish();
   }
 
@@ -151,7 +151,7 @@ int play(const Options &options, const std::string &output) {
                       (options.hash ? "the frame hashes" : "the script's printed text") +
                       " to standard output (closed early?)");
   return setup.runs_script ? recording.script_run().exit_status().value_or(kExitDone)
-                          : replay_exit_status(replay);
+                           : replay_exit_status(replay);
 }
 
 // Started from the desktop: errors also go into a message box.

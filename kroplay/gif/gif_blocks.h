@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "kroplay/gif/frame_encoder.h"
 #include "kroplay/base/palettes.h"
+#include "kroplay/gif/frame_encoder.h"
 
 namespace kroplay {
 

@@ -12,10 +12,10 @@ namespace kroplay {
 struct PreviewSetup : RunSetup {
   std::string output;  // each run also written to this GIF; empty: none
   int fps = 0;
-  bool hash = false;   // one hash line per frame instead of the copied calls
-  int quit_after = 0;  // seconds until the preview ends by itself; 0: never
-  int scale = 0;       // window pixels per screen pixel; 0: the largest that fits
-  std::string replay;  // a recorded session played in place of the script
+  bool hash = false;        // one hash line per frame instead of the copied calls
+  int quit_after = 0;       // seconds until the preview ends by itself; 0: never
+  int scale = 0;            // window pixels per screen pixel; 0: the largest that fits
+  std::string replay;       // a recorded session played in place of the script
   bool keep_going = false;  // the replay goes on past a differing frame
 };
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "kroplay/base/exit_status.h"
+#include "kroplay/base/quoted.h"
 #include "kroplay/host/host_runtime.h"
 #include "kroplay/host/plugin_loader.h"
-#include "kroplay/base/quoted.h"
 #include "kroplay/replay/trace_file.h"
 #include "kroplay/replay/trace_reader.h"
 

@@ -6,17 +6,17 @@
 #include <new>
 #include <utility>
 
-#include "kroplay/base/path_name.h"
-#include "kroplay/host/host_runtime.h"
 #include "kroplay/base/nearest_name.h"
+#include "kroplay/base/path_name.h"
 #include "kroplay/base/quoted.h"
+#include "kroplay/host/host_runtime.h"
 #include "kroplay/picture/regular_file.h"
 #include "kroplay/script/child_processes.h"
 #include "kroplay/script/lua_arguments.h"
 #include "kroplay/script/lua_guards.h"
 #include "kroplay/script/module_search.h"
-#include "kroplay/script/script_file.h"
 #include "kroplay/script/script_bindings.h"
+#include "kroplay/script/script_file.h"
 #include "kroplay/script/source_text_only.h"
 
 namespace kroplay {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "kroplay/host/host_runtime.h"
 #include "kroplay/base/quoted.h"
 #include "kroplay/base/screen_limits.h"
+#include "kroplay/host/host_runtime.h"
 #include "kroplay/overlay/pixel_font.h"
 #include "kroplay/picture/picture_file.h"
 #include "kroplay/script/lua_arguments.h"
@@ -221,8 +221,7 @@ bool ScriptApi::load_background(const char *path) {
   }
 }
 
-bool ScriptApi::load_picture(const char *path, bool take_colours, uint64_t &serial,
-                             size_t &bytes) {
+bool ScriptApi::load_picture(const char *path, bool take_colours, uint64_t &serial, size_t &bytes) {
   if (!note_file(path, base_folder_)) return false;
   try {
     auto picture = std::make_shared<const Picture>(read_picture(path, base_folder_));
