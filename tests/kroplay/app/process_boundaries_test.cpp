@@ -1,7 +1,12 @@
 // kroplay at the edges of its process: child processes a script starts,
 // standard streams closed or closing, signals and the file size limit.
 // Through the shell, as a user meets them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -154,6 +159,37 @@ TEST(KroplayProcess, EverySignalThatEndsARunRemovesItsOutput) {
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("kroplay: the file size limit was reached; nothing written\n", run.err);
   EXPECT_EQ(std::vector<std::string>{"endless.lua"}, dir.entries());
+}
+
+// A signal the moment the scratch file appears, before kroplay may have
+// noted it for removal: the file still goes. The window is a few system
+// calls wide, so the run is started fifty times and signalled as soon as
+// the folder says the file was made.
+TEST(KroplayProcess, ASignalAsTheScratchFileAppearsStillRemovesIt) {
+  TempDir dir;
+  dir.write("endless.lua", "while true do frame() end\n");
+  const std::string script = dir.file("endless.lua"), out = dir.file("out.gif");
+  for (int run = 0; run < 50; ++run) {
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_LE(0, inotify_add_watch(watch, dir.path().c_str(), IN_CREATE));
+    const pid_t child = fork();
+    if (child == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 2);
+      execl(KROPLAY_PATH, KROPLAY_PATH, script.c_str(), "-o", out.c_str(), "--max-frames", "0",
+            "--timeout", "20", static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    pollfd made = {watch, POLLIN, 0};
+    const bool created = poll(&made, 1, 10000) == 1;
+    kill(child, SIGUSR1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(watch);
+    ASSERT_TRUE(created);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    ASSERT_EQ(std::vector<std::string>{"endless.lua"}, dir.entries()) << "run " << run;
+  }
 }
 
 }  // namespace
