@@ -111,7 +111,7 @@ int32_t TestHost::call(size_t index, const int32_t *arguments, int32_t first_slo
   }
   for (int k = 0; k < n; ++k) stack[static_cast<size_t>(first_slot + k)] = arguments[k];
   sp = first_slot + n - 1;
-  function.function();
+  run(function.function);
   if (sp != first_slot) {
     on_failure(function.name + " broke the stack contract");
     return 0;
@@ -136,7 +136,14 @@ int32_t TestHost::call(const std::string &name, const std::vector<int32_t> &argu
   return result;
 }
 
+void TestHost::run(kro_function function) const {
+  if (invoke != nullptr)
+    invoke(function);
+  else
+    function();
+}
+
 void TestHost::frame() {
   if (hook == nullptr) return on_failure("no frame hook installed");
-  hook();
+  run(hook);
 }

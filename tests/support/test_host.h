@@ -56,6 +56,9 @@ struct TestHost {
 
   // Told of every breach of the contract; kept by reset().
   void (*on_failure)(const std::string &what) = abort_host;
+  // Makes the calls of script functions and of the frame hook; null for a
+  // plain call. Kept by reset().
+  void (*invoke)(kro_function function) = nullptr;
 
   static TestHost &instance();
   static void register_function(const char *name, kro_function function, int parameter_count);
@@ -82,6 +85,8 @@ struct TestHost {
   int32_t call(const std::string &name, const std::vector<int32_t> &arguments);
   // Runs the exported frame hook once.
   void frame();
+  // Calls a script function or the hook, through `invoke` if set.
+  void run(kro_function function) const;
 
   // The two blocks' bytes, wherever `buffer` and `background` point.
   std::vector<uint8_t> frame_contents() const {
